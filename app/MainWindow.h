@@ -1,0 +1,33 @@
+// The main dialog as the core sees it: the few things start-up and the
+// subsystems ask of the window itself. The Win32 dialog implements it; tests
+// use a fake that records the calls.
+#pragma once
+
+#include <string_view>
+
+namespace gsd {
+
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+class MainWindow {
+public:
+    virtual ~MainWindow() = default;
+
+    // Shows a modal message box owned by the main dialog and returns the
+    // button the user pressed.
+    virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                                      MessageButtons buttons = MessageButtons::Ok) = 0;
+
+    // Posts a close request: it takes effect once the dialog's own message
+    // loop runs, so the caller's work goes on first.
+    virtual void PostClose() = 0;
+
+    // Sends a close request: the dialog handles it before this returns.
+    virtual void SendClose() = 0;
+
+    // Invalidates the whole dialog with background erase and paints it now.
+    virtual void Repaint() = 0;
+};
+
+} // namespace gsd

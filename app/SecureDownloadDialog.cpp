@@ -1,0 +1,109 @@
+#include "app/SecureDownloadDialog.h"
+
+#include "app/AboutDialog.h"
+#include "app/FixedTexts.h"
+#include "app/SingleInstance.h"
+#include "app/StartupSequence.h"
+#include "platform/ResourceStrings.h"
+#include "resource.h"
+
+namespace gsd {
+
+SecureDownloadDialog::SecureDownloadDialog(HINSTANCE instance)
+    : instance_(instance), Icon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME)))
+{
+}
+
+void SecureDownloadDialog::Run()
+{
+    RunModal(instance_, IDD_SECUREDOWNLOAD_DIALOG, nullptr);
+}
+
+bool SecureDownloadDialog::OnInit()
+{
+    SingleInstance::MarkMainDialog(window());
+    AddAboutToSystemMenu();
+    ::SendMessageA(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
+    ::SendMessageA(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
+    ::SetDlgItemTextA(window(), IDC_DESCRIPTION, std::string(fixed_text::DefaultDescription).c_str());
+
+    mainWindow_.emplace(window());
+    engine_.emplace(window(), instance_);
+    StartupStages stages;
+    RunStartupSequence(*mainWindow_, *engine_, stages);
+    return true;
+}
+
+void SecureDownloadDialog::AddAboutToSystemMenu()
+{
+    HMENU menu = ::GetSystemMenu(window(), FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    const std::string about = LoadResourceString(instance_, IDS_ABOUTBOX);
+    if (!about.empty()) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+}
+
+bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        // The low four bits of a system command belong to the system.
+        if ((wParam & ~static_cast<WPARAM>(0xF)) == IDM_ABOUTBOX) {
+            OnSysCommand(wParam, lParam);
+            result = TRUE;
+            return true;
+        }
+        return false;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<INT_PTR>(Icon);
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void SecureDownloadDialog::OnSysCommand(WPARAM, LPARAM)
+{
+    AboutDialog about;
+    about.RunModal(instance_, IDD_ABOUTBOX, window());
+}
+
+bool SecureDownloadDialog::OnPaint()
+{
+    if (!::IsIconic(window())) {
+        return false;
+    }
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(window(), &paint);
+    ::SendMessageA(window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client{};
+    ::GetClientRect(window(), &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc, x, y, Icon);
+    ::EndPaint(window(), &paint);
+    return true;
+}
+
+void SecureDownloadDialog::OnDestroy()
+{
+    SingleInstance::UnmarkMainDialog(window());
+    if (engine_ && engine_->DestroySystem() != 0) {
+        // The dialog is going away: the message box stands on its own.
+        ::MessageBoxA(nullptr, std::string(fixed_text::DeconstructingSystemFailed).c_str(),
+                      std::string(fixed_text::ErrorCaption).c_str(), MB_OK);
+    }
+}
+
+} // namespace gsd

@@ -1,0 +1,45 @@
+// The program's main dialog (template 102): turns window messages into calls
+// of the start-up sequence and the subsystems, and owns the state that lives
+// as long as the dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "engine/GameDllEngine.h"
+#include "platform/Dialog.h"
+#include "platform/Win32MainWindow.h"
+
+namespace gsd {
+
+class SecureDownloadDialog final : public Dialog {
+public:
+    explicit SecureDownloadDialog(HINSTANCE instance);
+
+    // Runs the dialog modally until it ends.
+    void Run();
+
+    // The server's download list, changed in place as items are processed.
+    std::string DownloadListText;
+    // The localised information-and-error and on-download texts, "|"-separated.
+    std::string InfoAndErrorTexts;
+    std::string OnDownloadTexts;
+
+private:
+    bool OnInit() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+    void AddAboutToSystemMenu();
+    void OnSysCommand(WPARAM command, LPARAM parameter);
+    bool OnPaint();
+    void OnDestroy();
+
+    HINSTANCE instance_;
+    HICON Icon;
+    std::optional<Win32MainWindow> mainWindow_;
+    std::optional<GameDllEngine> engine_;
+};
+
+} // namespace gsd

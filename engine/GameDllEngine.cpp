@@ -1,0 +1,111 @@
+#include "engine/GameDllEngine.h"
+
+#include <string>
+
+namespace gsd {
+
+namespace {
+
+// Returned when the engine could not even be reached.
+constexpr int EngineUnavailable = -1;
+
+// One reading pass's reader object. Releases it on destruction; every read is
+// copied and ended before the text is handed on.
+class GameDllReader final : public MediaReader {
+public:
+    explicit GameDllReader(game_dll::MediaResourceReader* reader) : reader_(reader) { reader_->Begin(); }
+    ~GameDllReader() override { reader_->Release(); }
+
+    GameDllReader(const GameDllReader&) = delete;
+    GameDllReader& operator=(const GameDllReader&) = delete;
+
+    void OpenMediaFile(std::string_view fileName) override
+    {
+        reader_->OpenMediaFile(std::string(fileName).c_str());
+    }
+
+    std::optional<std::string> ReadResourceText(std::string_view key) override
+    {
+        std::optional<std::string> text;
+        if (const char* found = reader_->ReadResourceText(std::string(key).c_str(), "txt", "txt")) {
+            text.emplace(found);
+        }
+        reader_->EndResourceRead();
+        return text;
+    }
+
+    void SelectLanguage(std::string_view languageName) override
+    {
+        reader_->SelectLanguage(std::string(languageName).c_str());
+    }
+
+private:
+    game_dll::MediaResourceReader* reader_;
+};
+
+template <typename Fn>
+Fn Export(HMODULE library, const char* name)
+{
+    // GetProcAddress hands out a generic function pointer; the export's real
+    // type is fixed by the engine's interface.
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+} // namespace
+
+GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance) : window_(window), instance_(instance) {}
+
+bool GameDllEngine::Load()
+{
+    library_.reset(::LoadLibraryA("Game.dll"));
+    if (!library_) {
+        return false;
+    }
+    createSystem_ = Export<game_dll::CreateSystemFn>(library_.get(), "CreateSystem");
+    destroySystem_ = Export<game_dll::DestroySystemFn>(library_.get(), "DestroySystem");
+    executeSystem_ = Export<game_dll::ExecuteSystemFn>(library_.get(), "ExecuteSystem");
+    createInterface_ = Export<game_dll::CreateInterfaceFn>(library_.get(), "CreateInterface");
+    if (!createSystem_ || !destroySystem_ || !executeSystem_ || !createInterface_) {
+        createSystem_ = nullptr;
+        destroySystem_ = nullptr;
+        executeSystem_ = nullptr;
+        createInterface_ = nullptr;
+        library_.reset();
+        return false;
+    }
+    return true;
+}
+
+int GameDllEngine::CreateSystem()
+{
+    if (!library_ && !Load()) {
+        return EngineUnavailable;
+    }
+    return createSystem_(window_, instance_);
+}
+
+int GameDllEngine::DestroySystem()
+{
+    return destroySystem_ ? destroySystem_() : 0;
+}
+
+void GameDllEngine::ExecuteSystem()
+{
+    if (executeSystem_) {
+        executeSystem_();
+    }
+}
+
+std::unique_ptr<MediaReader> GameDllEngine::CreateReader()
+{
+    if (!createInterface_) {
+        return nullptr;
+    }
+    void* object = nullptr;
+    if (createInterface_(game_dll::MediaResourceReaderKind, &object) != 0 || object == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<GameDllReader>(static_cast<game_dll::MediaResourceReader*>(object));
+}
+
+} // namespace gsd

@@ -1,0 +1,42 @@
+// The engine component behind the MediaEngine port: Game.dll, loaded at run
+// time so that a missing or broken library is reported like any other failure
+// of the engine instead of stopping the program before it starts.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/GameDllInterface.h"
+#include "engine/MediaEngine.h"
+#include "platform/Handles.h"
+
+namespace gsd {
+
+class GameDllEngine final : public MediaEngine {
+public:
+    // `window` and `instance` are handed to the engine's CreateSystem.
+    GameDllEngine(HWND window, HINSTANCE instance);
+
+    // Loads Game.dll (by the usual library search) and creates the system.
+    // Non-zero when the library or one of its exports is missing, or when the
+    // engine's CreateSystem fails.
+    int CreateSystem() override;
+
+    // 0 when no system was ever created: there is nothing to destroy.
+    int DestroySystem() override;
+
+    void ExecuteSystem() override;
+    std::unique_ptr<MediaReader> CreateReader() override;
+
+private:
+    bool Load();
+
+    HWND window_;
+    HINSTANCE instance_;
+    unique_hmodule library_;
+    game_dll::CreateSystemFn createSystem_ = nullptr;
+    game_dll::DestroySystemFn destroySystem_ = nullptr;
+    game_dll::ExecuteSystemFn executeSystem_ = nullptr;
+    game_dll::CreateInterfaceFn createInterface_ = nullptr;
+};
+
+} // namespace gsd

@@ -1,0 +1,89 @@
+#include "platform/Dialog.h"
+
+#include <exception>
+#include <string>
+
+namespace gsd {
+
+namespace {
+
+// A failure inside a message handler must not unwind through the window
+// manager: tell the user what happened and carry on with the default handling.
+void ReportUnexpected(HWND window, const char* what)
+{
+    std::string text = "An unexpected error occurred: ";
+    text += what;
+    ::MessageBoxA(window, text.c_str(), "Error!", MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+INT_PTR Dialog::RunModal(HINSTANCE instance, int templateId, HWND owner)
+{
+    modal_ = true;
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, &Dialog::Procedure,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+HWND Dialog::CreateModeless(HINSTANCE instance, int templateId, HWND owner)
+{
+    modal_ = false;
+    return ::CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, &Dialog::Procedure,
+                                reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&)
+{
+    return false;
+}
+
+bool Dialog::DefaultCommand(WPARAM wParam)
+{
+    const int id = LOWORD(wParam);
+    if (id != IDOK && id != IDCANCEL) {
+        return false;
+    }
+    if (modal_) {
+        ::EndDialog(window_, id);
+    } else {
+        ::ShowWindow(window_, SW_HIDE);
+    }
+    return true;
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->window_ = window;
+        ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    } else {
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    }
+    if (self == nullptr) {
+        return FALSE;
+    }
+    try {
+        if (message == WM_INITDIALOG) {
+            return self->OnInit() ? TRUE : FALSE;
+        }
+        INT_PTR result = FALSE;
+        bool handled = self->OnMessage(message, wParam, lParam, result);
+        if (!handled && message == WM_COMMAND) {
+            handled = self->DefaultCommand(wParam);
+            result = TRUE;
+        }
+        if (message == WM_NCDESTROY) {
+            self->window_ = nullptr;
+        }
+        return handled ? result : FALSE;
+    } catch (const std::exception& error) {
+        ReportUnexpected(window, error.what());
+    } catch (...) {
+        ReportUnexpected(window, "unknown failure");
+    }
+    return FALSE;
+}
+
+} // namespace gsd
