@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "app/ListView.h"
+
 namespace gsd {
 
 enum class MessageButtons { Ok, OkCancel, YesNo };
@@ -28,6 +30,18 @@ public:
 
     // Invalidates the whole dialog with background erase and paints it now.
     virtual void Repaint() = 0;
+
+    // The dialog's window caption.
+    virtual void SetCaption(std::string_view text) = 0;
+
+    // The text of control `controlId` (IDs of res/resource.h).
+    virtual void SetControlText(int controlId, std::string_view text) = 0;
+
+    virtual void EnableControl(int controlId, bool enabled) = 0;
+
+    // The "My Computer" list (1008) and the server's list (1007).
+    virtual ListView& LocalList() = 0;
+    virtual ListView& ServerList() = 0;
 };
 
 } // namespace gsd

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "res/resource.h"
+
 namespace gsd {
 
 namespace {
@@ -35,6 +37,13 @@ MessageAnswer Answer(int pressed)
 
 } // namespace
 
+Win32MainWindow::Win32MainWindow(HWND window)
+    : window_(window),
+      localList_(::GetDlgItem(window, IDC_LOCAL_LIST)),
+      serverList_(::GetDlgItem(window, IDC_SERVER_LIST))
+{
+}
+
 MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons)
 {
     const std::string textZ(text);
@@ -50,6 +59,21 @@ void Win32MainWindow::PostClose()
 void Win32MainWindow::SendClose()
 {
     ::SendMessageA(window_, WM_CLOSE, 0, 0);
+}
+
+void Win32MainWindow::SetCaption(std::string_view text)
+{
+    ::SetWindowTextA(window_, std::string(text).c_str());
+}
+
+void Win32MainWindow::SetControlText(int controlId, std::string_view text)
+{
+    ::SetDlgItemTextA(window_, controlId, std::string(text).c_str());
+}
+
+void Win32MainWindow::EnableControl(int controlId, bool enabled)
+{
+    ::EnableWindow(::GetDlgItem(window_, controlId), enabled ? TRUE : FALSE);
 }
 
 void Win32MainWindow::Repaint()

@@ -4,20 +4,29 @@
 #include <windows.h>
 
 #include "app/MainWindow.h"
+#include "platform/Win32ListView.h"
 
 namespace gsd {
 
 class Win32MainWindow final : public MainWindow {
 public:
-    explicit Win32MainWindow(HWND window) : window_(window) {}
+    // `window` is the main dialog; its list views are looked up once here.
+    explicit Win32MainWindow(HWND window);
 
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons) override;
     void PostClose() override;
     void SendClose() override;
     void Repaint() override;
+    void SetCaption(std::string_view text) override;
+    void SetControlText(int controlId, std::string_view text) override;
+    void EnableControl(int controlId, bool enabled) override;
+    ListView& LocalList() override { return localList_; }
+    ListView& ServerList() override { return serverList_; }
 
 private:
     HWND window_;
+    Win32ListView localList_;
+    Win32ListView serverList_;
 };
 
 } // namespace gsd

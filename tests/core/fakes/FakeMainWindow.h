@@ -1,10 +1,12 @@
 // A main window that records what the core asked of it, in order.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "fakes/FakeListView.h"
 
 namespace gsd::testing {
 
@@ -25,6 +27,17 @@ public:
     void PostClose() override { calls.emplace_back("post close"); }
     void SendClose() override { calls.emplace_back("send close"); }
     void Repaint() override { calls.emplace_back("repaint"); }
+    void SetCaption(std::string_view text) override { caption = std::string(text); }
+    void SetControlText(int controlId, std::string_view text) override { texts[controlId] = std::string(text); }
+    void EnableControl(int controlId, bool enabled) override { enabledControls[controlId] = enabled; }
+    ListView& LocalList() override { return localList; }
+    ListView& ServerList() override { return serverList; }
+
+    std::string caption;
+    std::map<int, std::string> texts;
+    std::map<int, bool> enabledControls;
+    FakeListView localList{false};
+    FakeListView serverList{true};
 };
 
 } // namespace gsd::testing

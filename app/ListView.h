@@ -1,0 +1,32 @@
+// One report-style list view of the main dialog, as the core sees it: the
+// core makes every text; the control only receives finished texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gsd {
+
+class ListView {
+public:
+    virtual ~ListView() = default;
+
+    // Turns on full-row selection; done before the columns are added.
+    virtual void SetFullRowSelect() = 0;
+
+    // Adds a left-aligned column at `index` with a width in pixels.
+    virtual void AddColumn(int index, std::string_view heading, int width) = 0;
+
+    // Removes every row.
+    virtual void DeleteAllRows() = 0;
+
+    // Inserts a row at position 0 with column 0's text, then sets the other
+    // columns in order on the index the insertion gave (a sorted control
+    // decides where the row ends up). Returns that index, or -1.
+    virtual int InsertRow(const std::vector<std::string>& columns) = 0;
+
+    virtual int RowCount() const = 0;
+};
+
+} // namespace gsd

@@ -1,0 +1,65 @@
+#include "platform/Win32ListView.h"
+
+#include <commctrl.h>
+
+namespace gsd {
+
+namespace {
+
+// The list view copies the text it is given; the const_cast only satisfies
+// the structure's non-const field.
+LPSTR TextField(const std::string& text)
+{
+    return const_cast<LPSTR>(text.c_str());
+}
+
+} // namespace
+
+void Win32ListView::SetFullRowSelect()
+{
+    ::SendMessageA(control_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+}
+
+void Win32ListView::AddColumn(int index, std::string_view heading, int width)
+{
+    const std::string text(heading);
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = TextField(text);
+    column.iSubItem = index;
+    ::SendMessageA(control_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void Win32ListView::DeleteAllRows()
+{
+    ::SendMessageA(control_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int Win32ListView::InsertRow(const std::vector<std::string>& columns)
+{
+    const std::string empty;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = 0;
+    item.pszText = TextField(columns.empty() ? empty : columns.front());
+    const int index = static_cast<int>(::SendMessageA(control_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) {
+        return -1;
+    }
+    for (size_t column = 1; column < columns.size(); ++column) {
+        LVITEMA sub{};
+        sub.iSubItem = static_cast<int>(column);
+        sub.pszText = TextField(columns[column]);
+        ::SendMessageA(control_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&sub));
+    }
+    return index;
+}
+
+int Win32ListView::RowCount() const
+{
+    return static_cast<int>(::SendMessageA(control_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+} // namespace gsd
