@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/MainDialogState.h"
 #include "engine/GameDllEngine.h"
 #include "platform/Dialog.h"
 #include "platform/Win32MainWindow.h"
@@ -21,12 +22,6 @@ public:
     // Runs the dialog modally until it ends.
     void Run();
 
-    // The server's download list, changed in place as items are processed.
-    std::string DownloadListText;
-    // The localised information-and-error and on-download texts, "|"-separated.
-    std::string InfoAndErrorTexts;
-    std::string OnDownloadTexts;
-
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
@@ -38,6 +33,7 @@ private:
 
     HINSTANCE instance_;
     HICON Icon;
+    MainDialogState state_;
     std::optional<Win32MainWindow> mainWindow_;
     std::optional<GameDllEngine> engine_;
 };

@@ -1,0 +1,24 @@
+// The state that lives as long as the main dialog: the server's download list
+// and the localised texts that every later message is taken from.
+#pragma once
+
+#include <string>
+
+namespace gsd {
+
+struct MainDialogState {
+    // The server's download list as received (lines separated by CR LF);
+    // changed in place as items are processed. Empty until it has arrived.
+    std::string DownloadListText;
+
+    // "|"-separated information-and-error texts; empty until the texts load.
+    std::string InfoAndErrorTexts;
+
+    // "|"-separated texts used around downloads; empty until the texts load.
+    std::string OnDownloadTexts;
+
+    // The interface language index from the options file (0 = the first).
+    int InterfaceLanguageIndex = 0;
+};
+
+} // namespace gsd
