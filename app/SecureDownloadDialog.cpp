@@ -4,7 +4,10 @@
 #include "app/FixedTexts.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
+#include "catalogue/LocalList.h"
 #include "platform/ResourceStrings.h"
+#include "protocol/FieldList.h"
+#include "texts/InterfaceTexts.h"
 #include "resource.h"
 
 namespace gsd {
@@ -30,6 +33,16 @@ bool SecureDownloadDialog::OnInit()
     mainWindow_.emplace(window());
     engine_.emplace(window(), instance_);
     StartupStages stages;
+    stages.LoadInterfaceTexts = [this] { LoadInterfaceTexts(*engine_, *mainWindow_, optionsFile_, state_); };
+    stages.FillLocalList = [this] {
+        FillLocalList(*engine_, *mainWindow_, mediaFolder_, optionsFile_, state_.OnDownloadTexts);
+    };
+    stages.AuthenticationFailedText = [this] { return GetField(state_.InfoAndErrorTexts, 3, FieldSeparator); };
+    serverStages_.emplace(instance_, window(), *mainWindow_, state_, *engine_, mediaFolder_, optionsFile_);
+    stages.CheckServerConnection = [this] { return serverStages_->CheckServerConnection(); };
+    stages.AuthenticateHost = [this] { return serverStages_->AuthenticateHost(); };
+    stages.RequestDownloadList = [this] { return serverStages_->RequestDownloadList(); };
+    stages.FillServerList = [this] { serverStages_->FillServerList(); };
     RunStartupSequence(*mainWindow_, *engine_, stages);
     return true;
 }

@@ -9,9 +9,12 @@
 #include <string>
 
 #include "app/MainDialogState.h"
+#include "app/ServerStages.h"
 #include "engine/GameDllEngine.h"
 #include "platform/Dialog.h"
 #include "platform/Win32MainWindow.h"
+#include "platform/Win32MediaFolder.h"
+#include "platform/Win32OptionsFile.h"
 
 namespace gsd {
 
@@ -36,6 +39,9 @@ private:
     MainDialogState state_;
     std::optional<Win32MainWindow> mainWindow_;
     std::optional<GameDllEngine> engine_;
+    Win32OptionsFile optionsFile_;
+    Win32MediaFolder mediaFolder_;
+    std::optional<ServerStages> serverStages_;
 };
 
 } // namespace gsd

@@ -1,0 +1,92 @@
+#include "app/ServerStages.h"
+
+#include "app/ConnectionDialog.h"
+#include "app/StartupStatusDialog.h"
+#include "catalogue/InventoryReport.h"
+#include "catalogue/ServerListRows.h"
+#include "protocol/ActionMessage.h"
+#include "protocol/DownloadList.h"
+#include "protocol/ServerConnection.h"
+#include "protocol/ServerEndpoint.h"
+#include "texts/LanguageIndex.h"
+
+namespace gsd {
+namespace {
+
+// The start-up benchmark's build leaves out the pauses after good replies,
+// so that their cost can be told apart; the program always makes them.
+#ifdef GSD_BENCHMARK_WITHOUT_PAUSES
+class NoPause final : public Sleeper {
+public:
+    void Sleep(int) override { }
+};
+using PauseAfterReply = NoPause;
+#else
+using PauseAfterReply = Win32Sleeper;
+#endif
+
+} // namespace
+
+std::unique_ptr<StatusDialog> ServerStages::Dialogs::OpenStatusDialog()
+{
+    auto dialog = std::make_unique<StartupStatusDialog>(instance_, owner_);
+    if (!*dialog) {
+        return nullptr;
+    }
+    return dialog;
+}
+
+bool ServerStages::Dialogs::OfferConnectionRetry(
+    std::string_view text, std::string_view okText, std::string_view cancelText)
+{
+    ConnectionDialog dialog(text, okText, cancelText);
+    return dialog.AskRetry(instance_, owner_);
+}
+
+ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state,
+    MediaEngine& engine, MediaFolder& mediaFolder, OptionsFile& options)
+    : window_(window)
+    , state_(state)
+    , engine_(engine)
+    , mediaFolder_(mediaFolder)
+    , options_(options)
+    , dialogs_(instance, mainDialog)
+    , sleeper_(std::make_unique<PauseAfterReply>())
+{
+}
+
+ExchangeServices ServerStages::Services()
+{
+    return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, DownloadServerUrl(),
+        state_.InfoAndErrorTexts };
+}
+
+bool ServerStages::CheckServerConnection()
+{
+    return gsd::CheckServerConnection(Services());
+}
+
+bool ServerStages::AuthenticateHost()
+{
+    return gsd::AuthenticateHost(Services());
+}
+
+std::string ServerStages::BuildDownloadListMessage()
+{
+    const InventoryReport report = BuildInventoryReport(engine_, window_, mediaFolder_);
+    return gsd::BuildDownloadListMessage(
+        report.VersionReport, report.LanguageReport, ReadLanguageIndex(options_), report.PackReport);
+}
+
+bool ServerStages::RequestDownloadList()
+{
+    return gsd::RequestDownloadList(
+        Services(), [this] { return BuildDownloadListMessage(); }, state_.DownloadListText);
+}
+
+void ServerStages::FillServerList()
+{
+    gsd::FillServerList(window_, state_.DownloadListText, state_.OnDownloadTexts);
+}
+
+} // namespace gsd

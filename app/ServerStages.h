@@ -1,0 +1,72 @@
+// The main dialog's server steps at start-up (connection check, host
+// authentication, download list) and the filling of the server's list, with
+// the Win32 adapters they run on: WinINet, the performance counter, the
+// start-up status and connection dialogs, the system's error texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/MainDialogState.h"
+#include "app/MainWindow.h"
+#include "catalogue/MediaFolder.h"
+#include "engine/MediaEngine.h"
+#include "platform/Win32InternetErrorTexts.h"
+#include "platform/Win32Timing.h"
+#include "platform/WinInetHttpClient.h"
+#include "protocol/ServerExchange.h"
+#include "texts/OptionsFile.h"
+
+namespace gsd {
+
+class ServerStages {
+public:
+    // Everything given must outlive this object. `mainDialog` owns the
+    // status and connection dialogs; `state` supplies the text lists and
+    // receives the download list.
+    ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state, MediaEngine& engine,
+        MediaFolder& mediaFolder, OptionsFile& options);
+
+    ServerStages(const ServerStages&) = delete;
+    ServerStages& operator=(const ServerStages&) = delete;
+
+    bool CheckServerConnection();
+    bool AuthenticateHost();
+    // Reads the inventory report from the media files, then asks for the
+    // list; stores it in the state's DownloadListText.
+    bool RequestDownloadList();
+    void FillServerList();
+
+private:
+    class Dialogs final : public ServerDialogs {
+    public:
+        Dialogs(HINSTANCE instance, HWND owner)
+            : instance_(instance)
+            , owner_(owner)
+        {
+        }
+        std::unique_ptr<StatusDialog> OpenStatusDialog() override;
+        bool OfferConnectionRetry(std::string_view text, std::string_view okText, std::string_view cancelText) override;
+
+    private:
+        HINSTANCE instance_;
+        HWND owner_;
+    };
+
+    ExchangeServices Services();
+    std::string BuildDownloadListMessage();
+
+    MainWindow& window_;
+    MainDialogState& state_;
+    MediaEngine& engine_;
+    MediaFolder& mediaFolder_;
+    OptionsFile& options_;
+    Dialogs dialogs_;
+    WinInetHttpClient http_;
+    Win32InternetErrorTexts errorTexts_;
+    PerformanceCounterClock clock_;
+    std::unique_ptr<Sleeper> sleeper_;
+};
+
+} // namespace gsd

@@ -1,0 +1,56 @@
+#include "app/StartupStatusDialog.h"
+
+#include <string>
+
+#include "resource.h"
+
+namespace gsd {
+
+void PlaceStartupDialog(HWND window)
+{
+    const DialogOrigin origin
+        = CentredDialogOrigin(::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
+    ::SetWindowPos(window, HWND_TOP, origin.x, origin.y, 0, 0, SWP_NOSIZE);
+}
+
+StartupStatusDialog::StartupStatusDialog(HINSTANCE instance, HWND owner)
+    : window_(dialog_.CreateModeless(instance, IDD_STARTUP_STATUS_DIALOG, owner))
+{
+    if (window_) {
+        PlaceStartupDialog(window_.get());
+    }
+}
+
+StartupStatusDialog::~StartupStatusDialog()
+{
+    if (window_) {
+        ::ShowWindow(window_.get(), SW_HIDE);
+    }
+}
+
+void StartupStatusDialog::Show()
+{
+    ::ShowWindow(window_.get(), SW_SHOW);
+}
+
+void StartupStatusDialog::SetStatusLine(std::string_view text)
+{
+    SetText(IDC_STATUS_LINE, text, true);
+}
+
+void StartupStatusDialog::SetDetailLines(std::string_view text, bool repaint)
+{
+    SetText(IDC_DETAIL_LINES, text, repaint);
+}
+
+void StartupStatusDialog::SetText(int controlId, std::string_view text, bool repaint)
+{
+    HWND control = ::GetDlgItem(window_.get(), controlId);
+    ::SetWindowTextA(control, std::string(text).c_str());
+    if (repaint) {
+        // Painted when the thread next handles messages.
+        ::PostMessageA(control, WM_PAINT, 0, 0);
+    }
+}
+
+} // namespace gsd

@@ -1,0 +1,10 @@
+#include "app/StatusDialog.h"
+
+namespace gsd {
+
+DialogOrigin CentredDialogOrigin(int fullScreenWidth, int fullScreenHeight)
+{
+    return { fullScreenWidth / 2 - 200, fullScreenHeight / 2 - 100 };
+}
+
+} // namespace gsd

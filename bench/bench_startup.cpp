@@ -1,0 +1,213 @@
+// Measures the program's start-up under Wine: from starting the process to
+// the main dialog on screen, its server list filled and its message loop
+// answering, against the reference server on loopback, with 100 object
+// packs in the game folder. Run once with the program as shipped and once
+// with a build that leaves out the three 500 ms pauses after good replies
+// (SecureDownloadNoPause.exe, built from the same sources), so the pauses'
+// share shows.
+//
+// A program that prints figures, not a test. Run it through the test rig's
+// Wine wrapper so that the test CA is trusted:
+//   tests/wine/wine-run build/windows/bin/bench_startup.exe [--runs 5]
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/ReferenceServer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* MainCaption = "Rubbleton: Gravelpit Secure Download";
+constexpr int ServerListId = 1007;
+constexpr int PackCount = 100;
+constexpr int OfferedItems = 25;
+
+std::string BinFolder()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string full(path, length);
+    return full.substr(0, full.find_last_of("\\/") + 1);
+}
+
+bool Copy(const std::string& from, const std::string& to)
+{
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        std::fprintf(stderr, "cannot copy %s to %s\n", from.c_str(), to.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A game folder with the program, Game.dll, the demo's language and
+// version files and the 100 packs made for this benchmark.
+struct GameFolder {
+    std::string path;
+
+    bool Make(const std::string& program)
+    {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + "gsd-bench-startup-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path.c_str(), nullptr);
+        CreateDirectoryA((path + "\\Media").c_str(), nullptr);
+        CreateDirectoryA((path + "\\Temp").c_str(), nullptr);
+        const std::string bin = BinFolder();
+        bool ok = Copy(bin + program, path + "\\SecureDownload.exe") && Copy(bin + "Game.dll", path + "\\Game.dll")
+            && Copy(bin + "..\\media\\Language.mdc", path + "\\Media\\Language.mdc")
+            && Copy(bin + "..\\media\\Version.mdc", path + "\\Media\\Version.mdc");
+        for (int i = 1; ok && i <= PackCount; ++i) {
+            const std::string name = "BenchPack" + std::to_string(i) + ".mdc";
+            ok = Copy(bin + "..\\bench-media\\" + name, path + "\\Media\\" + name);
+        }
+        return ok;
+    }
+
+    ~GameFolder()
+    {
+        if (path.empty()) {
+            return;
+        }
+        std::string from = path + std::string(1, '\0');
+        SHFILEOPSTRUCTA operation {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NO_UI;
+        SHFileOperationA(&operation);
+    }
+};
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindMainDialog(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char caption[128] = {};
+    if (pid == search->pid && IsWindowVisible(window) && GetWindowTextA(window, caption, sizeof caption) > 0
+        && std::string(caption) == MainCaption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Seconds from process start until the dialog is visible, its server list
+// holds the offer and it answers a message; negative on failure.
+double TimeOneStart(const std::string& folder)
+{
+    STARTUPINFOA startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    std::string commandLine = "\"" + folder + "\\SecureDownload.exe\"";
+    const auto start = Clock::now();
+    if (!CreateProcessA(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process)) {
+        return -1;
+    }
+    CloseHandle(process.hThread);
+    double seconds = -1;
+    while (Clock::now() - start < std::chrono::seconds(60)) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            std::fprintf(stderr, "the program ended during start-up\n");
+            break;
+        }
+        Search search { process.dwProcessId, nullptr };
+        EnumWindows(FindMainDialog, reinterpret_cast<LPARAM>(&search));
+        DWORD_PTR rows = 0;
+        if (search.found != nullptr
+            && SendMessageTimeoutA(
+                GetDlgItem(search.found, ServerListId), LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &rows)
+            && rows >= OfferedItems) {
+            seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            PostMessageA(search.found, WM_CLOSE, 0, 0);
+            break;
+        }
+        Sleep(1);
+    }
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hProcess);
+    return seconds;
+}
+
+struct Figures {
+    double best = 0;
+    double median = 0;
+};
+
+bool TimeStarts(const std::string& program, int runs, Figures& figures)
+{
+    GameFolder game;
+    if (!game.Make(program)) {
+        return false;
+    }
+    std::vector<double> times;
+    // One start first to warm the prefix and the file cache.
+    if (TimeOneStart(game.path) < 0) {
+        return false;
+    }
+    for (int run = 0; run < runs; ++run) {
+        const double seconds = TimeOneStart(game.path);
+        if (seconds < 0) {
+            return false;
+        }
+        times.push_back(seconds);
+    }
+    std::sort(times.begin(), times.end());
+    figures.best = times.front();
+    figures.median = times[times.size() / 2];
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int runs = 5;
+    if (argc == 3 && std::string(argv[1]) == "--runs") {
+        runs = std::max(1, std::atoi(argv[2]));
+    }
+    gsd::test::ReferenceServerOptions options;
+    for (int i = 0; i < OfferedItems; ++i) {
+        const std::string n = std::to_string(i + 1);
+        options.catalogue.push_back(
+            "3|New Pack " + n + "|NewPack" + n + "|Quil Studios|A pack not installed yet.|New|1|0|0|1");
+    }
+    gsd::test::ReferenceServer server(options);
+    if (!server.Start()) {
+        std::fprintf(stderr, "bench_startup: %s\n", server.Error().c_str());
+        return 1;
+    }
+    std::printf("Start-up to a filled, interactive main dialog: %d packs installed, %d items offered,\n"
+                "reference server on loopback, %d timed starts each after one warm-up start\n\n",
+        PackCount, OfferedItems, runs);
+    Figures withPauses;
+    Figures withoutPauses;
+    if (!TimeStarts("SecureDownload.exe", runs, withPauses)
+        || !TimeStarts("SecureDownloadNoPause.exe", runs, withoutPauses)) {
+        std::fprintf(stderr, "bench_startup: a start failed\n");
+        return 1;
+    }
+    std::printf("%-42s %8s %8s\n", "", "best", "median");
+    std::printf("%-42s %7.3fs %7.3fs\n", "as shipped (three 500 ms pauses)", withPauses.best, withPauses.median);
+    std::printf("%-42s %7.3fs %7.3fs\n", "without the pauses", withoutPauses.best, withoutPauses.median);
+    std::printf("%-42s %7.3fs %7.3fs\n", "difference", withPauses.best - withoutPauses.best,
+        withPauses.median - withoutPauses.median);
+    return 0;
+}

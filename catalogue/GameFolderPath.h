@@ -1,0 +1,44 @@
+// Paths below the game folder (the current directory): the string rules,
+// kept apart from the system calls that read the current directory and use
+// the paths (platform/GamePaths.h), so that they can be tested anywhere.
+//
+// A path is never cut to a fixed buffer: one the classic 260-character limit
+// cannot hold is handed on in the system's extended-length form ("\\?\"),
+// and one that cannot be put in that form is refused with a message, so that
+// nothing is ever read from or written to a wrong place.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace gsd {
+
+// The classic limit of a path, its terminating NUL included.
+inline constexpr std::size_t ClassicPathLimit = 260;
+
+// The limit of an extended-length path, its terminating NUL included.
+inline constexpr std::size_t ExtendedPathLimit = 32767;
+
+struct GamePath {
+    // The path to hand to the system; empty when Problem is set.
+    std::string Path;
+    // Set when no usable path can be formed: a message for the user.
+    std::string Problem;
+};
+
+// The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp")
+// below `gameFolder`, an absolute folder as the system reports it (drive
+// "C:\..." or network "\\server\share\..."; a trailing backslash is allowed).
+// A result of ClassicPathLimit characters or more gets the extended-length
+// prefix ("\\?\C:\..." or "\\?\UNC\server\share\..."), with any "/" turned
+// into "\". Refused with a Problem: an empty game folder (unknown), and a
+// long path that is relative, holds "." or ".." parts, or exceeds even the
+// extended limit.
+GamePath FormGamePath(std::string_view gameFolder, std::string_view relative);
+
+// The message for a path of the game folder that the system refuses as too
+// long.
+std::string PathTooLongText(std::string_view path);
+
+} // namespace gsd

@@ -1,0 +1,63 @@
+#include "catalogue/LocalList.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/DisplayNames.h"
+#include "protocol/DecimalNumber.h"
+#include "protocol/FieldList.h"
+#include "texts/LanguageIndex.h"
+
+namespace gsd {
+
+namespace {
+
+// Fields of a CatalogueEntry.
+enum EntryField : std::size_t {
+    Kind = 0,
+    Title = 1,
+    FileName = 2,
+    Author = 3,
+    Description = 4,
+    Version = 5,
+    Languages = 6,
+    EntryFieldCount = 7,
+};
+
+} // namespace
+
+std::vector<std::string> LocalListRow(std::string_view catalogueEntry, std::string_view onDownloadTexts)
+{
+    std::vector<std::string_view> fields = SplitFields(catalogueEntry, FieldSeparator);
+    if (fields.size() < EntryFieldCount) {
+        fields.resize(EntryFieldCount);
+    }
+    return {
+        KindName(ReadDecimal(fields[Kind]), onDownloadTexts),
+        std::string(fields[Title]),
+        std::string(fields[Description]),
+        std::string(fields[Author]),
+        LanguageNames(ReadDecimal(fields[Languages])),
+        std::string(fields[FileName]),
+        std::string(fields[Version]),
+    };
+}
+
+void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
+    std::string_view onDownloadTexts)
+{
+    const Catalogue catalogue = ReadCatalogue(engine, window, folder, ReadLanguageIndex(options), onDownloadTexts);
+    ListView& list = window.LocalList();
+    list.InsertRow(LocalListRow(catalogue.ProgramRow, onDownloadTexts));
+    list.InsertRow(LocalListRow(catalogue.LanguageRow, onDownloadTexts));
+    for (const std::string& row : catalogue.PackRows) {
+        list.InsertRow(LocalListRow(row, onDownloadTexts));
+    }
+}
+
+void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
+    std::string_view onDownloadTexts)
+{
+    window.LocalList().DeleteAllRows();
+    FillLocalList(engine, window, folder, options, onDownloadTexts);
+}
+
+} // namespace gsd

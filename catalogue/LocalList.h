@@ -1,0 +1,34 @@
+// The "My Computer" list (1008): the local catalogue as rows, the language
+// file and the game program at the bottom.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "catalogue/MediaFolder.h"
+#include "engine/MediaEngine.h"
+#include "texts/OptionsFile.h"
+
+namespace gsd {
+
+// The seven column texts of a CatalogueEntry: kind name, title,
+// description, author, language names, file name, version. A missing field
+// reads as empty; kind and mask are read as decimal numbers.
+std::vector<std::string> LocalListRow(std::string_view catalogueEntry, std::string_view onDownloadTexts);
+
+// Reads the catalogue in the interface language (the options file is read
+// again) and adds its rows, each at the top: the program row, the language
+// row, then the packs in search order. So the list shows, top to bottom,
+// the packs in reverse search order, the language row, the program row.
+// The program and language rows are added even when they could not be
+// read. Problems are reported by the reading itself.
+void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
+    std::string_view onDownloadTexts);
+
+// Removes every row of the list, then fills it afresh.
+void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
+    std::string_view onDownloadTexts);
+
+} // namespace gsd

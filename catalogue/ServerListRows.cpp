@@ -1,0 +1,80 @@
+#include "catalogue/ServerListRows.h"
+
+#include <cstddef>
+
+#include "catalogue/DisplayNames.h"
+#include "protocol/DecimalNumber.h"
+#include "protocol/FieldList.h"
+#include "res/resource.h"
+
+namespace gsd {
+namespace {
+
+// Fields of a download-list line.
+enum ItemField : std::size_t {
+    Kind = 0,
+    Title = 1,
+    FileName = 2,
+    Author = 3,
+    Description = 4,
+    ColumnNote = 5,
+    Version1 = 6,
+    Version2 = 7,
+    Version3 = 8,
+    Languages = 9,
+    ItemFieldCount = 10,
+};
+
+constexpr int PlaceholderTitleText = 0;
+constexpr int PlaceholderDescriptionText = 1;
+
+} // namespace
+
+std::vector<std::string> ServerListRow(std::string_view line, std::string_view onDownloadTexts)
+{
+    std::vector<std::string_view> fields = SplitFields(line, FieldSeparator);
+    if (fields.size() < ItemFieldCount) {
+        fields.resize(ItemFieldCount);
+    }
+    std::string version;
+    version.append(fields[Version1]).append(".").append(fields[Version2]).append(".").append(fields[Version3]);
+    return {
+        KindName(ReadDecimal(fields[Kind]), onDownloadTexts),
+        std::string(fields[Title]),
+        std::string(fields[Description]),
+        std::string(fields[Author]),
+        LanguageNames(ReadDecimal(fields[Languages])),
+        std::string(fields[FileName]),
+        std::string(fields[ColumnNote]),
+        std::move(version),
+    };
+}
+
+void ShowEmptyServerList(MainWindow& window, std::string_view onDownloadTexts)
+{
+    std::vector<std::string> row(ServerListColumnCount);
+    row[0] = GetField(onDownloadTexts, PlaceholderTitleText, FieldSeparator);
+    row[2] = GetField(onDownloadTexts, PlaceholderDescriptionText, FieldSeparator);
+    window.EnableControl(IDC_DOWNLOAD_SELECTIONS, false);
+    window.ServerList().InsertRow(row);
+}
+
+int FillServerList(MainWindow& window, std::string_view downloadListText, std::string_view onDownloadTexts)
+{
+    ListView& list = window.ServerList();
+    int listed = 0;
+    FieldCursor lines(downloadListText, LineSeparator);
+    std::string_view line;
+    while (lines.Next(line) && !line.empty()) {
+        list.InsertRow(ServerListRow(line, onDownloadTexts));
+        ++listed;
+    }
+    if (listed > 0) {
+        window.EnableControl(IDC_DOWNLOAD_SELECTIONS, true);
+    } else {
+        ShowEmptyServerList(window, onDownloadTexts);
+    }
+    return listed;
+}
+
+} // namespace gsd

@@ -1,0 +1,92 @@
+#include "platform/WinInetHttpClient.h"
+
+#include <string>
+
+#include "platform/WinInetHandles.h"
+
+namespace gsd {
+namespace {
+
+// Every failing WinINet call leaves its code in the thread's last error.
+InternetError LastInternetError()
+{
+    const DWORD code = ::GetLastError();
+    // A failure without a code must still read as a failure.
+    return code != 0 ? static_cast<InternetError>(code) : static_cast<InternetError>(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+class WinInetRequest final : public HttpRequest {
+public:
+    explicit WinInetRequest(unique_hinternet handle)
+        : handle_(std::move(handle))
+    {
+    }
+
+    InternetError Send(std::string_view header, std::string_view body) override
+    {
+        // WinINet takes the body through a non-const pointer but only reads it.
+        std::string bodyCopy(body);
+        const BOOL sent = ::HttpSendRequestA(handle_.get(), header.data(), static_cast<DWORD>(header.size()),
+            bodyCopy.empty() ? nullptr : bodyCopy.data(), static_cast<DWORD>(bodyCopy.size()));
+        return sent ? NoInternetError : LastInternetError();
+    }
+
+    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) override
+    {
+        DWORD read = 0;
+        const BOOL ok = ::InternetReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &read);
+        received = ok ? read : 0;
+        return ok ? NoInternetError : LastInternetError();
+    }
+
+    int StatusCode() override
+    {
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (!::HttpQueryInfoA(
+                handle_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+            return 0;
+        }
+        return static_cast<int>(status);
+    }
+
+private:
+    unique_hinternet handle_;
+};
+
+class WinInetSession final : public HttpSession {
+public:
+    explicit WinInetSession(unique_hinternet handle)
+        : handle_(std::move(handle))
+    {
+    }
+
+    InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) override
+    {
+        const std::string urlZ(url);
+        unique_hinternet opened(::InternetOpenUrlA(handle_.get(), urlZ.c_str(), nullptr, 0, flags, 0));
+        if (!opened) {
+            return LastInternetError();
+        }
+        request = std::make_unique<WinInetRequest>(std::move(opened));
+        return NoInternetError;
+    }
+
+private:
+    unique_hinternet handle_;
+};
+
+} // namespace
+
+InternetError WinInetHttpClient::OpenSession(std::string_view agent, std::unique_ptr<HttpSession>& session)
+{
+    const std::string agentZ(agent);
+    unique_hinternet root(::InternetOpenA(agentZ.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!root) {
+        return LastInternetError();
+    }
+    session = std::make_unique<WinInetSession>(std::move(root));
+    return NoInternetError;
+}
+
+} // namespace gsd

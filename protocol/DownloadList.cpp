@@ -1,0 +1,57 @@
+#include "protocol/DownloadList.h"
+
+#include "app/FixedTexts.h"
+#include "protocol/ActionRequestBody.h"
+#include "protocol/FieldList.h"
+#include "protocol/ServerEndpoint.h"
+#include "protocol/ServerErrors.h"
+
+namespace gsd {
+namespace {
+
+constexpr StatusTextFields DownloadListTexts { 5, 10, 11 };
+
+} // namespace
+
+bool IsDeliveredStatus(int statusCode)
+{
+    return statusCode == 0 || (statusCode >= 200 && statusCode <= 299);
+}
+
+std::string HttpStatusErrorText(int statusCode)
+{
+    return "The download server answered with HTTP status " + std::to_string(statusCode)
+        + " instead of the download list.  Closing Program.";
+}
+
+bool RequestDownloadList(const ExchangeServices& services, const std::function<std::string()>& buildActionMessage,
+    std::string& downloadListText)
+{
+    const std::string body = DownloadListRequestBody(buildActionMessage ? buildActionMessage() : std::string());
+    ExchangeRequest request;
+    request.openFlags = BodyRequestOpenFlags;
+    request.body = body;
+    request.statusTexts = DownloadListTexts;
+    request.evaluate = [&](const CompletedReply& reply) {
+        // An error page is not a list: it must never become rows.
+        if (!IsDeliveredStatus(reply.statusCode)) {
+            services.window.ShowMessage(
+                HttpStatusErrorText(reply.statusCode), fixed_text::ErrorCaption, MessageButtons::Ok);
+            return ReplyVerdict { false, false };
+        }
+        downloadListText = std::string(reply.text);
+        if (IsDownloadListErrorReply(reply.text)) {
+            ShowServerErrorReport(services.window, reply.text);
+            return ReplyVerdict { false, false };
+        }
+        return ReplyVerdict { true, true };
+    };
+    return ServerExchange(services, request).success;
+}
+
+std::string DownloadItemLine(std::string_view downloadListText, int index)
+{
+    return GetField(downloadListText, index, LineSeparator);
+}
+
+} // namespace gsd

@@ -1,0 +1,57 @@
+// The platform's HTTP layer as the server exchange uses it: a root session,
+// one request per opened URL, the body sent again on that request, reads of
+// the reply in chunks. Every failing call returns the layer's error code
+// (e.g. 12029 when the server cannot be reached); 0 means success. The Win32
+// adapter sits on WinINet; tests use a scripted fake.
+//
+// Destroying an object closes its handle. A request must be destroyed before
+// the session it came from.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace gsd {
+
+// An error code of the HTTP layer; NoInternetError when a call succeeded.
+using InternetError = std::uint32_t;
+inline constexpr InternetError NoInternetError = 0;
+
+class HttpRequest {
+public:
+    virtual ~HttpRequest() = default;
+
+    // Sends the request again on this handle, with the method the opening
+    // used, the extra header line `header` and the body `body`.
+    virtual InternetError Send(std::string_view header, std::string_view body) = 0;
+
+    // Reads up to `capacity` bytes of the reply into `buffer`; `received` is
+    // the number of bytes read, 0 at the end of the reply.
+    virtual InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) = 0;
+
+    // The reply's HTTP status code (200, 404, 500...); 0 when the layer
+    // cannot tell.
+    virtual int StatusCode() = 0;
+};
+
+class HttpSession {
+public:
+    virtual ~HttpSession() = default;
+
+    // Opens `url` with the layer's open flags `flags`, no extra headers. For
+    // an HTTP URL this already issues one request without a body.
+    virtual InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) = 0;
+};
+
+class HttpClient {
+public:
+    virtual ~HttpClient() = default;
+
+    // Opens a new root session with the user agent `agent` and the system's
+    // configured proxy settings.
+    virtual InternetError OpenSession(std::string_view agent, std::unique_ptr<HttpSession>& session) = 0;
+};
+
+} // namespace gsd

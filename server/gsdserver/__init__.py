@@ -1,0 +1,1 @@
+"""The reference download server for the Gravelpit Secure Download client."""

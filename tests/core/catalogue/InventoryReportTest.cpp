@@ -1,0 +1,119 @@
+#include "catalogue/InventoryReport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+#include "MediaSet.h"
+#include "fakes/FakeMainWindow.h"
+
+namespace gsd {
+namespace {
+
+using Journal = std::vector<std::string>;
+
+constexpr const char* NoPacksMessage = "message Error!: There should be object packs but there are none!";
+
+class InventoryReportTest : public ::testing::Test {
+protected:
+    InventoryReportTest() { testing::AddVersionAndLanguage(engine); }
+
+    Journal journal;
+    testing::FakeMainWindow window { journal };
+    testing::FakeMediaEngine engine { journal };
+    testing::FakeMediaFolder folder;
+};
+
+TEST_F(InventoryReportTest, VersionAndLanguageReports)
+{
+    EXPECT_EQ(BuildVersionReport(engine, window), "1|0|3");
+    EXPECT_EQ(BuildLanguageReport(engine, window), "2|1|0|11");
+    engine.files.clear();
+    EXPECT_EQ(BuildVersionReport(engine, window), "||");
+    EXPECT_EQ(BuildLanguageReport(engine, window), "|||0");
+}
+
+TEST_F(InventoryReportTest, PackReportCarriesEveryPackInSearchOrder)
+{
+    testing::AddPack(engine, "Bricks.mdc", { .version = "1|0|0|7", .flags = "1|0|1", .title = "Bricks" });
+    testing::AddPack(engine, "Canals.mdc", { .version = "1|2|3|4", .flags = "0|1", .title = "Canals" });
+    engine.files["Sounds.mdc"][{ "", "Gravelpit Object Pack Title" }] = "not a pack";
+    struct Case {
+        const char* name;
+        std::vector<std::string> search;
+        std::string report;
+    };
+    const std::vector<Case> cases = {
+        { "first entry's version goes in whole", { "Bricks.mdc", "Canals.mdc", "Language.mdc" },
+            "2|1|0|0|7|5|Bricks|1|2|3|2|Canals" },
+        { "only the very first entry of the search", { "Language.mdc", "Bricks.mdc", "Canals.mdc" },
+            "2|1|0|0|5|Bricks|1|2|3|2|Canals" },
+        { "the first entry in whole whatever pack it is", { "Canals.mdc", "Sounds.mdc", "Bricks.mdc" },
+            "2|1|2|3|4|2|Canals|1|0|0|5|Bricks" },
+        { "no packs", { "Version.mdc", "Language.mdc", "Sounds.mdc" }, "0" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.names = c.search;
+        journal.clear();
+        EXPECT_EQ(BuildPackReport(engine, window, folder), c.report);
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), NoPacksMessage), 0);
+    }
+}
+
+TEST_F(InventoryReportTest, TitleWithABarShiftsTheLaterFields)
+{
+    testing::AddPack(engine, "A.mdc", { .version = "1|0|0", .flags = "1", .title = "Rocks | Stones" });
+    testing::AddPack(engine, "B.mdc", { .version = "2|0|0", .flags = "1", .title = "B" });
+    folder.names = { "Version.mdc", "A.mdc", "B.mdc" };
+    EXPECT_EQ(BuildPackReport(engine, window, folder), "2|1|0|0|1|Rocks | Stones|2|0|0|1|B");
+}
+
+TEST_F(InventoryReportTest, EmptyMediaFolderIsReportedOnceAndGivesCountZero)
+{
+    const InventoryReport report = BuildInventoryReport(engine, window, folder);
+    EXPECT_EQ(report.VersionReport, "1|0|3");
+    EXPECT_EQ(report.LanguageReport, "2|1|0|11");
+    EXPECT_EQ(report.PackReport, "0");
+    // Two reading passes for the version and language reports; the pack
+    // report searches twice and reads nothing.
+    EXPECT_EQ(journal,
+        (Journal { "CreateReader", "Release", "ExecuteSystem", "repaint", "CreateReader", "Release", "ExecuteSystem",
+            "repaint", NoPacksMessage }));
+    EXPECT_EQ(folder.searches, 2);
+}
+
+TEST_F(InventoryReportTest, FolderThatCannotBeSearchedIsReportedInsteadOfMissingPacks)
+{
+    folder.problem = "The game folder's path is too long for this program to use:\r\nC:\\...";
+    EXPECT_EQ(CountObjectPacks(engine, window, folder), 0);
+    EXPECT_EQ(BuildPackReport(engine, window, folder), "0");
+    EXPECT_EQ(journal, (Journal { "message Error!: " + folder.problem, "message Error!: " + folder.problem }));
+}
+
+TEST_F(InventoryReportTest, CountsOnlyFilesWithTheObjectsMarker)
+{
+    testing::AddPack(engine, "A.mdc", { .title = "A" });
+    folder.names = { "Version.mdc", "A.mdc", "Language.mdc", "Missing.mdc" };
+    EXPECT_EQ(CountObjectPacks(engine, window, folder), 1);
+    EXPECT_EQ(journal, (Journal { "CreateReader", "Release", "ExecuteSystem", "repaint" }));
+}
+
+TEST_F(InventoryReportTest, RefusedReaderGivesEmptyReportsAndTheCountAlone)
+{
+    testing::AddPack(engine, "A.mdc", { .title = "A" });
+    folder.names = { "A.mdc" };
+    engine.refuseReader = true;
+    const InventoryReport report = BuildInventoryReport(engine, window, folder);
+    EXPECT_EQ(report.VersionReport, "");
+    EXPECT_EQ(report.LanguageReport, "");
+    EXPECT_EQ(report.PackReport, "0");
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "post close"), 4);
+    EXPECT_EQ(engine.readersAlive, 0);
+}
+
+} // namespace
+} // namespace gsd

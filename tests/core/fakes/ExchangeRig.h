@@ -1,0 +1,56 @@
+// Everything a server exchange talks to, faked, with one journal for all of
+// it: the window's messages, the dialogs, the HTTP calls and the pauses.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fakes/FakeHttpClient.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakeServerDialogs.h"
+#include "fakes/FakeTiming.h"
+#include "protocol/ServerExchange.h"
+
+namespace gsd::testing {
+
+// Information-and-error texts whose field N names itself, so a journal line
+// shows which text was taken.
+inline constexpr std::string_view RigInfoAndErrorTexts
+    = "no connection|try again|give up|not genuine|t4|connecting|checking|checked|authenticating|authenticated|"
+      "listing|listed";
+
+inline constexpr std::string_view RigUrl = "https://localhost:47443/autodownload.asp";
+
+struct ExchangeRig {
+    std::vector<std::string> journal;
+    FakeMainWindow window { journal };
+    FakeServerDialogs dialogs { journal };
+    FakeInternetErrorTexts errorTexts;
+    FakeClock clock;
+    FakeSleeper sleeper { journal };
+    FakeHttpClient http { journal, clock };
+
+    ExchangeServices Services()
+    {
+        return ExchangeServices { http, window, dialogs, errorTexts, clock, sleeper, RigUrl, RigInfoAndErrorTexts };
+    }
+
+    // A good attempt that answers `reply` under status 200 in one chunk.
+    void Answer(std::string reply, int statusCode = 200)
+    {
+        FakeHttpAttempt attempt;
+        if (!reply.empty()) {
+            attempt.chunks.push_back(std::move(reply));
+        }
+        attempt.statusCode = statusCode;
+        http.attempts.push_back(attempt);
+    }
+
+    // Everything closed that the exchange opened.
+    bool AllReleased() const
+    {
+        return http.sessionsOpen == 0 && http.requestsOpen == 0 && dialogs.statusDialogsOpen == 0;
+    }
+};
+
+} // namespace gsd::testing

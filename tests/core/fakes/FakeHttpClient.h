@@ -1,0 +1,143 @@
+// An HTTP layer that plays back one scripted attempt per opened session and
+// writes every call into a shared journal, so a test sees the exchange's
+// calls in order with the window's and the dialogs' calls.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeTiming.h"
+#include "protocol/HttpClient.h"
+
+namespace gsd::testing {
+
+// What the server does in one attempt. A non-zero error fails that call.
+struct FakeHttpAttempt {
+    InternetError openSessionError = NoInternetError;
+    InternetError openUrlError = NoInternetError;
+    InternetError sendError = NoInternetError;
+    // The reply, one element per read; a read past the last one returns 0
+    // bytes.
+    std::vector<std::string> chunks;
+    // Fails the read after the chunks, instead of ending the reply.
+    InternetError readError = NoInternetError;
+    // Milliseconds the fake clock moves on with every read.
+    std::int64_t millisecondsPerRead = 0;
+    int statusCode = 200;
+};
+
+class FakeHttpClient : public HttpClient {
+public:
+    FakeHttpClient(std::vector<std::string>& journal, FakeClock& clock)
+        : journal_(journal)
+        , clock_(clock)
+    {
+    }
+
+    // Attempts not yet played; an attempt beyond them cannot connect.
+    std::deque<FakeHttpAttempt> attempts;
+    // Every body sent, in order.
+    std::vector<std::string> sentBodies;
+    // Largest read asked for.
+    std::size_t largestRead = 0;
+    int sessionsOpen = 0;
+    int requestsOpen = 0;
+
+    InternetError OpenSession(std::string_view agent, std::unique_ptr<HttpSession>& session) override
+    {
+        journal_.push_back("open session " + std::string(agent));
+        FakeHttpAttempt attempt;
+        if (attempts.empty()) {
+            attempt.openUrlError = 12029;
+        } else {
+            attempt = attempts.front();
+            attempts.pop_front();
+        }
+        if (attempt.openSessionError != NoInternetError) {
+            return attempt.openSessionError;
+        }
+        session = std::make_unique<Session>(*this, attempt);
+        return NoInternetError;
+    }
+
+private:
+    class Request : public HttpRequest {
+    public:
+        Request(FakeHttpClient& client, FakeHttpAttempt attempt)
+            : client_(client)
+            , attempt_(std::move(attempt))
+        {
+            ++client_.requestsOpen;
+        }
+        ~Request() override
+        {
+            --client_.requestsOpen;
+            client_.journal_.emplace_back("close request");
+        }
+        InternetError Send(std::string_view header, std::string_view body) override
+        {
+            client_.journal_.push_back("send " + std::string(header));
+            client_.sentBodies.emplace_back(body);
+            return attempt_.sendError;
+        }
+        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) override
+        {
+            client_.largestRead = std::max(client_.largestRead, capacity);
+            client_.clock_.now += attempt_.millisecondsPerRead;
+            received = 0;
+            if (next_ < attempt_.chunks.size()) {
+                const std::string& chunk = attempt_.chunks[next_++];
+                received = std::min(chunk.size(), capacity);
+                std::memcpy(buffer, chunk.data(), received);
+                return NoInternetError;
+            }
+            return attempt_.readError;
+        }
+        int StatusCode() override { return attempt_.statusCode; }
+
+    private:
+        FakeHttpClient& client_;
+        FakeHttpAttempt attempt_;
+        std::size_t next_ = 0;
+    };
+
+    class Session : public HttpSession {
+    public:
+        Session(FakeHttpClient& client, FakeHttpAttempt attempt)
+            : client_(client)
+            , attempt_(std::move(attempt))
+        {
+            ++client_.sessionsOpen;
+        }
+        ~Session() override
+        {
+            --client_.sessionsOpen;
+            client_.journal_.emplace_back("close session");
+        }
+        InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) override
+        {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
+            client_.journal_.push_back("open url " + std::string(url) + " " + hex);
+            if (attempt_.openUrlError != NoInternetError) {
+                return attempt_.openUrlError;
+            }
+            request = std::make_unique<Request>(client_, attempt_);
+            return NoInternetError;
+        }
+
+    private:
+        FakeHttpClient& client_;
+        FakeHttpAttempt attempt_;
+    };
+
+    std::vector<std::string>& journal_;
+    FakeClock& clock_;
+};
+
+} // namespace gsd::testing

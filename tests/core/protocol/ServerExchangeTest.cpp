@@ -1,0 +1,271 @@
+#include "protocol/ServerExchange.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/ExchangeRig.h"
+
+namespace gsd {
+namespace {
+
+using namespace std::string_literals;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::ExchangeRig;
+using testing::FakeHttpAttempt;
+
+constexpr StatusTextFields ListTexts { 5, 10, 11 };
+
+// A body request whose verdict is "good" for every reply.
+ExchangeRequest BodyRequest(std::string_view body)
+{
+    ExchangeRequest request;
+    request.openFlags = 0x84000002;
+    request.body = body;
+    request.statusTexts = ListTexts;
+    request.evaluate = [](const CompletedReply&) { return ReplyVerdict { true, true }; };
+    return request;
+}
+
+TEST(ServerExchangeTest, JoinsChunksEachUpToItsFirstNul)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> chunks;
+        std::string expected;
+    };
+    const std::string full(1024, 'k');
+    const std::vector<Case> cases = {
+        { "no bytes at all", {}, "" },
+        { "one chunk", { "0" }, "0" },
+        { "chunks in order", { "AB", "CD", "E" }, "ABCDE" },
+        { "a NUL ends its chunk only", { "ab\0cd"s, "ef" }, "abef" },
+        { "a chunk that starts with NUL adds nothing", { "\0xyz"s, "q" }, "q" },
+        { "full chunks", { full, full, "z" }, full + full + "z" },
+        { "bytes above 0x7F pass", { "\xE9\xFF|\r\n" }, "\xE9\xFF|\r\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        FakeHttpAttempt attempt;
+        attempt.chunks = c.chunks;
+        rig.http.attempts.push_back(attempt);
+        std::string seen;
+        ExchangeRequest request = BodyRequest("body");
+        request.evaluate = [&](const CompletedReply& reply) {
+            seen = std::string(reply.text);
+            return ReplyVerdict { true, true };
+        };
+
+        const ExchangeResult result = ServerExchange(rig.Services(), request);
+
+        EXPECT_TRUE(result.completed);
+        EXPECT_EQ(seen, c.expected);
+        EXPECT_EQ(result.replyText, c.expected);
+        EXPECT_EQ(rig.http.largestRead, 1024u);
+        EXPECT_TRUE(rig.AllReleased());
+    }
+}
+
+TEST(ServerExchangeTest, DeadlineDropsTheChunkReadAfterIt)
+{
+    struct Case {
+        const char* name;
+        std::int64_t millisecondsPerRead;
+        std::int64_t ticksPerSecond;
+        std::string expected;
+    };
+    // The timer is armed before the first read; the fake clock moves on with
+    // every read, so chunk n is read n * millisecondsPerRead after arming.
+    const std::vector<Case> cases = {
+        { "well within the deadline", 1000, 1000, "ABCD" },
+        { "third chunk lands exactly on 30000 ms", 10000, 1000, "AB" },
+        { "first chunk already too late", 30001, 1000, "" },
+        { "just before the deadline", 7499, 1000, "ABCD" },
+        { "performance counter rate", 10000, 10'000'000, "AB" },
+        { "no clock rate: the first chunk is dropped", 0, 0, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        rig.clock.perSecond = c.ticksPerSecond;
+        FakeHttpAttempt attempt;
+        attempt.chunks = { "A", "B", "C", "D" };
+        attempt.millisecondsPerRead = c.millisecondsPerRead * c.ticksPerSecond / 1000;
+        rig.http.attempts.push_back(attempt);
+
+        const ExchangeResult result = ServerExchange(rig.Services(), BodyRequest("body"));
+
+        EXPECT_TRUE(result.completed) << "a deadline is no error: the reply is evaluated";
+        EXPECT_EQ(result.replyText, c.expected);
+    }
+}
+
+TEST(ServerExchangeTest, GoodReplyRunsTheStepsInOrder)
+{
+    ExchangeRig rig;
+    rig.Answer("reply");
+    ExchangeRequest request = BodyRequest("ACTION_REQUEST=X&ACTION_MESSAGE=1%7c0");
+    request.evaluate = [&](const CompletedReply& reply) {
+        rig.journal.push_back("evaluate " + std::string(reply.text) + " " + std::to_string(reply.statusCode));
+        return ReplyVerdict { true, true };
+    };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), request);
+
+    EXPECT_TRUE(result.success);
+    EXPECT_EQ(result.statusCode, 200);
+    EXPECT_THAT(rig.journal,
+        ElementsAre("status open", "status show", "status connecting", "open session Veraduri Ravirove 2003",
+            "open url https://localhost:47443/autodownload.asp 84000002",
+            "send Content-Type: application/x-www-form-urlencoded", "status listing", "evaluate reply 200",
+            "close request", "close session", "status listed", "sleep 500", "status close"));
+    EXPECT_THAT(rig.http.sentBodies, ElementsAre("ACTION_REQUEST=X&ACTION_MESSAGE=1%7c0"));
+}
+
+TEST(ServerExchangeTest, BodilessRequestSendsNothingAndRejectedReplySkipsThePause)
+{
+    ExchangeRig rig;
+    rig.Answer("1");
+    ExchangeRequest request = BodyRequest("");
+    request.openFlags = 0x84800002;
+    request.body.reset();
+    request.evaluate = [](const CompletedReply&) { return ReplyVerdict { false, false }; };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), request);
+
+    EXPECT_FALSE(result.success);
+    EXPECT_TRUE(result.completed);
+    EXPECT_THAT(rig.journal,
+        ElementsAre("status open", "status show", "status connecting", "open session Veraduri Ravirove 2003",
+            "open url https://localhost:47443/autodownload.asp 84800002", "status listing", "close request",
+            "close session", "status close"));
+    EXPECT_TRUE(rig.http.sentBodies.empty());
+}
+
+TEST(ServerExchangeTest, LayerFailureIsReportedThenReleasedWithoutRetryOffer)
+{
+    struct Case {
+        const char* name;
+        FakeHttpAttempt attempt;
+        std::vector<std::string> tail; // the journal after "open session"
+    };
+    const std::string box = "message Error!: The certificate authority is invalid or incorrect";
+    auto failing = [](auto setter) {
+        FakeHttpAttempt attempt;
+        attempt.chunks = { "partial" };
+        setter(attempt);
+        return attempt;
+    };
+    const std::string openUrl = "open url https://localhost:47443/autodownload.asp 84000002";
+    const std::string send = "send Content-Type: application/x-www-form-urlencoded";
+    const std::vector<Case> cases = {
+        { "root session", failing([](FakeHttpAttempt& a) { a.openSessionError = 12045; }), { box } },
+        { "open", failing([](FakeHttpAttempt& a) { a.openUrlError = 12045; }), { openUrl, box, "close session" } },
+        { "send", failing([](FakeHttpAttempt& a) { a.sendError = 12045; }),
+            { openUrl, send, box, "close request", "close session" } },
+        { "read", failing([](FakeHttpAttempt& a) { a.readError = 12045; }),
+            { openUrl, send, "status listing", box, "close request", "close session" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        rig.errorTexts.layer[12045] = "The certificate authority is invalid or incorrect";
+        rig.http.attempts.push_back(c.attempt);
+        bool evaluated = false;
+        ExchangeRequest request = BodyRequest("body");
+        request.evaluate = [&](const CompletedReply&) {
+            evaluated = true;
+            return ReplyVerdict { true, true };
+        };
+
+        const ExchangeResult result = ServerExchange(rig.Services(), request);
+
+        EXPECT_FALSE(result.success);
+        EXPECT_FALSE(result.completed);
+        EXPECT_EQ(result.replyText, "") << "nothing of an abandoned attempt is kept";
+        EXPECT_FALSE(evaluated);
+        std::vector<std::string> expected
+            = { "status open", "status show", "status connecting", "open session Veraduri Ravirove 2003" };
+        expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+        expected.emplace_back("status close");
+        EXPECT_THAT(rig.journal, ElementsAreArray(expected));
+    }
+}
+
+TEST(ServerExchangeTest, CannotConnectOffersRetryAndOkTriesAgainOnANewSession)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt refused;
+    refused.openUrlError = 12029;
+    rig.http.attempts = { refused, refused };
+    rig.Answer("list");
+    rig.dialogs.retryAnswers = { true, true };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), BodyRequest("same body"));
+
+    EXPECT_TRUE(result.success);
+    EXPECT_EQ(result.replyText, "list");
+    const std::string openSession = "open session Veraduri Ravirove 2003";
+    const std::string openUrl = "open url https://localhost:47443/autodownload.asp 84000002";
+    const std::vector<std::string> failedAttempt = {
+        "status show",
+        "status connecting",
+        openSession,
+        openUrl,
+        "message Error!: Error Code:12029",
+        "close session",
+        "connection dialog no connection [try again] [give up]",
+    };
+    std::vector<std::string> expected = { "status open" };
+    expected.insert(expected.end(), failedAttempt.begin(), failedAttempt.end());
+    expected.insert(expected.end(), failedAttempt.begin(), failedAttempt.end());
+    expected.insert(expected.end(),
+        { "status show", "status connecting", openSession, openUrl,
+            "send Content-Type: application/x-www-form-urlencoded", "status listing", "close request", "close session",
+            "status listed", "sleep 500", "status close" });
+    EXPECT_THAT(rig.journal, ElementsAreArray(expected));
+    EXPECT_THAT(rig.http.sentBodies, ElementsAre("same body"));
+}
+
+TEST(ServerExchangeTest, RetriedReadFailureSendsTheSameBodyAgain)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt dropped;
+    dropped.chunks = { "half a li" };
+    dropped.readError = 12029;
+    rig.http.attempts = { dropped };
+    rig.Answer("whole list");
+    rig.dialogs.retryAnswers = { true };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), BodyRequest("body once built"));
+
+    EXPECT_TRUE(result.success);
+    EXPECT_EQ(result.replyText, "whole list") << "the dropped attempt's bytes are not kept";
+    EXPECT_THAT(rig.http.sentBodies, ElementsAre("body once built", "body once built"));
+    EXPECT_TRUE(rig.AllReleased());
+}
+
+TEST(ServerExchangeTest, CancelInTheConnectionDialogGivesUp)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt refused;
+    refused.openUrlError = 12029;
+    rig.http.attempts = { refused };
+    rig.Answer("never read");
+    rig.dialogs.retryAnswers = { false };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), BodyRequest("body"));
+
+    EXPECT_FALSE(result.success);
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(rig.http.attempts.size(), 1u) << "no second attempt";
+    EXPECT_EQ(rig.journal.back(), "status close");
+    EXPECT_TRUE(rig.AllReleased());
+}
+
+} // namespace
+} // namespace gsd

@@ -1,0 +1,67 @@
+#include "texts/InterfaceTexts.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "catalogue/ListColumns.h"
+#include "catalogue/MediaKeys.h"
+#include "engine/ReadingPass.h"
+#include "protocol/FieldList.h"
+#include "res/resource.h"
+#include "texts/LanguageIndex.h"
+
+namespace gsd {
+
+namespace {
+
+// The "Done" button: the dialog's OK button.
+constexpr int DoneButton = 1;
+
+// Main-dialog texts 1 to 9 go to these controls, in this order; text 0 is
+// the caption.
+constexpr std::array<int, 9> ControlsOfTexts = {
+    IDC_INTRODUCTION,
+    IDC_LOCAL_GROUP,
+    IDC_SERVER_GROUP,
+    IDC_DOWNLOAD_SELECTIONS,
+    IDC_DESCRIPTION_LABEL,
+    IDC_DESCRIPTION,
+    IDC_NEWS_GROUP,
+    IDC_HELP_BUTTON,
+    DoneButton,
+};
+
+std::string_view FieldOrEmpty(const std::vector<std::string_view>& fields, std::size_t index)
+{
+    return index < fields.size() ? fields[index] : std::string_view();
+}
+
+void ShowMainDialogTexts(MainWindow& window, std::string_view mainDialogText)
+{
+    const std::vector<std::string_view> fields = SplitFields(mainDialogText, FieldSeparator);
+    window.SetCaption(FieldOrEmpty(fields, 0));
+    for (std::size_t i = 0; i < ControlsOfTexts.size(); ++i) {
+        window.SetControlText(ControlsOfTexts[i], FieldOrEmpty(fields, i + 1));
+    }
+    SetUpListColumns(window.LocalList(), LocalListColumns, fields);
+    SetUpListColumns(window.ServerList(), ServerListColumns, fields);
+}
+
+} // namespace
+
+void LoadInterfaceTexts(MediaEngine& engine, MainWindow& window, OptionsFile& options, MainDialogState& state)
+{
+    state.InterfaceLanguageIndex = ReadLanguageIndex(options);
+    ReadingPass pass(engine, window);
+    if (!pass) {
+        return;
+    }
+    MediaReader& reader = pass.reader();
+    ChooseInterfaceLanguage(reader, state.InterfaceLanguageIndex);
+    ShowMainDialogTexts(window, reader.ReadResourceText(media_key::MainDialogTexts).value_or(std::string()));
+    state.InfoAndErrorTexts = reader.ReadResourceText(media_key::InfoAndErrorTexts).value_or(std::string());
+    state.OnDownloadTexts = reader.ReadResourceText(media_key::OnDownloadTexts).value_or(std::string());
+}
+
+} // namespace gsd
