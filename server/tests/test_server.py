@@ -15,7 +15,7 @@ import time
 import unittest
 
 from gsdserver import wire
-from gsdserver.faults import FaultSet, parse_fault
+from gsdserver.faults import parse_fault
 from gsdserver.httpd import ReferenceServer
 from gsdserver.testca import make_test_ca
 

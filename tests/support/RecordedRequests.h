@@ -27,9 +27,9 @@ struct RecordedRequest {
     std::string Header(std::string_view name) const
     {
         for (const auto& [key, value] : headers) {
-            if (key.size() == name.size()
-                && std::equal(key.begin(), key.end(), name.begin(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); }))
+            if (key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
+                    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                }))
                 return value;
         }
         return {};
@@ -58,18 +58,30 @@ inline bool ReadString(std::string_view text, std::size_t& pos, std::string& out
         if (++pos >= text.size())
             return false;
         switch (text[pos]) {
-        case 'n': out.push_back('\n'); break;
-        case 'r': out.push_back('\r'); break;
-        case 't': out.push_back('\t'); break;
-        case 'b': out.push_back('\b'); break;
-        case 'f': out.push_back('\f'); break;
+        case 'n':
+            out.push_back('\n');
+            break;
+        case 'r':
+            out.push_back('\r');
+            break;
+        case 't':
+            out.push_back('\t');
+            break;
+        case 'b':
+            out.push_back('\b');
+            break;
+        case 'f':
+            out.push_back('\f');
+            break;
         case 'u':
             if (pos + 4 >= text.size())
                 return false;
             out.push_back(static_cast<char>(std::strtoul(std::string(text.substr(pos + 1, 4)).c_str(), nullptr, 16)));
             pos += 4;
             break;
-        default: out.push_back(text[pos]); break; // \" \\ \/
+        default:
+            out.push_back(text[pos]);
+            break; // \" \\ \/
         }
     }
     return false;

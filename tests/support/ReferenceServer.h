@@ -79,15 +79,13 @@ inline bool FileExists(const std::string& path)
 
 inline void MakeFolders(const std::string& path)
 {
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-        at = path.find_first_of("\\/", at + 1))
+    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
         ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     ::CreateDirectoryA(path.c_str(), nullptr);
 }
 
 // Polls `done` every 20 ms until it holds or `timeoutMs` has passed.
-template <typename Condition>
-bool WaitFor(Condition done, DWORD timeoutMs)
+template <typename Condition> bool WaitFor(Condition done, DWORD timeoutMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     while (!done()) {
@@ -158,7 +156,10 @@ inline bool TrustTestCa(const std::string& caUnixPath, std::string& error)
 
 class ReferenceServer {
 public:
-    explicit ReferenceServer(ReferenceServerOptions options = {}) : options_(std::move(options)) {}
+    explicit ReferenceServer(ReferenceServerOptions options = {})
+        : options_(std::move(options))
+    {
+    }
     ~ReferenceServer() { Stop(); }
     ReferenceServer(const ReferenceServer&) = delete;
     ReferenceServer& operator=(const ReferenceServer&) = delete;
@@ -202,9 +203,8 @@ public:
         const std::string tlsDir = TestStateDir() + (options_.trustedCertificate ? "/test-ca" : "/untrusted-ca");
         std::vector<std::string> command = { EnvironmentOr("GSD_PYTHON", "/usr/bin/python3"),
             SourceDir() + "/server/refserver.py", "--port", std::to_string(options_.port), "--tls-dir", tlsDir,
-            "--content", content, "--control", Control(), "--log-requests", work_ + "/requests.jsonl",
-            "--ready-file", Ready(), "--lease", work_ + "/lease", "--log", work_ + "/server.log",
-            "--max-lifetime", "3600" };
+            "--content", content, "--control", Control(), "--log-requests", work_ + "/requests.jsonl", "--ready-file",
+            Ready(), "--lease", work_ + "/lease", "--log", work_ + "/server.log", "--max-lifetime", "3600" };
         command.insert(command.end(), options_.extraArguments.begin(), options_.extraArguments.end());
         if (!StartUnixProgram(command)) {
             error_ = "Wine could not start " + command[0] + " (error " + std::to_string(::GetLastError()) + ")";
@@ -269,10 +269,7 @@ public:
 
     // Every request received so far, in order (the bodiless requests that
     // WinINet sends when it opens the URL included).
-    std::vector<RecordedRequest> Requests() const
-    {
-        return ReadRequestLog(WindowsPath(work_ + "/requests.jsonl"));
-    }
+    std::vector<RecordedRequest> Requests() const { return ReadRequestLog(WindowsPath(work_ + "/requests.jsonl")); }
 
     int Port() const { return port_; }
     std::string Url() const { return "https://localhost:" + std::to_string(port_) + "/autodownload.asp"; }

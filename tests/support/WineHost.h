@@ -14,8 +14,7 @@ namespace gsd::test {
 
 namespace wine_host_detail {
 
-template <typename Function>
-Function Kernel32Export(const char* name)
+template <typename Function> Function Kernel32Export(const char* name)
 {
     const FARPROC proc = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(proc));
@@ -62,10 +61,10 @@ inline std::string WindowsPath(const std::string& unixPath)
 }
 
 // The Unix name of a Windows path; a path that already starts with "/" is
-// taken as Unix. Empty when Wine knows no Unix name for it.
+// taken as Unix. Empty for an empty path and when Wine knows no Unix name.
 inline std::string UnixPath(const std::string& windowsPath)
 {
-    if (!windowsPath.empty() && windowsPath.front() == '/')
+    if (windowsPath.empty() || windowsPath.front() == '/')
         return windowsPath;
     using ToUnix = char*(CDECL*)(const WCHAR*);
     static const auto toUnix = wine_host_detail::Kernel32Export<ToUnix>("wine_get_unix_file_name");
@@ -118,8 +117,8 @@ inline bool StartUnixProgram(const std::vector<std::string>& arguments)
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-            &process))
+    if (!::CreateProcessA(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     if (process.hProcess != nullptr)
         ::CloseHandle(process.hProcess);
@@ -138,8 +137,8 @@ inline long RunWindowsProgram(const std::vector<std::string>& arguments, DWORD t
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-            &process))
+    if (!::CreateProcessA(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     ::CloseHandle(process.hThread);
     DWORD exitCode = 0;

@@ -8,6 +8,7 @@
 // when every file was imported, 1 when one failed, 2 for a usage error.
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <wincrypt.h>
 
 #include <cstdio>
@@ -41,8 +42,8 @@ bool ToDer(const std::string& bytes, std::vector<BYTE>& der)
             &size, nullptr, nullptr))
         return false;
     der.resize(size);
-    return CryptStringToBinaryA(bytes.c_str(), static_cast<DWORD>(bytes.size()), CRYPT_STRING_BASE64HEADER,
-               der.data(), &size, nullptr, nullptr)
+    return CryptStringToBinaryA(bytes.c_str(), static_cast<DWORD>(bytes.size()), CRYPT_STRING_BASE64HEADER, der.data(),
+               &size, nullptr, nullptr)
         != FALSE;
 }
 
@@ -78,8 +79,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: import_ca CERT_FILE...\n");
         return 2;
     }
-    HCERTSTORE opened
-        = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
+    HCERTSTORE opened = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
     if (opened == nullptr) {
         std::fprintf(stderr, "import_ca: cannot open the machine's root store (error %lu)\n", GetLastError());
         return 1;

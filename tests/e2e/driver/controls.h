@@ -10,15 +10,14 @@ namespace gsd::e2e {
 
 // How long a window of the program under test may take to answer one
 // message before the driver gives up on it.
-inline constexpr milliseconds kAnswerTimeout{5000};
+inline constexpr milliseconds kAnswerTimeout { 5000 };
 
 // Sends msg to a window of another process and returns its answer. Throws
 // std::runtime_error if the window does not answer within timeout (its
 // thread is blocked or gone), so a hung program fails the test instead of
 // hanging it. Only for messages that carry no pointers, or whose pointers
 // point into the target process (see RemoteMemory).
-LRESULT SendAndWait(HWND window, UINT msg, WPARAM wparam = 0, LPARAM lparam = 0,
-                    milliseconds timeout = kAnswerTimeout);
+LRESULT SendAndWait(HWND window, UINT msg, WPARAM wparam = 0, LPARAM lparam = 0, milliseconds timeout = kAnswerTimeout);
 
 // The window's class name, e.g. "#32770" for dialogs and message boxes.
 std::string ClassNameOf(HWND window);
@@ -58,4 +57,4 @@ void SendSysCommand(HWND window, WPARAM command);
 // Posts WM_CLOSE, as the window's close box would.
 void Close(HWND window);
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

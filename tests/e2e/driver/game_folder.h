@@ -17,9 +17,9 @@ std::string BinFolder();
 class GameFolder {
 public:
     enum class Contents {
-        ProgramAndEngine,  // SecureDownload.exe and Game.dll
-        ProgramOnly,       // SecureDownload.exe without Game.dll
-        Empty,             // nothing copied: the test adds what it needs
+        ProgramAndEngine, // SecureDownload.exe and Game.dll
+        ProgramOnly, // SecureDownload.exe without Game.dll
+        Empty, // nothing copied: the test adds what it needs
     };
 
     explicit GameFolder(Contents contents = Contents::ProgramAndEngine);
@@ -53,4 +53,4 @@ private:
     std::string path_;
 };
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

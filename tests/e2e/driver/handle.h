@@ -11,10 +11,18 @@ namespace gsd::e2e {
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : handle_(h) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
+    explicit UniqueHandle(HANDLE h)
+        : handle_(h)
+    {
+    }
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : handle_(other.release())
+    {
+    }
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -25,8 +33,10 @@ public:
     explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
 
     // Closes the handle held so far and takes ownership of h.
-    void reset(HANDLE h = nullptr) {
-        if (*this) CloseHandle(handle_);
+    void reset(HANDLE h = nullptr)
+    {
+        if (*this)
+            CloseHandle(handle_);
         handle_ = h;
     }
 
@@ -37,4 +47,4 @@ private:
     HANDLE handle_ = nullptr;
 };
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

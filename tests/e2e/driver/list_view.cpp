@@ -16,47 +16,54 @@ namespace {
 constexpr size_t kTextCapacity = 1024;
 
 // Rectangle of part (LVIR_LABEL, ...) of row, in the list's client area.
-RECT ItemRect(HWND list, int row, int part) {
+RECT ItemRect(HWND list, int row, int part)
+{
     RemoteMemory memory(list, sizeof(RECT));
-    RECT rect{};
+    RECT rect {};
     rect.left = part;
     memory.Put(rect);
-    if (!SendAndWait(list, LVM_GETITEMRECT, row, memory.Param())) return RECT{};
+    if (!SendAndWait(list, LVM_GETITEMRECT, row, memory.Param()))
+        return RECT {};
     return memory.Get<RECT>();
 }
 
-INPUT KeyInput(WORD key, DWORD flags) {
-    INPUT input{};
+INPUT KeyInput(WORD key, DWORD flags)
+{
+    INPUT input {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.dwFlags = flags;
     return input;
 }
 
-INPUT MouseInput(DWORD flags) {
-    INPUT input{};
+INPUT MouseInput(DWORD flags)
+{
+    INPUT input {};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     return input;
 }
 
-}  // namespace
+} // namespace
 
-int ListRowCount(HWND list) {
+int ListRowCount(HWND list)
+{
     return static_cast<int>(SendAndWait(list, LVM_GETITEMCOUNT));
 }
 
-int ListColumnCount(HWND list) {
+int ListColumnCount(HWND list)
+{
     HWND header = reinterpret_cast<HWND>(SendAndWait(list, LVM_GETHEADER));
     return header ? static_cast<int>(SendAndWait(header, HDM_GETITEMCOUNT)) : 0;
 }
 
-std::vector<std::string> ListHeadings(HWND list) {
+std::vector<std::string> ListHeadings(HWND list)
+{
     const int count = ListColumnCount(list);
     RemoteMemory memory(list, sizeof(LVCOLUMNA) + kTextCapacity);
     std::vector<std::string> headings;
     for (int column = 0; column < count; ++column) {
-        LVCOLUMNA request{};
+        LVCOLUMNA request {};
         request.mask = LVCF_TEXT;
         request.pszText = static_cast<char*>(memory.Address(sizeof request));
         request.cchTextMax = kTextCapacity;
@@ -70,9 +77,10 @@ std::vector<std::string> ListHeadings(HWND list) {
     return headings;
 }
 
-std::string ListCell(HWND list, int row, int column) {
+std::string ListCell(HWND list, int row, int column)
+{
     RemoteMemory memory(list, sizeof(LVITEMA) + kTextCapacity);
-    LVITEMA request{};
+    LVITEMA request {};
     request.iSubItem = column;
     request.pszText = static_cast<char*>(memory.Address(sizeof request));
     request.cchTextMax = kTextCapacity;
@@ -83,17 +91,20 @@ std::string ListCell(HWND list, int row, int column) {
     return text;
 }
 
-std::vector<std::vector<std::string>> ListRows(HWND list) {
+std::vector<std::vector<std::string>> ListRows(HWND list)
+{
     const int rows = ListRowCount(list);
     const int columns = std::max(ListColumnCount(list), 1);
     std::vector<std::vector<std::string>> cells(rows);
     for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) cells[row].push_back(ListCell(list, row, column));
+        for (int column = 0; column < columns; ++column)
+            cells[row].push_back(ListCell(list, row, column));
     }
     return cells;
 }
 
-std::vector<int> SelectedRows(HWND list) {
+std::vector<int> SelectedRows(HWND list)
+{
     std::vector<int> rows;
     int row = -1;
     while ((row = static_cast<int>(SendAndWait(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
@@ -102,19 +113,21 @@ std::vector<int> SelectedRows(HWND list) {
     return rows;
 }
 
-bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout) {
-    if (row < 0 || row >= ListRowCount(list)) return false;
+bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
+{
+    if (row < 0 || row >= ListRowCount(list))
+        return false;
     SendAndWait(list, LVM_ENSUREVISIBLE, row, FALSE);
     const RECT cell = ItemRect(list, row, LVIR_LABEL);
-    RECT client{};
+    RECT client {};
     GetClientRect(list, &client);
     // A wide first column may reach past the list's right edge.
-    POINT point{(cell.left + std::min(cell.right, client.right)) / 2, (cell.top + cell.bottom) / 2};
+    POINT point { (cell.left + std::min(cell.right, client.right)) / 2, (cell.top + cell.bottom) / 2 };
     ClientToScreen(list, &point);
 
     std::vector<int> expected = SelectedRows(list);
     if (!ctrl) {
-        expected = {row};
+        expected = { row };
     } else if (auto it = std::find(expected.begin(), expected.end(), row); it != expected.end()) {
         expected.erase(it);
     } else {
@@ -123,35 +136,41 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout) {
     // Ctrl stays down until the list has taken the click, whenever it
     // reads the key state.
     std::optional<HeldKey> held;
-    if (ctrl) held.emplace(VK_CONTROL);
+    if (ctrl)
+        held.emplace(VK_CONTROL);
     ClickAt(point);
     return WaitUntil([&] { return SelectedRows(list) == expected; }, timeout);
 }
 
-HeldKey::HeldKey(WORD key) : key_(key) {
+HeldKey::HeldKey(WORD key)
+    : key_(key)
+{
     INPUT input = KeyInput(key_, 0);
     SendInput(1, &input, sizeof input);
 }
 
-HeldKey::~HeldKey() {
+HeldKey::~HeldKey()
+{
     INPUT input = KeyInput(key_, KEYEVENTF_KEYUP);
     SendInput(1, &input, sizeof input);
 }
 
-void ClickAt(POINT screen) {
-    static POINT last_point{-1000, -1000};
+void ClickAt(POINT screen)
+{
+    static POINT last_point { -1000, -1000 };
     static DWORD last_time = 0;
     const int near_x = GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1;
     const int near_y = GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
     if (std::abs(screen.x - last_point.x) < near_x && std::abs(screen.y - last_point.y) < near_y) {
         const DWORD since = GetTickCount() - last_time;
-        if (since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() - since + 50);
+        if (since <= GetDoubleClickTime())
+            Sleep(GetDoubleClickTime() - since + 50);
     }
     SetCursorPos(screen.x, screen.y);
-    INPUT inputs[] = {MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
+    INPUT inputs[] = { MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP) };
     SendInput(2, inputs, sizeof(INPUT));
     last_point = screen;
     last_time = GetTickCount();
 }
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

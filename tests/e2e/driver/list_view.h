@@ -59,4 +59,4 @@ private:
     WORD key_;
 };
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

@@ -11,14 +11,13 @@ namespace {
 
 // Windows compares environment names without regard to case.
 struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return _stricmp(a.c_str(), b.c_str()) < 0;
-    }
+    bool operator()(const std::string& a, const std::string& b) const { return _stricmp(a.c_str(), b.c_str()) < 0; }
 };
 
 // This process's environment with extra applied, as a CreateProcessA block:
 // "NAME=value\0" entries followed by one more NUL.
-std::string EnvironmentBlock(const Environment& extra) {
+std::string EnvironmentBlock(const Environment& extra)
+{
     std::map<std::string, std::string, NoCaseLess> vars;
     // Entries whose name starts with '=' (per-drive current folders) must
     // survive too; they sort first and are kept by their full text.
@@ -35,24 +34,28 @@ std::string EnvironmentBlock(const Environment& extra) {
         }
         FreeEnvironmentStringsA(block);
     }
-    for (const auto& [name, value] : extra) vars[name] = value;
+    for (const auto& [name, value] : extra)
+        vars[name] = value;
     std::string out;
-    for (const std::string& text : hidden) out += text + '\0';
-    for (const auto& [name, value] : vars) out += name + '=' + value + '\0';
+    for (const std::string& text : hidden)
+        out += text + '\0';
+    for (const auto& [name, value] : vars)
+        out += name + '=' + value + '\0';
     out += '\0';
     return out;
 }
 
-}  // namespace
+} // namespace
 
-ProgramRun::ProgramRun(const std::string& exe, const std::string& working_dir, const Environment& extra_env) {
+ProgramRun::ProgramRun(const std::string& exe, const std::string& working_dir, const Environment& extra_env)
+{
     std::string env = EnvironmentBlock(extra_env);
     std::string command_line = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
+    STARTUPINFOA startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                        working_dir.c_str(), &startup, &info)) {
+    PROCESS_INFORMATION info {};
+    if (!CreateProcessA(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, env.data(), working_dir.c_str(),
+            &startup, &info)) {
         throw std::runtime_error("CreateProcessA " + exe + " (error " + std::to_string(GetLastError()) + ")");
     }
     CloseHandle(info.hThread);
@@ -61,13 +64,18 @@ ProgramRun::ProgramRun(const std::string& exe, const std::string& working_dir, c
 }
 
 ProgramRun::ProgramRun(const GameFolder& game, const Environment& extra_env)
-    : ProgramRun(game.PathOf("SecureDownload.exe"), game.Path(), extra_env) {}
-
-ProgramRun::~ProgramRun() {
-    if (IsRunning()) Kill();
+    : ProgramRun(game.PathOf("SecureDownload.exe"), game.Path(), extra_env)
+{
 }
 
-std::optional<DWORD> ProgramRun::WaitForExit(milliseconds timeout) const {
+ProgramRun::~ProgramRun()
+{
+    if (IsRunning())
+        Kill();
+}
+
+std::optional<DWORD> ProgramRun::WaitForExit(milliseconds timeout) const
+{
     if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
@@ -76,9 +84,10 @@ std::optional<DWORD> ProgramRun::WaitForExit(milliseconds timeout) const {
     return code;
 }
 
-void ProgramRun::Kill() {
+void ProgramRun::Kill()
+{
     TerminateProcess(process_.get(), 1);
     WaitForExit();
 }
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

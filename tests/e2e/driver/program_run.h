@@ -50,4 +50,4 @@ private:
     DWORD pid_ = 0;
 };
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

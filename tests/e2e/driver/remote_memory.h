@@ -30,11 +30,10 @@ public:
     void Write(const void* data, size_t size, size_t offset = 0) const;
     void Read(void* data, size_t size, size_t offset = 0) const;
 
-    template <typename T>
-    void Put(const T& value, size_t offset = 0) const { Write(&value, sizeof value, offset); }
-    template <typename T>
-    T Get(size_t offset = 0) const {
-        T value{};
+    template <typename T> void Put(const T& value, size_t offset = 0) const { Write(&value, sizeof value, offset); }
+    template <typename T> T Get(size_t offset = 0) const
+    {
+        T value {};
         Read(&value, sizeof value, offset);
         return value;
     }
@@ -45,4 +44,4 @@ private:
     size_t size_ = 0;
 };
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

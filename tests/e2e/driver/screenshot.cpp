@@ -13,46 +13,53 @@ namespace {
 // Where the Unix tool lies, seen through Wine's drive Z: (the Unix root).
 constexpr const char* kImportTool = "Z:\\usr\\bin\\import";
 
-bool EndsWithNoCase(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() &&
-           _stricmp(std::string(text.substr(text.size() - tail.size())).c_str(), std::string(tail).c_str()) == 0;
+bool EndsWithNoCase(std::string_view text, std::string_view tail)
+{
+    return text.size() >= tail.size()
+        && _stricmp(std::string(text.substr(text.size() - tail.size())).c_str(), std::string(tail).c_str()) == 0;
 }
 
-std::string FullPath(const std::string& path) {
+std::string FullPath(const std::string& path)
+{
     char full[MAX_PATH];
     const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
     return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+bool WriteWholeFile(const std::string& path, const void* data, size_t size)
+{
+    UniqueHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path)
+{
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     char buffer[65536];
     DWORD got = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
     return bytes;
 }
 
-bool ScreenshotBmp(const std::string& path) {
+bool ScreenshotBmp(const std::string& path)
+{
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     auto release_screen = [](HDC dc) { ReleaseDC(nullptr, dc); };
     std::unique_ptr<HDC__, decltype(release_screen)> screen(GetDC(nullptr), release_screen);
     std::unique_ptr<HDC__, decltype(&DeleteDC)> memory(CreateCompatibleDC(screen.get()), DeleteDC);
-    if (!screen || !memory || width <= 0 || height <= 0) return false;
+    if (!screen || !memory || width <= 0 || height <= 0)
+        return false;
 
-    BITMAPINFOHEADER header{};
+    BITMAPINFOHEADER header {};
     header.biSize = sizeof header;
     header.biWidth = width;
-    header.biHeight = height;  // positive: bottom-up rows, as files store them
+    header.biHeight = height; // positive: bottom-up rows, as files store them
     header.biPlanes = 1;
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
@@ -61,17 +68,19 @@ bool ScreenshotBmp(const std::string& path) {
     std::unique_ptr<HBITMAP__, decltype(delete_bitmap)> bitmap(
         CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0),
         delete_bitmap);
-    if (!bitmap) return false;
+    if (!bitmap)
+        return false;
     HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
     const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
     SelectObject(memory.get(), previous);
     GdiFlush();
-    if (!copied) return false;
+    if (!copied)
+        return false;
 
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t { 3 };
     const size_t pixels = stride * height;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
+    BITMAPFILEHEADER file {};
+    file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof file + sizeof header;
     file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels);
     header.biSizeImage = static_cast<DWORD>(pixels);
@@ -83,17 +92,21 @@ bool ScreenshotBmp(const std::string& path) {
 
 // The Unix path of a Windows path, through Wine's own converter; empty when
 // not running under Wine.
-std::string UnixPath(const std::string& windows_path) {
+std::string UnixPath(const std::string& windows_path)
+{
     using Converter = char*(CDECL*)(const wchar_t*);
     // Through void*: GetProcAddress's generic function type does not match.
-    auto convert = reinterpret_cast<Converter>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert) return {};
+    auto convert = reinterpret_cast<Converter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert)
+        return {};
     std::wstring wide(windows_path.size() + 1, L'\0');
     const int n = MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     char* unix_path = convert(wide.c_str());
-    if (!unix_path) return {};
+    if (!unix_path)
+        return {};
     std::string result = unix_path;
     HeapFree(GetProcessHeap(), 0, unix_path);
     return result;
@@ -101,7 +114,8 @@ std::string UnixPath(const std::string& windows_path) {
 
 // Whether bytes hold a whole file in the format path names; import writes
 // in place, so a file that has appeared may still be growing.
-bool IsComplete(const std::string& path, const std::string& bytes) {
+bool IsComplete(const std::string& path, const std::string& bytes)
+{
     if (EndsWithNoCase(path, ".png")) {
         static constexpr std::string_view kEnd("IEND\xAE\x42\x60\x82", 8);
         return bytes.size() > kEnd.size() && std::string_view(bytes).ends_with(kEnd);
@@ -109,14 +123,16 @@ bool IsComplete(const std::string& path, const std::string& bytes) {
     return !bytes.empty();
 }
 
-bool ScreenshotByImport(const std::string& path, milliseconds timeout) {
+bool ScreenshotByImport(const std::string& path, milliseconds timeout)
+{
     const std::string unix_target = UnixPath(path);
-    if (unix_target.empty() || GetFileAttributesA(kImportTool) == INVALID_FILE_ATTRIBUTES) return false;
+    if (unix_target.empty() || GetFileAttributesA(kImportTool) == INVALID_FILE_ATTRIBUTES)
+        return false;
     DeleteFileA(path.c_str());
     std::string command = std::string(kImportTool) + " -window root \"" + unix_target + "\"";
-    STARTUPINFOA startup{};
+    STARTUPINFOA startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    PROCESS_INFORMATION info {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         return false;
     }
@@ -127,11 +143,12 @@ bool ScreenshotByImport(const std::string& path, milliseconds timeout) {
     return WaitUntil([&] { return IsComplete(path, ReadWholeFile(path)); }, timeout);
 }
 
-}  // namespace
+} // namespace
 
-bool Screenshot(const std::string& path, milliseconds timeout) {
+bool Screenshot(const std::string& path, milliseconds timeout)
+{
     const std::string full = FullPath(path);
     return EndsWithNoCase(full, ".bmp") ? ScreenshotBmp(full) : ScreenshotByImport(full, timeout);
 }
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

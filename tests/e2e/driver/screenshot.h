@@ -16,4 +16,4 @@ namespace gsd::e2e {
 //    the name's extension. Waits up to timeout for the finished file.
 bool Screenshot(const std::string& path, milliseconds timeout = kDefaultTimeout);
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

@@ -13,58 +13,71 @@ constexpr int kMessageTextId = 0xFFFF;
 
 struct Search {
     DWORD pid;
+    Visibility which;
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param)
+{
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window)) search->found.push_back(window);
+    if (pid == search->pid && (search->which == Visibility::kShownOrHidden || IsWindowVisible(window))) {
+        search->found.push_back(window);
+    }
     return TRUE;
 }
 
-BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+BOOL CALLBACK CollectChild(HWND window, LPARAM param)
+{
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
 }
 
-// Direct children only: EnumChildWindows also walks grandchildren.
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> all;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-    std::erase_if(all, [&](HWND child) { return GetParent(child) != parent; });
-    return all;
-}
-
-bool IsStandardButtonId(int id) {
+bool IsStandardButtonId(int id)
+{
     return id >= IDOK && id <= IDCONTINUE;
 }
 
-}  // namespace
+} // namespace
 
-std::vector<HWND> TopLevelWindows(DWORD pid) {
-    Search search{pid, {}};
+std::vector<HWND> TopLevelWindows(DWORD pid, Visibility which)
+{
+    Search search { pid, which, {} };
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout) {
+std::vector<HWND> ChildWindows(HWND parent)
+{
+    std::vector<HWND> all;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+    // EnumChildWindows walks grandchildren too (a list view's header).
+    std::erase_if(all, [&](HWND child) { return GetParent(child) != parent; });
+    return all;
+}
+
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout, Visibility which)
+{
     return WaitFor(
         [&]() -> HWND {
-            for (HWND window : TopLevelWindows(pid)) {
-                if (match(window)) return window;
+            for (HWND window : TopLevelWindows(pid, which)) {
+                if (match(window))
+                    return window;
             }
             return nullptr;
         },
         timeout);
 }
 
-HWND WaitForWindow(DWORD pid, const std::string& caption, milliseconds timeout) {
-    return WaitForWindow(pid, [&](HWND window) { return Caption(window) == caption; }, timeout);
+HWND WaitForWindow(DWORD pid, const std::string& caption, milliseconds timeout)
+{
+    return WaitForWindow(
+        pid, [&](HWND window) { return Caption(window) == caption; }, timeout);
 }
 
-bool WaitForNoWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout) {
+bool WaitForNoWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout)
+{
     return WaitUntil(
         [&] {
             const std::vector<HWND> windows = TopLevelWindows(pid);
@@ -73,28 +86,35 @@ bool WaitForNoWindow(DWORD pid, const std::function<bool(HWND)>& match, millisec
         timeout);
 }
 
-const DialogButton* MessageBoxInfo::Button(int id) const {
+const DialogButton* MessageBoxInfo::Button(int id) const
+{
     auto it = std::find_if(buttons.begin(), buttons.end(), [&](const DialogButton& b) { return b.id == id; });
     return it == buttons.end() ? nullptr : &*it;
 }
 
-std::vector<int> MessageBoxInfo::ButtonIds() const {
+std::vector<int> MessageBoxInfo::ButtonIds() const
+{
     std::vector<int> ids;
-    for (const DialogButton& b : buttons) ids.push_back(b.id);
+    for (const DialogButton& b : buttons)
+        ids.push_back(b.id);
     return ids;
 }
 
-int MessageBoxInfo::DefaultButton() const {
+int MessageBoxInfo::DefaultButton() const
+{
     for (const DialogButton& b : buttons) {
-        if (b.is_default) return b.id;
+        if (b.is_default)
+            return b.id;
     }
     return 0;
 }
 
-bool IsMessageBox(HWND window) {
-    if (ClassNameOf(window) != "#32770") return false;
+bool IsMessageBox(HWND window)
+{
+    if (ClassNameOf(window) != "#32770")
+        return false;
     bool has_text = false;
-    for (HWND child : Children(window)) {
+    for (HWND child : ChildWindows(window)) {
         const std::string cls = ClassNameOf(child);
         const int id = GetDlgCtrlID(child);
         if (_stricmp(cls.c_str(), "Static") == 0) {
@@ -106,33 +126,39 @@ bool IsMessageBox(HWND window) {
     return has_text;
 }
 
-MessageBoxInfo ReadMessageBox(HWND box) {
+MessageBoxInfo ReadMessageBox(HWND box)
+{
     MessageBoxInfo info;
     info.hwnd = box;
     info.caption = Caption(box);
     info.text = ControlText(box, kMessageTextId);
-    for (HWND child : Children(box)) {
+    for (HWND child : ChildWindows(box)) {
         // Unused buttons of the box's template may stay as hidden windows.
-        if (_stricmp(ClassNameOf(child).c_str(), "Button") != 0 || !IsWindowVisible(child)) continue;
+        if (_stricmp(ClassNameOf(child).c_str(), "Button") != 0 || !IsWindowVisible(child))
+            continue;
         const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-        info.buttons.push_back({child, GetDlgCtrlID(child), WindowText(child),
-                                (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON});
+        info.buttons.push_back(
+            { child, GetDlgCtrlID(child), WindowText(child), (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON });
     }
     return info;
 }
 
-std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, milliseconds timeout) {
+std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, milliseconds timeout)
+{
     HWND box = WaitForWindow(pid, IsMessageBox, timeout);
-    if (!box) return std::nullopt;
+    if (!box)
+        return std::nullopt;
     return ReadMessageBox(box);
 }
 
-bool Press(const MessageBoxInfo& box, int button_id, milliseconds timeout) {
+bool Press(const MessageBoxInfo& box, int button_id, milliseconds timeout)
+{
     const DialogButton* button = box.Button(button_id);
-    if (!button || !IsWindowEnabled(button->hwnd)) return false;
+    if (!button || !IsWindowEnabled(button->hwnd))
+        return false;
     PostMessageA(button->hwnd, BM_CLICK, 0, 0);
     HWND hwnd = box.hwnd;
     return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeout);
 }
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e

@@ -11,13 +11,21 @@
 
 namespace gsd::e2e {
 
-// The visible top-level windows of process pid (owned popups such as
-// dialogs and message boxes included), topmost first.
-std::vector<HWND> TopLevelWindows(DWORD pid);
+// Which windows a search looks at. Hidden ones are, e.g., a modeless status
+// dialog between its uses.
+enum class Visibility { kShown, kShownOrHidden };
 
-// Waits for a visible top-level window of pid that match accepts; null on
-// timeout.
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout = kDefaultTimeout);
+// The top-level windows of process pid (owned popups such as dialogs and
+// message boxes included), topmost first.
+std::vector<HWND> TopLevelWindows(DWORD pid, Visibility which = Visibility::kShown);
+
+// The direct child windows (controls) of parent, in child order.
+std::vector<HWND> ChildWindows(HWND parent);
+
+// Waits for a top-level window of pid that match accepts; null on timeout.
+// A timeout of 0 looks once.
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, milliseconds timeout = kDefaultTimeout,
+    Visibility which = Visibility::kShown);
 
 // Waits for a visible top-level window of pid with exactly this caption.
 HWND WaitForWindow(DWORD pid, const std::string& caption, milliseconds timeout = kDefaultTimeout);
@@ -28,9 +36,9 @@ bool WaitForNoWindow(DWORD pid, const std::function<bool(HWND)>& match, millisec
 
 struct DialogButton {
     HWND hwnd = nullptr;
-    int id = 0;             // IDOK, IDCANCEL, IDYES, ...
-    std::string text;       // as shown, e.g. "&Yes"
-    bool is_default = false;  // has the BS_DEFPUSHBUTTON style
+    int id = 0; // IDOK, IDCANCEL, IDYES, ...
+    std::string text; // as shown, e.g. "&Yes"
+    bool is_default = false; // has the BS_DEFPUSHBUTTON style
 };
 
 // What a message box shows. Wine answers DM_GETDEFID with 1 whatever the
@@ -39,7 +47,7 @@ struct MessageBoxInfo {
     HWND hwnd = nullptr;
     std::string caption;
     std::string text;
-    std::vector<DialogButton> buttons;  // in child window order
+    std::vector<DialogButton> buttons; // in child window order
 
     // The button with this id, or null.
     const DialogButton* Button(int id) const;
@@ -66,4 +74,4 @@ std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, milliseconds timeout = k
 // enabled button or did not close within timeout.
 bool Press(const MessageBoxInfo& box, int button_id, milliseconds timeout = kDefaultTimeout);
 
-}  // namespace gsd::e2e
+} // namespace gsd::e2e
