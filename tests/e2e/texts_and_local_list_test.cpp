@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,17 +174,11 @@ Rows ExpectedLocalRows(const LanguageView& view, const std::vector<std::string>&
 }
 
 // A server that offers nothing, whatever the installation reports.
-std::optional<test::ReferenceServer> StartServerOfferingNothing()
+test::ReferenceServerOptions NothingOffered()
 {
     test::ReferenceServerOptions options;
     options.faults = { "list:reply=" };
-    std::optional<test::ReferenceServer> server;
-    server.emplace(options);
-    if (!server->Start()) {
-        ADD_FAILURE() << "reference server: " << server->Error();
-        server.reset();
-    }
-    return server;
+    return options;
 }
 
 // Whether a window is the main dialog: it holds both lists.
@@ -199,8 +192,8 @@ class InterfaceLanguageTest : public ::testing::TestWithParam<LanguageView> { };
 TEST_P(InterfaceLanguageTest, DialogShowsTheChosenLanguageAndTheLocalCatalogue)
 {
     const LanguageView& view = GetParam();
-    const auto server = StartServerOfferingNothing();
-    ASSERT_TRUE(server);
+    test::ReferenceServer server(NothingOffered());
+    ASSERT_TRUE(server.Start()) << server.Error();
     GameFolder game;
     CopyDemoMedia(game);
     const char index[4] = { static_cast<char>(view.index), 0, 0, 0 };
@@ -227,8 +220,8 @@ INSTANTIATE_TEST_SUITE_P(Languages, InterfaceLanguageTest, ::testing::ValuesIn(L
 
 TEST(OptionsFileTest, MissingOptionsFileIsCreatedEmptyAndTheFirstLanguageUsed)
 {
-    const auto server = StartServerOfferingNothing();
-    ASSERT_TRUE(server);
+    test::ReferenceServer server(NothingOffered());
+    ASSERT_TRUE(server.Start()) << server.Error();
     GameFolder game;
     CopyDemoMedia(game);
     ASSERT_FALSE(game.Exists("Options.zss"));
@@ -246,8 +239,8 @@ TEST(OptionsFileTest, MissingOptionsFileIsCreatedEmptyAndTheFirstLanguageUsed)
 
 TEST(EmptyMediaFolderTest, SaysThereAreNoPacksAndTheDialogStillOpens)
 {
-    const auto server = StartServerOfferingNothing();
-    ASSERT_TRUE(server);
+    test::ReferenceServer server(NothingOffered());
+    ASSERT_TRUE(server.Start()) << server.Error();
     GameFolder game;
     ProgramRun run(game);
 
