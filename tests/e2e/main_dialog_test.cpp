@@ -33,9 +33,6 @@ constexpr int kIntroduction = 1010, kLocalGroup = 1001, kServerGroup = 1002, kDo
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 constexpr const char* kAboutCaption = "About Gravelpit Secure Download";
 
-const char* const kMediaFiles[]
-    = { "Version.mdc", "Language.mdc", "Bricks.mdc", "Canals.mdc", "Quarry.mdc", "Sounds.mdc", "Windmills.mdc" };
-
 // The lines of a Game.dll trace, one call each.
 std::vector<std::string> TraceLines(const std::string& trace)
 {
@@ -93,8 +90,7 @@ class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : kMediaFiles)
-            game_.CopyIn(BinFolder() + "..\\media\\" + name, std::string("Media\\") + name);
+        CopyDemoMedia(game_);
         ReferenceServerOptions options;
         options.catalogue = { "3|Harbour|Harbour|Quil Studios|Docks and cranes.|New|1|0|0|9" };
         server_.emplace(options);

@@ -50,9 +50,6 @@ const std::string kNotGenuine
     = "The download server could not prove that it is the Quil Studios server.  The program will close now.";
 const std::string kReceivingList = "Receiving the list of downloads...";
 
-const char* const kMediaFiles[]
-    = { "Version.mdc", "Language.mdc", "Bricks.mdc", "Canals.mdc", "Quarry.mdc", "Sounds.mdc", "Windmills.mdc" };
-
 // What the demo's packs report about themselves: version, mask, title.
 const std::map<std::string, std::string> kPackReports = {
     { "Bricks.mdc", "1|0|2|11|Brick Works" },
@@ -60,29 +57,6 @@ const std::map<std::string, std::string> kPackReports = {
     { "Quarry.mdc", "2|0|0|1|Deep Quarry" },
     { "Windmills.mdc", "1|0|0|127|Windmills" },
 };
-
-void CopyDemoMedia(const GameFolder& game)
-{
-    for (const char* name : kMediaFiles) {
-        game.CopyIn(BinFolder() + "..\\media\\" + name, std::string("Media\\") + name);
-    }
-}
-
-// The media files in the order the program's directory search finds them.
-std::vector<std::string> SearchOrder(const GameFolder& game)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(game.PathOf("Media\\*.mdc").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
 
 // Form encoding as the server must see it: letters and digits as they are,
 // a blank as "+", every other byte as "%" and two lower-case hex digits.
@@ -270,7 +244,7 @@ TEST_F(ServerStartupTest, GoodStartListsTheOfferSortedByKindAndSendsExactRequest
         "ACTION_REQUEST=AUTHENTICATE+HOST&ACTION_MESSAGE=" + kBaseFields + "|" + Scrambled(FirstChallenge()));
     std::string packs;
     int count = 0;
-    for (const std::string& name : SearchOrder(game_)) {
+    for (const std::string& name : MediaSearchOrder(game_)) {
         if (kPackReports.count(name)) {
             packs += "|" + kPackReports.at(name);
             ++count;

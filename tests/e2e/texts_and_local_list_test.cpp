@@ -22,9 +22,6 @@ using Rows = std::vector<Row>;
 constexpr int kIntroduction = 1010, kLocalGroup = 1001, kServerGroup = 1002, kDownloadButton = 1003,
               kDescriptionLabel = 1011, kNewsGroup = 1006, kDone = 1, kServerList = 1007, kLocalList = 1008;
 
-const char* const kMediaFiles[]
-    = { "Version.mdc", "Language.mdc", "Bricks.mdc", "Canals.mdc", "Quarry.mdc", "Sounds.mdc", "Windmills.mdc" };
-
 // What the demo's Language.mdc and packs say in one interface language.
 struct LanguageView {
     const char* name;
@@ -137,28 +134,6 @@ std::vector<LanguageView> Languages()
     };
 }
 
-void CopyDemoMedia(const GameFolder& game)
-{
-    for (const char* name : kMediaFiles) {
-        game.CopyIn(BinFolder() + "..\\media\\" + name, std::string("Media\\") + name);
-    }
-}
-
-// The media files in the order the program's directory search finds them.
-std::vector<std::string> SearchOrder(const GameFolder& game)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(game.PathOf("Media\\*.mdc").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.emplace_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // Top to bottom: the packs in reverse search order, the language row, the
 // program row.
 Rows ExpectedLocalRows(const LanguageView& view, const std::vector<std::string>& searchOrder)
@@ -207,7 +182,7 @@ TEST_P(InterfaceLanguageTest, DialogShowsTheChosenLanguageAndTheLocalCatalogue)
     }
     EXPECT_EQ(ListHeadings(Control(dialog, kLocalList)), view.localHeadings);
     EXPECT_EQ(ListHeadings(Control(dialog, kServerList)), view.serverHeadings);
-    EXPECT_EQ(ListRows(Control(dialog, kLocalList)), ExpectedLocalRows(view, SearchOrder(game)));
+    EXPECT_EQ(ListRows(Control(dialog, kLocalList)), ExpectedLocalRows(view, MediaSearchOrder(game)));
     EXPECT_FALSE(FindMessageBox(run.Pid(), milliseconds(0))) << "start-up reported a problem";
 
     Close(dialog);

@@ -6,6 +6,7 @@
 // for a fixed time.
 
 #include "controls.h" // control texts, states, button clicks
+#include "demo_media.h" // CopyDemoMedia, MediaSearchOrder
 #include "game_folder.h" // GameFolder, BinFolder
 #include "list_view.h" // list-view rows, headings, selection, row clicks
 #include "program_run.h" // ProgramRun
