@@ -3,7 +3,7 @@
 
 # Everything the builds, tests and demo use, by Debian package name.
 GSD_PACKAGES=(
-  cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev clang
+  cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth imagemagick openssl
 )
