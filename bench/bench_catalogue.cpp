@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "MdcMediaEngine.h"
-#include "app/MainWindow.h"
+#include "SilentWindow.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InventoryReport.h"
 #include "tool/Manifest.h"
@@ -47,35 +47,6 @@ struct Options {
 // Payloads up to this size get one distinct file per pack.
 constexpr std::uint64_t DistinctPayloadLimit = 1024 * 1024;
 constexpr int DistinctLargePacks = 10;
-
-class NullListView final : public ListView {
-public:
-    void SetFullRowSelect() override { }
-    void AddColumn(int, std::string_view, int) override { }
-    void DeleteAllRows() override { }
-    int InsertRow(const std::vector<std::string>&) override { return 0; }
-    int RowCount() const override { return 0; }
-};
-
-// A main window nobody sees; a message would mean a broken set-up.
-class NullWindow final : public MainWindow {
-public:
-    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons) override
-    {
-        throw std::runtime_error("unexpected message " + std::string(caption) + ": " + std::string(text));
-    }
-    void PostClose() override { }
-    void SendClose() override { }
-    void Repaint() override { }
-    void SetCaption(std::string_view) override { }
-    void SetControlText(int, std::string_view) override { }
-    void EnableControl(int, bool) override { }
-    ListView& LocalList() override { return list_; }
-    ListView& ServerList() override { return list_; }
-
-private:
-    NullListView list_;
-};
 
 // Removes the folder tree when the benchmark ends, however it ends.
 struct TemporaryFolder {
@@ -210,7 +181,7 @@ Measurement Measure(const fs::path& media, int packs, int repeat)
 {
     bench::MdcMediaEngine engine(media);
     bench::DirectoryMediaFolder folder(media);
-    NullWindow window;
+    gsd::bench::SilentWindow window;
     std::vector<double> reportTimes;
     std::vector<double> catalogueTimes;
     Measurement measurement;

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "SilentWindow.h"
 #include "catalogue/ServerListRows.h"
 #include "protocol/DownloadList.h"
 #include "protocol/FieldList.h"
@@ -32,40 +32,6 @@ using namespace gsd;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class CountingListView final : public ListView {
-public:
-    std::size_t rows = 0;
-    std::size_t bytes = 0;
-    void SetFullRowSelect() override { }
-    void AddColumn(int, std::string_view, int) override { }
-    void DeleteAllRows() override { rows = 0; }
-    int InsertRow(const std::vector<std::string>& columns) override
-    {
-        for (const std::string& column : columns) {
-            bytes += column.size();
-        }
-        return static_cast<int>(rows++);
-    }
-    int RowCount() const override { return static_cast<int>(rows); }
-};
-
-class QuietWindow final : public MainWindow {
-public:
-    CountingListView list;
-    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons) override
-    {
-        throw std::runtime_error("unexpected message " + std::string(caption) + ": " + std::string(text));
-    }
-    void PostClose() override { }
-    void SendClose() override { }
-    void Repaint() override { }
-    void SetCaption(std::string_view) override { }
-    void SetControlText(int, std::string_view) override { }
-    void EnableControl(int, bool) override { }
-    ListView& LocalList() override { return list; }
-    ListView& ServerList() override { return list; }
-};
 
 // An HTTP layer that answers every request with one text, in reads of the
 // size asked for.
@@ -230,7 +196,7 @@ int main(int argc, char** argv)
         { "receive in 1024-byte reads",
             [](const std::string& list) {
                 InMemoryHttp http(list);
-                QuietWindow window;
+                gsd::bench::SilentWindow window;
                 NoDialogs dialogs;
                 NoErrorTexts texts;
                 SteadyClock clock;
@@ -244,7 +210,7 @@ int main(int argc, char** argv)
             false },
         { "FillServerList",
             [](const std::string& list) {
-                QuietWindow window;
+                gsd::bench::SilentWindow window;
                 return static_cast<std::size_t>(FillServerList(window, list, OnDownloadTexts));
             },
             false },

@@ -21,6 +21,18 @@ inline constexpr std::string_view RigInfoAndErrorTexts
 
 inline constexpr std::string_view RigUrl = "https://localhost:47443/autodownload.asp";
 
+// The message boxes of a journal, in order.
+inline std::vector<std::string> Messages(const std::vector<std::string>& journal)
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : journal) {
+        if (line.starts_with("message ")) {
+            messages.push_back(line);
+        }
+    }
+    return messages;
+}
+
 struct ExchangeRig {
     std::vector<std::string> journal;
     FakeMainWindow window { journal };

@@ -19,18 +19,8 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using testing::ExchangeRig;
 using testing::FakeHttpAttempt;
+using testing::Messages;
 using ::testing::Not;
-
-std::vector<std::string> Messages(const std::vector<std::string>& journal)
-{
-    std::vector<std::string> messages;
-    for (const std::string& line : journal) {
-        if (line.starts_with("message ")) {
-            messages.push_back(line);
-        }
-    }
-    return messages;
-}
 
 TEST(RequestDownloadListTest, RepliesDecideOutcomeAndStoredList)
 {

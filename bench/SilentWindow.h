@@ -1,0 +1,49 @@
+// A main window for the benchmarks: its lists only count what they are
+// given, and a message box would mean a broken set-up, so it throws.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MainWindow.h"
+
+namespace gsd::bench {
+
+class CountingListView final : public ListView {
+public:
+    std::size_t rows = 0;
+    std::size_t bytes = 0;
+    void SetFullRowSelect() override { }
+    void AddColumn(int, std::string_view, int) override { }
+    void DeleteAllRows() override { rows = 0; }
+    int InsertRow(const std::vector<std::string>& columns) override
+    {
+        for (const std::string& column : columns) {
+            bytes += column.size();
+        }
+        return static_cast<int>(rows++);
+    }
+    int RowCount() const override { return static_cast<int>(rows); }
+};
+
+class SilentWindow final : public MainWindow {
+public:
+    CountingListView list;
+    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons) override
+    {
+        throw std::runtime_error("unexpected message " + std::string(caption) + ": " + std::string(text));
+    }
+    void PostClose() override { }
+    void SendClose() override { }
+    void Repaint() override { }
+    void SetCaption(std::string_view) override { }
+    void SetControlText(int, std::string_view) override { }
+    void EnableControl(int, bool) override { }
+    ListView& LocalList() override { return list; }
+    ListView& ServerList() override { return list; }
+};
+
+} // namespace gsd::bench
