@@ -1,10 +1,11 @@
 #include "app/SecureDownloadDialog.h"
 
 #include "app/AboutDialog.h"
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 #include "app/SingleInstance.h"
-#include "app/StartupSequence.h"
+#include "shell/StartupSequence.h"
 #include "catalogue/LocalList.h"
+#include "download/Selection.h"
 #include "platform/ResourceStrings.h"
 #include "protocol/FieldList.h"
 #include "texts/InterfaceTexts.h"
@@ -47,6 +48,24 @@ bool SecureDownloadDialog::OnInit()
     return true;
 }
 
+bool SecureDownloadDialog::OnNotify(const NMHDR& header)
+{
+    // Only a mouse click changes the description: keyboard selection leaves
+    // the box as it is.
+    if (header.code != NM_CLICK || !mainWindow_) {
+        return false;
+    }
+    if (header.idFrom == IDC_LOCAL_LIST) {
+        SetMsgResult(ShowDescriptionOfSelection(*mainWindow_, mainWindow_->LocalList()));
+        return true;
+    }
+    if (header.idFrom == IDC_SERVER_LIST) {
+        SetMsgResult(ShowDescriptionOfSelection(*mainWindow_, mainWindow_->ServerList()));
+        return true;
+    }
+    return false;
+}
+
 void SecureDownloadDialog::AddAboutToSystemMenu()
 {
     HMENU menu = ::GetSystemMenu(window(), FALSE);
@@ -72,7 +91,11 @@ bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         }
         return false;
     case WM_PAINT:
-        return OnPaint();
+        if (OnPaint()) {
+            result = TRUE;
+            return true;
+        }
+        return false;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(Icon);
         return true;

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "app/MainDialogState.h"
+#include "shell/MainDialogState.h"
 #include "app/ServerStages.h"
-#include "engine/GameDllEngine.h"
+#include "platform/GameDllEngine.h"
 #include "platform/Dialog.h"
 #include "platform/Win32MainWindow.h"
 #include "platform/Win32MediaFolder.h"
@@ -27,6 +27,7 @@ public:
 
 private:
     bool OnInit() override;
+    bool OnNotify(const NMHDR& header) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void AddAboutToSystemMenu();

@@ -1,6 +1,7 @@
 #include "app/ServerStages.h"
 
 #include "app/ConnectionDialog.h"
+#include "app/PauseAfterReply.h"
 #include "app/StartupStatusDialog.h"
 #include "catalogue/InventoryReport.h"
 #include "catalogue/ServerListRows.h"
@@ -11,22 +12,6 @@
 #include "texts/LanguageIndex.h"
 
 namespace gsd {
-namespace {
-
-// The start-up benchmark's build leaves out the pauses after good replies,
-// so that their cost can be told apart; the program always makes them.
-#ifdef GSD_BENCHMARK_WITHOUT_PAUSES
-class NoPause final : public Sleeper {
-public:
-    void Sleep(int) override { }
-};
-using PauseAfterReply = NoPause;
-#else
-using PauseAfterReply = Win32Sleeper;
-#endif
-
-} // namespace
-
 std::unique_ptr<StatusDialog> ServerStages::Dialogs::OpenStatusDialog()
 {
     auto dialog = std::make_unique<StartupStatusDialog>(instance_, owner_);
@@ -51,7 +36,7 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
     , mediaFolder_(mediaFolder)
     , options_(options)
     , dialogs_(instance, mainDialog)
-    , sleeper_(std::make_unique<PauseAfterReply>())
+    , sleeper_(MakePauseAfterReply())
 {
 }
 

@@ -8,15 +8,15 @@
 
 #include <string>
 
-#include "app/MainDialogState.h"
-#include "app/MainWindow.h"
-#include "catalogue/MediaFolder.h"
-#include "engine/MediaEngine.h"
+#include "shell/MainDialogState.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaFolder.h"
+#include "ports/MediaEngine.h"
 #include "platform/Win32InternetErrorTexts.h"
 #include "platform/Win32Timing.h"
 #include "platform/WinInetHttpClient.h"
 #include "protocol/ServerExchange.h"
-#include "texts/OptionsFile.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd {
 

@@ -10,8 +10,13 @@ constexpr const char* GlobalMutexName = "Global\\RubbletonGravelpitSecureDownloa
 constexpr const char* LocalMutexName = "Local\\RubbletonGravelpitSecureDownload";
 constexpr const char* MainDialogProperty = "RubbletonGravelpitSecureDownload.MainDialog";
 
+constexpr const char* RunningElsewhereCaption = "Gravelpit Secure Download";
+constexpr const char* RunningElsewhereText
+    = "Gravelpit Secure Download is already running on this computer, but its window cannot be shown here "
+      "(another user may be running it).  Only one copy can run at a time.";
+
 // The running copy may still be starting: its dialog appears moments after
-// its mutex. Wait this long for it before giving up quietly.
+// its mutex. Wait this long for it before telling the user.
 constexpr DWORD FindWindowPatienceMs = 3000;
 constexpr DWORD FindWindowPollMs = 50;
 
@@ -55,6 +60,10 @@ bool SingleInstance::Claim()
             ::ShowWindow(running, SW_RESTORE);
         }
         ::SetForegroundWindow(running);
+    } else {
+        // The other copy runs where its window cannot be reached, most
+        // likely in another user's session: say why nothing appears.
+        ::MessageBoxA(nullptr, RunningElsewhereText, RunningElsewhereCaption, MB_OK | MB_ICONINFORMATION);
     }
     return false;
 }

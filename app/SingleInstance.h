@@ -12,7 +12,8 @@ namespace gsd {
 class SingleInstance {
 public:
     // Claims the program's single-instance mutex. When another copy holds it,
-    // brings that copy's main dialog to the front and returns false.
+    // brings that copy's main dialog to the front (or, when its window
+    // cannot be found, says so in a message box) and returns false.
     bool Claim();
 
     // Marks `dialog` as this copy's main dialog, so a later copy can find it.

@@ -31,6 +31,9 @@ StartupStatusDialog::~StartupStatusDialog()
 void StartupStatusDialog::Show()
 {
     ::ShowWindow(window_.get(), SW_SHOW);
+    // The thread is about to block in an exchange: paint the frame, both
+    // lines and Cancel now rather than when messages are next handled.
+    ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void StartupStatusDialog::SetStatusLine(std::string_view text)
@@ -48,8 +51,8 @@ void StartupStatusDialog::SetText(int controlId, std::string_view text, bool rep
     HWND control = ::GetDlgItem(window_.get(), controlId);
     ::SetWindowTextA(control, std::string(text).c_str());
     if (repaint) {
-        // Painted when the thread next handles messages.
-        ::PostMessageA(control, WM_PAINT, 0, 0);
+        // Painted at once: the thread may not handle messages for a while.
+        ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }
 

@@ -6,7 +6,8 @@
 
 #include <windows.h>
 
-#include "app/StatusDialog.h"
+#include "ports/StatusDialog.h"
+#include "shell/DialogOrigin.h"
 #include "platform/Dialog.h"
 #include "platform/Handles.h"
 

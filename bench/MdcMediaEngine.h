@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "catalogue/MediaFolder.h"
-#include "engine/MediaEngine.h"
+#include "ports/MediaFolder.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd::bench {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "ports/MainWindow.h"
 
 namespace gsd::bench {
 
@@ -27,6 +27,16 @@ public:
         return static_cast<int>(rows++);
     }
     int RowCount() const override { return static_cast<int>(rows); }
+    int NextSelectedRow(int) const override { return -1; }
+    int SelectedRowCount() const override { return 0; }
+    std::string CellText(int, int) const override { return {}; }
+    void SelectRow(int) override { }
+    void DeleteRow(int) override
+    {
+        if (rows > 0) {
+            --rows;
+        }
+    }
 };
 
 class SilentWindow final : public MainWindow {

@@ -4,7 +4,7 @@
 
 #include "catalogue/InventoryReport.h"
 #include "catalogue/LanguageMask.h"
-#include "catalogue/MediaKeys.h"
+#include "engine/MediaKeys.h"
 #include "catalogue/VersionParts.h"
 #include "engine/ReadingPass.h"
 #include "protocol/FieldList.h"

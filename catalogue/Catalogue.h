@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "catalogue/MediaFolder.h"
-#include "engine/MediaEngine.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaFolder.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd {
 

@@ -1,8 +1,8 @@
 #include "catalogue/InventoryReport.h"
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 #include "catalogue/LanguageMask.h"
-#include "catalogue/MediaKeys.h"
+#include "engine/MediaKeys.h"
 #include "catalogue/VersionParts.h"
 #include "engine/ReadingPass.h"
 #include "protocol/FieldList.h"

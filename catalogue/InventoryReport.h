@@ -13,9 +13,9 @@
 
 #include <string>
 
-#include "app/MainWindow.h"
-#include "catalogue/MediaFolder.h"
-#include "engine/MediaEngine.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaFolder.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd {
 

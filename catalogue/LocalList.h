@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "catalogue/MediaFolder.h"
-#include "engine/MediaEngine.h"
-#include "texts/OptionsFile.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaFolder.h"
+#include "ports/MediaEngine.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd {
 

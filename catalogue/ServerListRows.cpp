@@ -4,26 +4,12 @@
 
 #include "catalogue/DisplayNames.h"
 #include "protocol/DecimalNumber.h"
+#include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
 #include "res/resource.h"
 
 namespace gsd {
 namespace {
-
-// Fields of a download-list line.
-enum ItemField : std::size_t {
-    Kind = 0,
-    Title = 1,
-    FileName = 2,
-    Author = 3,
-    Description = 4,
-    ColumnNote = 5,
-    Version1 = 6,
-    Version2 = 7,
-    Version3 = 8,
-    Languages = 9,
-    ItemFieldCount = 10,
-};
 
 constexpr int PlaceholderTitleText = 0;
 constexpr int PlaceholderDescriptionText = 1;
@@ -33,8 +19,8 @@ constexpr int PlaceholderDescriptionText = 1;
 std::vector<std::string> ServerListRow(std::string_view line, std::string_view onDownloadTexts)
 {
     std::vector<std::string_view> fields = SplitFields(line, FieldSeparator);
-    if (fields.size() < ItemFieldCount) {
-        fields.resize(ItemFieldCount);
+    if (fields.size() < DownloadItemFieldCount) {
+        fields.resize(DownloadItemFieldCount);
     }
     std::string version;
     version.append(fields[Version1]).append(".").append(fields[Version2]).append(".").append(fields[Version3]);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "ports/MainWindow.h"
 
 namespace gsd {
 

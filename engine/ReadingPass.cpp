@@ -1,6 +1,6 @@
 #include "engine/ReadingPass.h"
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 
 namespace gsd {
 

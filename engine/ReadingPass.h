@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/MainWindow.h"
-#include "engine/MediaEngine.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd {
 

@@ -32,14 +32,28 @@ HWND Dialog::CreateModeless(HINSTANCE instance, int templateId, HWND owner)
                                 reinterpret_cast<LPARAM>(this));
 }
 
+bool Dialog::OnCommand(int, int, HWND)
+{
+    return false;
+}
+
+bool Dialog::OnNotify(const NMHDR&)
+{
+    return false;
+}
+
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&)
 {
     return false;
 }
 
-bool Dialog::DefaultCommand(WPARAM wParam)
+void Dialog::SetMsgResult(LRESULT result) const
 {
-    const int id = LOWORD(wParam);
+    ::SetWindowLongPtrA(window_, DWLP_MSGRESULT, result);
+}
+
+bool Dialog::DefaultCommand(int id)
+{
     if (id != IDOK && id != IDCANCEL) {
         return false;
     }
@@ -49,6 +63,27 @@ bool Dialog::DefaultCommand(WPARAM wParam)
         ::ShowWindow(window_, SW_HIDE);
     }
     return true;
+}
+
+INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInit() ? TRUE : FALSE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+            return TRUE;
+        }
+        return DefaultCommand(id) ? TRUE : FALSE;
+    }
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    default: {
+        INT_PTR result = FALSE;
+        return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+    }
+    }
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -65,19 +100,11 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
         return FALSE;
     }
     try {
-        if (message == WM_INITDIALOG) {
-            return self->OnInit() ? TRUE : FALSE;
-        }
-        INT_PTR result = FALSE;
-        bool handled = self->OnMessage(message, wParam, lParam, result);
-        if (!handled && message == WM_COMMAND) {
-            handled = self->DefaultCommand(wParam);
-            result = TRUE;
-        }
+        const INT_PTR result = self->Route(message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             self->window_ = nullptr;
         }
-        return handled ? result : FALSE;
+        return result;
     } catch (const std::exception& error) {
         ReportUnexpected(window, error.what());
     } catch (...) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 namespace gsd {
 
 class Dialog {
@@ -29,15 +31,28 @@ protected:
     // focus to the first control).
     virtual bool OnInit() { return true; }
 
+    // Called for WM_COMMAND with the control's (or menu item's) ID, the
+    // notification code and the control's window. Returns true when handled;
+    // false leaves it to the default handling: OK and Cancel (and so Escape
+    // and closing the window) end a modal dialog with that result and hide a
+    // modeless one.
+    virtual bool OnCommand(int id, int code, HWND control);
+
+    // Called for WM_NOTIFY. Returns true when handled; a handler whose
+    // notification expects a result sets it with SetMsgResult.
+    virtual bool OnNotify(const NMHDR& header);
+
     // Called for every other message. Returns true when the message was
-    // handled, with `result` as the dialog procedure's value; false leaves it
-    // to the default handling: OK and Cancel (and so Escape and closing the
-    // window) end a modal dialog with that result and hide a modeless one.
+    // handled, with `result` as the dialog procedure's value.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    // The result of the notification being handled (DWLP_MSGRESULT).
+    void SetMsgResult(LRESULT result) const;
 
 private:
     static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool DefaultCommand(WPARAM wParam);
+    INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
+    bool DefaultCommand(int id);
 
     HWND window_ = nullptr;
     bool modal_ = false;

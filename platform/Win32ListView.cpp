@@ -62,4 +62,40 @@ int Win32ListView::RowCount() const
     return static_cast<int>(::SendMessageA(control_, LVM_GETITEMCOUNT, 0, 0));
 }
 
+int Win32ListView::NextSelectedRow(int after) const
+{
+    return static_cast<int>(::SendMessageA(control_, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+int Win32ListView::SelectedRowCount() const
+{
+    return static_cast<int>(::SendMessageA(control_, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+std::string Win32ListView::CellText(int row, int column) const
+{
+    // File names and descriptions fit; a longer text is cut, never overrun.
+    std::string text(1024, '\0');
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const auto length = ::SendMessageA(control_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+void Win32ListView::SelectRow(int row)
+{
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageA(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32ListView::DeleteRow(int row)
+{
+    ::SendMessageA(control_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
 } // namespace gsd

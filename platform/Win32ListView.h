@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/ListView.h"
+#include "ports/ListView.h"
 
 namespace gsd {
 
@@ -16,6 +16,11 @@ public:
     void DeleteAllRows() override;
     int InsertRow(const std::vector<std::string>& columns) override;
     int RowCount() const override;
+    int NextSelectedRow(int after) const override;
+    int SelectedRowCount() const override;
+    std::string CellText(int row, int column) const override;
+    void SelectRow(int row) override;
+    void DeleteRow(int row) override;
 
     [[nodiscard]] HWND control() const noexcept { return control_; }
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/MainWindow.h"
+#include "ports/MainWindow.h"
 #include "platform/Win32ListView.h"
 
 namespace gsd {

@@ -1,7 +1,7 @@
 // The MediaFolder port over a directory search of the game's Media folder.
 #pragma once
 
-#include "catalogue/MediaFolder.h"
+#include "ports/MediaFolder.h"
 
 namespace gsd {
 

@@ -1,7 +1,7 @@
 // The OptionsFile port over the game's "Options.zss".
 #pragma once
 
-#include "texts/OptionsFile.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd {
 

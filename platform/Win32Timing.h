@@ -1,8 +1,8 @@
 // The clock and the wait of the Win32 build.
 #pragma once
 
-#include "app/MonotonicClock.h"
-#include "app/Sleeper.h"
+#include "ports/MonotonicClock.h"
+#include "ports/Sleeper.h"
 
 namespace gsd {
 

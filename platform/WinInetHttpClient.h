@@ -3,7 +3,7 @@
 // HttpSendRequestA on that handle for a body, InternetReadFile for the reply.
 #pragma once
 
-#include "protocol/HttpClient.h"
+#include "ports/HttpClient.h"
 
 namespace gsd {
 

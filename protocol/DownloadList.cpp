@@ -1,6 +1,6 @@
 #include "protocol/DownloadList.h"
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 #include "protocol/ActionRequestBody.h"
 #include "protocol/FieldList.h"
 #include "protocol/ServerEndpoint.h"

@@ -1,6 +1,6 @@
 #include "protocol/InternetError.h"
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {

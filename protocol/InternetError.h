@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWindow.h"
-#include "app/StatusDialog.h"
-#include "protocol/HttpClient.h"
+#include "ports/MainWindow.h"
+#include "ports/StatusDialog.h"
+#include "ports/HttpClient.h"
+#include "ports/InternetErrorTexts.h"
 
 namespace gsd {
 
@@ -18,23 +19,6 @@ namespace gsd {
 inline constexpr InternetError InternetCannotConnect = 12029;
 // The server sent an extended error text instead of a plain code.
 inline constexpr InternetError InternetExtendedError = 12003;
-
-// The platform's texts for an error code. Each returns the empty text when
-// its source has none.
-class InternetErrorTexts {
-public:
-    virtual ~InternetErrorTexts() = default;
-
-    // The server's extended response text for the last failure on this
-    // thread.
-    virtual std::string ExtendedErrorText() = 0;
-
-    // The message text of `code` in the HTTP layer's own message table.
-    virtual std::string LayerMessageText(InternetError code) = 0;
-
-    // The system's message text of `code`.
-    virtual std::string SystemMessageText(InternetError code) = 0;
-};
 
 // Longest description shown, in bytes.
 inline constexpr std::size_t InternetErrorDescriptionLimit = 255;

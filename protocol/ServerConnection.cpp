@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 #include "protocol/ActionMessage.h"
 #include "protocol/ActionRequestBody.h"
 #include "protocol/ServerEndpoint.h"

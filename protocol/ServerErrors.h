@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWindow.h"
+#include "ports/MainWindow.h"
 
 namespace gsd {
 

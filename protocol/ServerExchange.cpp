@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/DeadlineTimer.h"
+#include "shell/DeadlineTimer.h"
 #include "protocol/FieldList.h"
 #include "protocol/ServerEndpoint.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWindow.h"
-#include "app/MonotonicClock.h"
-#include "app/Sleeper.h"
-#include "app/StatusDialog.h"
-#include "protocol/HttpClient.h"
+#include "ports/MainWindow.h"
+#include "ports/MonotonicClock.h"
+#include "ports/Sleeper.h"
+#include "ports/StatusDialog.h"
+#include "ports/HttpClient.h"
 #include "protocol/InternetError.h"
 
 namespace gsd {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/ListColumns.h"
-#include "catalogue/MediaKeys.h"
+#include "texts/ListColumns.h"
+#include "engine/MediaKeys.h"
 #include "engine/ReadingPass.h"
 #include "protocol/FieldList.h"
 #include "res/resource.h"
@@ -52,13 +52,14 @@ void ShowMainDialogTexts(MainWindow& window, std::string_view mainDialogText)
 
 void LoadInterfaceTexts(MediaEngine& engine, MainWindow& window, OptionsFile& options, MainDialogState& state)
 {
-    state.InterfaceLanguageIndex = ReadLanguageIndex(options);
+    // Read afresh by every reader of the options file; nothing keeps it.
+    const int languageIndex = ReadLanguageIndex(options);
     ReadingPass pass(engine, window);
     if (!pass) {
         return;
     }
     MediaReader& reader = pass.reader();
-    ChooseInterfaceLanguage(reader, state.InterfaceLanguageIndex);
+    ChooseInterfaceLanguage(reader, languageIndex);
     ShowMainDialogTexts(window, reader.ReadResourceText(media_key::MainDialogTexts).value_or(std::string()));
     state.InfoAndErrorTexts = reader.ReadResourceText(media_key::InfoAndErrorTexts).value_or(std::string());
     state.OnDownloadTexts = reader.ReadResourceText(media_key::OnDownloadTexts).value_or(std::string());

@@ -4,15 +4,15 @@
 // field N of InfoAndErrorTexts and OnDownloadTexts).
 #pragma once
 
-#include "app/MainDialogState.h"
-#include "app/MainWindow.h"
-#include "engine/MediaEngine.h"
-#include "texts/OptionsFile.h"
+#include "shell/MainDialogState.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaEngine.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd {
 
 // Reads the interface language index from the options file (creating the
-// file empty when it is missing) into state.InterfaceLanguageIndex, then, in
+// file empty when it is missing), then, in
 // one reading pass of Language.mdc in that language: sets the caption and
 // the control texts from "Gravelpit DU Main Dialog", switches on full-row
 // selection and adds the columns of the local list and then of the server

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "catalogue/MediaKeys.h"
+#include "engine/MediaKeys.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/MediaEngine.h"
-#include "texts/OptionsFile.h"
+#include "ports/MediaEngine.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd {
 

@@ -16,7 +16,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/InventoryReport.h"
-#include "engine/GameDllEngine.h"
+#include "platform/GameDllEngine.h"
 #include "fakes/FakeMainWindow.h"
 #include "platform/GamePaths.h"
 #include "platform/Win32MediaFolder.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DeadlineTimer.h"
+#include "shell/DeadlineTimer.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeServerDialogs.h"
 #include "fakes/FakeTiming.h"

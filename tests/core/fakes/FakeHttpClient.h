@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fakes/FakeTiming.h"
-#include "protocol/HttpClient.h"
+#include "ports/HttpClient.h"
 
 namespace gsd::testing {
 

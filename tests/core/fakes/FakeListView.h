@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ListView.h"
+#include "ports/ListView.h"
 
 namespace gsd::testing {
 
@@ -46,6 +46,52 @@ public:
         return static_cast<int>(rows.insert(at, row) - rows.begin());
     }
     int RowCount() const override { return static_cast<int>(rows.size()); }
+    int NextSelectedRow(int after) const override
+    {
+        for (int row = std::max(after + 1, 0); row < RowCount(); ++row) {
+            if (IsSelected(row)) {
+                return row;
+            }
+        }
+        return -1;
+    }
+    int SelectedRowCount() const override
+    {
+        return static_cast<int>(std::count_if(selected.begin(), selected.end(), [this](int row) { return row < RowCount(); }));
+    }
+    std::string CellText(int row, int column) const override
+    {
+        if (row < 0 || row >= RowCount() || column < 0 || column >= static_cast<int>(rows[row].size())) {
+            return {};
+        }
+        return rows[row][column];
+    }
+    void SelectRow(int row) override
+    {
+        if (row >= 0 && row < RowCount() && !IsSelected(row)) {
+            selected.push_back(row);
+        }
+    }
+    void DeleteRow(int row) override
+    {
+        if (row < 0 || row >= RowCount()) {
+            return;
+        }
+        rows.erase(rows.begin() + row);
+        // Selection follows the rows, as in the control.
+        std::vector<int> kept;
+        for (int index : selected) {
+            if (index != row) {
+                kept.push_back(index > row ? index - 1 : index);
+            }
+        }
+        selected = kept;
+    }
+
+    bool IsSelected(int row) const { return std::find(selected.begin(), selected.end(), row) != selected.end(); }
+
+    // Row indexes in the selected state.
+    std::vector<int> selected;
 
 private:
     bool sorted_;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "ports/MainWindow.h"
 #include "fakes/FakeListView.h"
 
 namespace gsd::testing {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MediaEngine.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd::testing {
 

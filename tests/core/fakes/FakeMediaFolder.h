@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/MediaFolder.h"
+#include "ports/MediaFolder.h"
 
 namespace gsd::testing {
 

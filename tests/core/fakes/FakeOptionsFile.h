@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "texts/OptionsFile.h"
+#include "ports/OptionsFile.h"
 
 namespace gsd::testing {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/StatusDialog.h"
+#include "ports/StatusDialog.h"
 #include "protocol/InternetError.h"
 
 namespace gsd::testing {

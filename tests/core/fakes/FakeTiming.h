@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MonotonicClock.h"
-#include "app/Sleeper.h"
+#include "ports/MonotonicClock.h"
+#include "ports/Sleeper.h"
 
 namespace gsd::testing {
 

@@ -106,7 +106,6 @@ TEST_F(LoadInterfaceTextsTest, KeepsBothTextListsWholeInTheChosenLanguage)
     LoadInterfaceTexts(engine, window, options, state);
     EXPECT_EQ(state.InfoAndErrorTexts, "i0|i1|i2|i3");
     EXPECT_EQ(state.OnDownloadTexts, "d0|d1|d2");
-    EXPECT_EQ(state.InterfaceLanguageIndex, 2);
 }
 
 TEST_F(LoadInterfaceTextsTest, IsOneReadingPass)

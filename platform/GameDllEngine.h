@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "engine/GameDllInterface.h"
-#include "engine/MediaEngine.h"
+#include "platform/GameDllInterface.h"
+#include "ports/MediaEngine.h"
 #include "platform/Handles.h"
 
 namespace gsd {

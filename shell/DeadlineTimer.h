@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/MonotonicClock.h"
+#include "ports/MonotonicClock.h"
 
 namespace gsd {
 

@@ -1,4 +1,4 @@
-#include "app/StatusDialog.h"
+#include "shell/DialogOrigin.h"
 
 namespace gsd {
 

@@ -16,9 +16,6 @@ struct MainDialogState {
 
     // "|"-separated texts used around downloads; empty until the texts load.
     std::string OnDownloadTexts;
-
-    // The interface language index from the options file (0 = the first).
-    int InterfaceLanguageIndex = 0;
 };
 
 } // namespace gsd

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/ListView.h"
+#include "ports/ListView.h"
 
 namespace gsd {
 

@@ -25,16 +25,6 @@ public:
     virtual void SetDetailLines(std::string_view text, bool repaint) = 0;
 };
 
-// Where a status or connection dialog goes: its top-left corner at half the
-// full-screen client size less (200, 100) pixels, integer division, no
-// clamping (a narrow screen gives a negative position).
-struct DialogOrigin {
-    int x;
-    int y;
-    bool operator==(const DialogOrigin&) const = default;
-};
-DialogOrigin CentredDialogOrigin(int fullScreenWidth, int fullScreenHeight);
-
 class ServerDialogs {
 public:
     virtual ~ServerDialogs() = default;

@@ -27,6 +27,22 @@ public:
     virtual int InsertRow(const std::vector<std::string>& columns) = 0;
 
     virtual int RowCount() const = 0;
+
+    // The first selected row after row `after` (-1: from the top), in the
+    // control's order; -1 when there is none.
+    virtual int NextSelectedRow(int after) const = 0;
+
+    // The control's own count of selected rows.
+    virtual int SelectedRowCount() const = 0;
+
+    // The text of `column` in `row`; empty when there is no such cell.
+    virtual std::string CellText(int row, int column) const = 0;
+
+    // Gives `row` the selected state; other rows keep theirs.
+    virtual void SelectRow(int row) = 0;
+
+    // Removes `row`; the rows below move up.
+    virtual void DeleteRow(int row) = 0;
 };
 
 } // namespace gsd

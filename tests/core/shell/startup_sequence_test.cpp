@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/StartupSequence.h"
+#include "shell/StartupSequence.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMediaEngine.h"
 

@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "app/MainWindow.h"
-#include "engine/MediaEngine.h"
+#include "ports/MainWindow.h"
+#include "ports/MediaEngine.h"
 
 namespace gsd {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ListView.h"
+#include "ports/ListView.h"
 
 namespace gsd {
 

@@ -1,4 +1,4 @@
-#include "engine/GameDllEngine.h"
+#include "platform/GameDllEngine.h"
 
 #include <string>
 

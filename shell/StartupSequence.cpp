@@ -1,6 +1,6 @@
-#include "app/StartupSequence.h"
+#include "shell/StartupSequence.h"
 
-#include "app/FixedTexts.h"
+#include "shell/FixedTexts.h"
 
 namespace gsd {
 

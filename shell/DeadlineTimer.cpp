@@ -1,4 +1,4 @@
-#include "app/DeadlineTimer.h"
+#include "shell/DeadlineTimer.h"
 
 namespace gsd {
 namespace {

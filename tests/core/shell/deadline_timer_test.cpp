@@ -1,11 +1,12 @@
-#include "app/DeadlineTimer.h"
+#include "shell/DeadlineTimer.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <vector>
 
-#include "app/StatusDialog.h"
+#include "ports/StatusDialog.h"
+#include "shell/DialogOrigin.h"
 #include "fakes/FakeTiming.h"
 
 namespace gsd {

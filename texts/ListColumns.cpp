@@ -1,4 +1,4 @@
-#include "catalogue/ListColumns.h"
+#include "texts/ListColumns.h"
 
 namespace gsd {
 

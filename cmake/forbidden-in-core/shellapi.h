@@ -1,0 +1,3 @@
+// Stands before the system's shellapi.h on the portable core's include path: the
+// core reaches the platform only through the interfaces in ports/.
+#error "The portable core must not include <shellapi.h>; add a port in ports/ and an adapter in platform/."
