@@ -17,13 +17,15 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/WinInetHandles.h"
+#include "bench/BareExchange.h"
 #include "protocol/ServerEndpoint.h"
 
 namespace {
@@ -39,40 +41,21 @@ struct Exchanges {
     std::string downloadListBody;
 };
 
-// One exchange as the program makes it: root handle, opened URL, the body
-// sent again on that handle when there is one, the reply read to its end.
-// nullopt when a WinINet call failed.
+// One exchange, its reply read whole; nullopt when a WinINet call failed.
 std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, const std::string* body)
 {
-    const std::string agent(gsd::ServerUserAgent);
-    const gsd::unique_hinternet root(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!root) {
+    gsd::bench::BareRequest opened;
+    if (!gsd::bench::OpenBareRequest(url, openFlags, body, opened)) {
         return std::nullopt;
-    }
-    const gsd::unique_hinternet request(::InternetOpenUrlA(root.get(), url.c_str(), nullptr, 0, openFlags, 0));
-    if (!request) {
-        return std::nullopt;
-    }
-    if (body != nullptr) {
-        std::string header(gsd::FormBodyHeader);
-        std::string bodyCopy(*body);
-        if (!::HttpSendRequestA(request.get(), header.c_str(), static_cast<DWORD>(header.size()), bodyCopy.data(),
-                static_cast<DWORD>(bodyCopy.size()))) {
-            return std::nullopt;
-        }
     }
     std::string reply;
     char buffer[ReadChunk];
-    for (;;) {
-        DWORD received = 0;
-        if (!::InternetReadFile(request.get(), buffer, ReadChunk, &received)) {
-            return std::nullopt;
-        }
-        if (received == 0) {
-            return reply;
-        }
-        reply.append(buffer, received);
-    }
+    const bool read
+        = gsd::bench::ReadToEnd(opened.request.get(), buffer, ReadChunk, [&reply](const char* bytes, DWORD size) {
+              reply.append(bytes, size);
+              return true;
+          });
+    return read ? std::optional<std::string>(std::move(reply)) : std::nullopt;
 }
 
 // The three exchanges; false as soon as one fails or brings a reply the
