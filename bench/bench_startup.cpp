@@ -4,7 +4,10 @@
 // packs in the game folder. Run once with the program as shipped and once
 // with a build that leaves out the three 500 ms pauses after good replies
 // (SecureDownloadNoPause.exe, built from the same sources), so the pauses'
-// share shows.
+// share shows. Then the floor: startup_floor.exe, an empty dialog making
+// the same three exchanges with bare WinINet calls and the bodies the
+// program sent; the start-up without the pauses is printed as a multiple of
+// it.
 //
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* MainCaption = "Rubbleton: Gravelpit Secure Download";
+constexpr const char* FloorCaption = "Start-up floor";
 constexpr int ServerListId = 1007;
 constexpr int PackCount = 100;
 constexpr int OfferedItems = 25;
@@ -87,52 +92,77 @@ struct GameFolder {
     }
 };
 
+// What is started and how its start is known to be complete: a visible
+// window of the process with `caption` for which `ready` holds.
+struct StartTarget {
+    std::string commandLine;
+    std::string folder;
+    const char* caption;
+    std::function<bool(HWND)> ready;
+};
+
 struct Search {
     DWORD pid;
+    const char* caption;
     HWND found;
 };
 
-BOOL CALLBACK FindMainDialog(HWND window, LPARAM parameter)
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
 {
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     char caption[128] = {};
     if (pid == search->pid && IsWindowVisible(window) && GetWindowTextA(window, caption, sizeof caption) > 0
-        && std::string(caption) == MainCaption) {
+        && std::string(caption) == search->caption) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Seconds from process start until the dialog is visible, its server list
-// holds the offer and it answers a message; negative on failure.
-double TimeOneStart(const std::string& folder)
+// The program's start is complete when its server list holds the offer
+// (asking also proves that the dialog answers messages).
+bool ServerListFilled(HWND dialog)
+{
+    DWORD_PTR rows = 0;
+    return SendMessageTimeoutA(GetDlgItem(dialog, ServerListId), LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &rows)
+        && rows >= OfferedItems;
+}
+
+// The floor's dialog shows only once its exchanges are done; it must answer.
+bool Answers(HWND dialog)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+}
+
+// Seconds from process start until the target's window is visible and
+// ready; negative on failure.
+double TimeOneStart(const StartTarget& target)
 {
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    std::string commandLine = "\"" + folder + "\\SecureDownload.exe\"";
+    std::string commandLine = target.commandLine;
     const auto start = Clock::now();
-    if (!CreateProcessA(
-            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, target.folder.c_str(),
+            &startup, &process)) {
         return -1;
     }
     CloseHandle(process.hThread);
     double seconds = -1;
     while (Clock::now() - start < std::chrono::seconds(60)) {
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
-            std::fprintf(stderr, "the program ended during start-up\n");
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            std::fprintf(stderr, "%s ended during start-up (exit code %lu)\n", target.commandLine.c_str(),
+                static_cast<unsigned long>(code));
             break;
         }
-        Search search { process.dwProcessId, nullptr };
-        EnumWindows(FindMainDialog, reinterpret_cast<LPARAM>(&search));
-        DWORD_PTR rows = 0;
-        if (search.found != nullptr
-            && SendMessageTimeoutA(
-                GetDlgItem(search.found, ServerListId), LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &rows)
-            && rows >= OfferedItems) {
+        Search search { process.dwProcessId, target.caption, nullptr };
+        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr && target.ready(search.found)) {
             seconds = std::chrono::duration<double>(Clock::now() - start).count();
             PostMessageA(search.found, WM_CLOSE, 0, 0);
             break;
@@ -151,19 +181,15 @@ struct Figures {
     double median = 0;
 };
 
-bool TimeStarts(const std::string& program, int runs, Figures& figures)
+bool TimeStarts(const StartTarget& target, int runs, Figures& figures)
 {
-    GameFolder game;
-    if (!game.Make(program)) {
-        return false;
-    }
     std::vector<double> times;
     // One start first to warm the prefix and the file cache.
-    if (TimeOneStart(game.path) < 0) {
+    if (TimeOneStart(target) < 0) {
         return false;
     }
     for (int run = 0; run < runs; ++run) {
-        const double seconds = TimeOneStart(game.path);
+        const double seconds = TimeOneStart(target);
         if (seconds < 0) {
             return false;
         }
@@ -173,6 +199,49 @@ bool TimeStarts(const std::string& program, int runs, Figures& figures)
     figures.best = times.front();
     figures.median = times[times.size() / 2];
     return true;
+}
+
+bool TimeProgramStarts(const std::string& program, int runs, Figures& figures)
+{
+    GameFolder game;
+    if (!game.Make(program)) {
+        return false;
+    }
+    const StartTarget target { gsd::test::QuoteArgument(game.path + "\\SecureDownload.exe"), game.path, MainCaption,
+        ServerListFilled };
+    return TimeStarts(target, runs, figures);
+}
+
+// The last body of `kind` the server received; empty when none came.
+std::string LastBody(const std::vector<gsd::test::RecordedRequest>& requests, const std::string& kind)
+{
+    for (auto request = requests.rbegin(); request != requests.rend(); ++request) {
+        if (request->kind == kind) {
+            return request->body;
+        }
+    }
+    return {};
+}
+
+// Times the floor with the bodies the program sent last.
+bool TimeFloorStarts(const gsd::test::ReferenceServer& server, int runs, Figures& figures)
+{
+    const std::vector<gsd::test::RecordedRequest> requests = server.Requests();
+    const std::string bin = BinFolder();
+    const std::string authentication = bin + "startup-floor-auth.body";
+    const std::string downloadList = bin + "startup-floor-list.body";
+    if (!gsd::test::reference_server_detail::WriteWholeFile(authentication, LastBody(requests, "auth"))
+        || !gsd::test::reference_server_detail::WriteWholeFile(downloadList, LastBody(requests, "list"))) {
+        std::fprintf(stderr, "cannot write the floor's bodies beside %s\n", bin.c_str());
+        return false;
+    }
+    const std::string commandLine = gsd::test::QuoteArgument(bin + "startup_floor.exe") + " "
+        + gsd::test::QuoteArgument(server.Url()) + " " + gsd::test::QuoteArgument(authentication) + " "
+        + gsd::test::QuoteArgument(downloadList);
+    const bool timed = TimeStarts({ commandLine, bin, FloorCaption, Answers }, runs, figures);
+    DeleteFileA(authentication.c_str());
+    DeleteFileA(downloadList.c_str());
+    return timed;
 }
 
 } // namespace
@@ -199,8 +268,10 @@ int main(int argc, char** argv)
         PackCount, OfferedItems, runs);
     Figures withPauses;
     Figures withoutPauses;
-    if (!TimeStarts("SecureDownload.exe", runs, withPauses)
-        || !TimeStarts("SecureDownloadNoPause.exe", runs, withoutPauses)) {
+    Figures floor;
+    if (!TimeProgramStarts("SecureDownload.exe", runs, withPauses)
+        || !TimeProgramStarts("SecureDownloadNoPause.exe", runs, withoutPauses)
+        || !TimeFloorStarts(server, runs, floor)) {
         std::fprintf(stderr, "bench_startup: a start failed\n");
         return 1;
     }
@@ -209,5 +280,8 @@ int main(int argc, char** argv)
     std::printf("%-42s %7.3fs %7.3fs\n", "without the pauses", withoutPauses.best, withoutPauses.median);
     std::printf("%-42s %7.3fs %7.3fs\n", "difference", withPauses.best - withoutPauses.best,
         withPauses.median - withoutPauses.median);
+    std::printf("%-42s %7.3fs %7.3fs\n", "floor (empty dialog, bare WinINet)", floor.best, floor.median);
+    std::printf("%-42s %7.2fx %7.2fx   (goal: 1.10x or less)\n", "without the pauses / floor",
+        withoutPauses.best / floor.best, withoutPauses.median / floor.median);
     return 0;
 }

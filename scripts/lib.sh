@@ -5,7 +5,7 @@
 GSD_PACKAGES=(
   cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth imagemagick openssl
+  wine wine64 xvfb xauth imagemagick openssl curl
 )
 
 # Installs missing packages with apt-get when run as root; otherwise prints

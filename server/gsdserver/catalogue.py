@@ -17,9 +17,10 @@ from .wire import (DATABASE_FAILED, DOWNLOAD_ID_FAILED, FILE_NAME_FAILED, FILE_T
 PROGRAM, LANGUAGE, OBJECT_PACK, PROGRAM_UPGRADE = 1, 2, 3, 4
 
 # Where a payload may be, tried in order, for an item whose FileName is N:
-# files/N, files/N.mdc, files/N.exe, then a pack made at start-up from
+# files/N, files/N.mdc, files/N.exe, files/N.bytes (a synthetic payload of
+# the size written in it, see payload.py), then a pack made at start-up from
 # files/N.manifest (see prepare_payloads).
-PAYLOAD_SUFFIXES = ("", ".mdc", ".exe")
+PAYLOAD_SUFFIXES = ("", ".mdc", ".exe", ".bytes")
 
 
 class Item:

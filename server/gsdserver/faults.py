@@ -18,6 +18,9 @@ Names:
                        (option chunk=N, default 1024)
   drop[=N]             send the headers and N body bytes (default half the
                        body), then close the connection
+  wrong-length[=N]     claim N more body bytes in Content-Length than are
+                       sent (default a quarter more, at least 1), and close
+                       the connection after the real body
 Every fault takes the option times=N: it applies to the next N matching
 requests and then ends.
 """
@@ -38,6 +41,7 @@ _NAMES = {
     "stall": ("float", ("after",)),
     "slow": ("float", ("chunk",)),
     "drop": ("int?", ()),
+    "wrong-length": ("int?", ()),
 }
 
 

@@ -4,7 +4,6 @@ applied and every request recorded."""
 import base64
 import errno
 import json
-import os
 import socket
 import ssl
 import sys
@@ -12,40 +11,32 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-from . import catalogue, wire
+from . import catalogue, payload, shaping, wire
 from .faults import FaultSet
 from .inventory import parse_inventory
 
 HOST = "127.0.0.1"
 SCRIPT_PATH = "/autodownload.asp"
 HANDSHAKE_TIMEOUT = 10
-STREAM_CHUNK = 64 * 1024
 
 
 class Reply:
-    """What the server answers: a status and a body from bytes or a file."""
+    """What the server answers: a status and a body from bytes or a payload
+    (payload.FilePayload or payload.SyntheticPayload)."""
 
-    def __init__(self, body=b"", status=200, content_type="text/html", path=None, note=None):
+    def __init__(self, body=b"", status=200, content_type="text/html", payload=None, note=None):
         self.status = status
         self.body = body
-        self.path = path
+        self.payload = payload
         self.content_type = content_type
         self.note = note  # why the server answered an error code
 
     @property
     def length(self):
-        return os.path.getsize(self.path) if self.path else len(self.body)
+        return self.payload.length if self.payload else len(self.body)
 
     def chunks(self):
-        if self.path is None:
-            yield self.body
-            return
-        with open(self.path, "rb") as f:
-            while True:
-                chunk = f.read(STREAM_CHUNK)
-                if not chunk:
-                    return
-                yield chunk
+        return self.payload.chunks() if self.payload else [self.body]
 
 
 def error_page(status, reason):
@@ -125,7 +116,7 @@ class Handler(BaseHTTPRequestHandler):
                 return
             self.send_response(reply.status)
             self.send_header("Content-Type", reply.content_type)
-            self.send_header("Content-Length", str(reply.length))
+            self.send_header("Content-Length", str(shaping.announced_length(reply.length, faults)))
             self.end_headers()
             self._write_body(reply, faults)
         except (OSError, ssl.SSLError) as e:
@@ -173,47 +164,26 @@ class Handler(BaseHTTPRequestHandler):
                 return kind, Reply(catalogue.download_list(items, parse_inventory(fields))), None
             item = catalogue.find_requested_item(items, fields)
             path = catalogue.payload_path(app.content_dir, item, app.generated_dir)
-            return kind, Reply(path=path, content_type="application/octet-stream"), None
+            try:
+                source = payload.open_payload(path)
+            except ValueError as e:
+                raise wire.RequestError(wire.FILE_TO_RETURN_FAILED, "%s: %s" % (path, e))
+            return kind, Reply(payload=source, content_type="application/octet-stream"), None
         except wire.RequestError as e:
             app.say("%s request answered %s: %s" % (kind, e.code.decode(), e.reason))
             return kind, Reply(e.code, note=e.reason), None
 
     def _write_body(self, reply, faults):
-        """Sends the body in pieces, shaped by the stall, slow and drop faults."""
-        stall = faults.get("stall")
-        stall_after = stall.options.get("after", 0) if stall else None
-        slow = faults.get("slow")
-        piece = slow.options.get("chunk", 1024) if slow else STREAM_CHUNK
-        drop = faults.get("drop")
-        drop_at = None
-        if drop:
-            drop_at = drop.value if drop.value is not None else reply.length // 2
-        sent = 0
-        pending = b""
-        source = reply.chunks()
-        while True:
-            if stall and sent >= stall_after:
-                time.sleep(stall.value)
-                stall = None
-            if drop_at is not None and sent >= drop_at:
+        """Sends the body as the stall, slow, drop and wrong-length faults
+        shape it."""
+        for step in shaping.shape_body(reply.chunks(), reply.length, faults):
+            if step[0] == shaping.SEND:
+                self.wfile.write(step[1])
+            elif step[0] == shaping.WAIT:
+                time.sleep(step[1])
+            else:
                 self._abort()
                 return
-            if not pending:
-                pending = next(source, b"")
-                if not pending:
-                    break
-            limit = piece
-            if stall:
-                limit = min(limit, stall_after - sent)
-            if drop_at is not None:
-                limit = min(limit, drop_at - sent)
-            out, pending = pending[:limit], pending[limit:]
-            if slow:
-                time.sleep(slow.value)
-            self.wfile.write(out)
-            sent += len(out)
-        if stall:  # asked to stall after more bytes than the body has
-            time.sleep(stall.value)
 
     def _abort(self):
         """Ends the connection at once: no rest of the reply, no TLS goodbye."""

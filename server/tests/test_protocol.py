@@ -5,7 +5,7 @@ import stat
 import tempfile
 import unittest
 
-from gsdserver import catalogue, wire
+from gsdserver import catalogue, payload, wire
 from gsdserver.inventory import parse_inventory, parse_packs, version_key
 from gsdserver.wire import RequestError
 
@@ -179,9 +179,9 @@ class CatalogueTest(unittest.TestCase):
 
     def test_payload_is_found_by_file_name_with_or_without_extension(self):
         files = os.path.join(self.content.name, "files")
-        for name in ("Bricks.mdc", "Upgrade.exe", "Stones"):
+        for name in ("Bricks.mdc", "Upgrade.exe", "Stones", "Odd.bytes"):
             open(os.path.join(files, name), "wb").close()
-        for index, name in ((3, "Bricks.mdc"), (1, "Upgrade.exe"), (4, "Stones")):
+        for index, name in ((3, "Bricks.mdc"), (1, "Upgrade.exe"), (4, "Stones"), (5, "Odd.bytes")):
             self.assertEqual(catalogue.payload_path(self.content.name, self.items[index]), os.path.join(files, name))
         for line in (b"2|Language|Language", b"3|X|../catalogue.txt", b"3|X|", b"3|X|.."):
             with self.assertRaises(RequestError) as caught:
@@ -204,6 +204,25 @@ class CatalogueTest(unittest.TestCase):
             f.write("#!/bin/sh\necho broken >&2; exit 3\n")
         with self.assertRaisesRegex(RuntimeError, "Bricks.manifest: broken"):
             catalogue.prepare_payloads(self.content.name, os.path.join(self.content.name, "other"), tool)
+
+
+class SyntheticPayloadTest(unittest.TestCase):
+    def test_sizes(self):
+        cases = [("4096", 4096), ("64K", 65536), ("200M\n", 200 * 2 ** 20), ("1g", 2 ** 30), (" 3 K ", 3072)]
+        for text, size in cases:
+            self.assertEqual(payload.parse_size(text), size, text)
+        for text in ("", "M", "1.5M", "-1", "1T", "12 34"):
+            with self.assertRaises(ValueError, msg=text):
+                payload.parse_size(text)
+
+    def test_content_follows_from_the_offset(self):
+        size = 3 * 65536 + 1000
+        expected = bytearray(o % 251 for o in range(size))
+        for block in range(0, size, 65536):
+            expected[block:block + 8] = block.to_bytes(8, "big")
+        chunks = list(payload.SyntheticPayload(size).chunks())
+        self.assertEqual(b"".join(chunks), bytes(expected))
+        self.assertLessEqual(max(map(len, chunks)), payload.STREAM_CHUNK)
 
 
 if __name__ == "__main__":

@@ -17,6 +17,7 @@ import unittest
 from gsdserver import wire
 from gsdserver.faults import parse_fault
 from gsdserver.httpd import ReferenceServer
+from gsdserver.payload import SyntheticPayload
 from gsdserver.testca import make_test_ca
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -24,8 +25,14 @@ CHALLENGE = bytes(ord("A") + (i * 7) % 25 for i in range(100))
 AUTH_BODY = b"ACTION_REQUEST=AUTHENTICATE+HOST&ACTION_MESSAGE=1|0|0000|2||" + wire.scramble(CHALLENGE)
 LIST_BODY = b"ACTION_REQUEST=RETURN+DOWNLOAD+LIST&ACTION_MESSAGE=1%7c0%7c0000%7c2%7c%7c1%7c0%7c0%7c1%7c0%7c0%7c1%7c0%7c0"
 FILE_BODY = b"ACTION_REQUEST=RETURN+FILE&ACTION_MESSAGE=1%7c0%7c0000%7c2%7c%7c1%7c2%7c0%7c3%7cBig+Bricks%7c3"
-CATALOGUE = b"3|Big Bricks|Bricks|Ann|Red bricks||1|2|0|3\n2|Language|Language|Quil|Texts||1|1|0|1\n"
+CATALOGUE = (b"3|Big Bricks|Bricks|Ann|Red bricks||1|2|0|3\n2|Language|Language|Quil|Texts||1|1|0|1\n"
+             b"3|Sand|Sand|Ann|Made up||1|0|0|1\n3|Broken|Broken|Ann|Bad size||1|0|0|1\n")
 PAYLOAD = os.urandom(3 * 1024 * 1024 + 17)
+SAND_SIZE = 300000
+
+
+def file_body(title):
+    return b"ACTION_REQUEST=RETURN+FILE&ACTION_MESSAGE=1%7c0%7c0000%7c2%7c%7c1%7c0%7c0%7c1%7c" + title + b"%7c3"
 
 folder = None
 certificates = None
@@ -39,8 +46,9 @@ def setUpModule():
     os.makedirs(os.path.join(content, "files"))
     with open(os.path.join(content, "catalogue.txt"), "wb") as f:
         f.write(CATALOGUE)
-    with open(os.path.join(content, "files", "Bricks.mdc"), "wb") as f:
-        f.write(PAYLOAD)
+    for name, data in (("Bricks.mdc", PAYLOAD), ("Sand.bytes", b"%d\n" % SAND_SIZE), ("Broken.bytes", b"lots")):
+        with open(os.path.join(content, "files", name), "wb") as f:
+            f.write(data)
 
 
 def tearDownModule():
@@ -81,6 +89,8 @@ class ServerTest(unittest.TestCase):
             (LIST_BODY, (200, CATALOGUE.rstrip(b"\n").replace(b"\n", b"\r\n"))),
             (FILE_BODY, (200, PAYLOAD)),
             (b"ACTION_REQUEST=RETURN+FILE&ACTION_MESSAGE=1%7c0%7c0000%7c2%7c%7c9%7c9%7c9%7c3%7cX%7c3", (200, b"16")),
+            (file_body(b"Sand"), (200, b"".join(SyntheticPayload(SAND_SIZE).chunks()))),
+            (file_body(b"Broken"), (200, b"12")),
             (b"nonsense", (200, b"4")),
         ]
         for body, expected in cases:
@@ -127,6 +137,31 @@ class ServerTest(unittest.TestCase):
         self.set_faults("hangup")
         with self.assertRaises((http.client.RemoteDisconnected, ConnectionError, ssl.SSLError)):
             self.exchange(AUTH_BODY)
+
+    def test_file_replies_announce_their_length_unless_told_to_lie(self):
+        cases = [((), FILE_BODY, len(PAYLOAD)), ((), file_body(b"Sand"), SAND_SIZE),
+                 (("file:wrong-length",), FILE_BODY, len(PAYLOAD) * 5 // 4),
+                 (("file:wrong-length=10",), file_body(b"Sand"), SAND_SIZE + 10)]
+        for faults, body, announced in cases:
+            self.set_faults(*faults)
+            connection = self.connect()
+            self.addCleanup(connection.close)
+            connection.request("GET", "/autodownload.asp", body=body)
+            response = connection.getresponse()
+            self.assertEqual(int(response.getheader("Content-Length")), announced, faults)
+            if faults:  # the whole payload comes, then the connection ends
+                with self.assertRaises(http.client.IncompleteRead) as caught:
+                    response.read()
+                self.assertEqual(len(caught.exception.partial), announced - caught.exception.expected, faults)
+            else:
+                self.assertEqual(len(response.read()), announced)
+
+    def test_file_scoped_pacing_delivers_the_payload_intact(self):
+        for fault in ("file:stall=0.2,after=100000", "file:slow=0.01,chunk=262144"):
+            self.set_faults(fault)
+            self.assertEqual(self.exchange(AUTH_BODY), (200, CHALLENGE), fault)
+            self.assertEqual(self.exchange(FILE_BODY), (200, PAYLOAD), fault)
+            self.assertEqual([entry["faults"] for entry in self.logged()[-2:]], [[], [fault]])
 
     def test_timing_faults(self):
         self.set_faults("delay=0.3")

@@ -1,0 +1,141 @@
+// The least a start-up with the program's three server exchanges can cost:
+// a bare modal dialog whose WM_INITDIALOG makes the connection check, the
+// host authentication and the download-list request with plain WinINet
+// calls (same agent, open flags, header and bodies as the program), each on
+// a new root handle, each reply read to its end in 1024-byte reads. No
+// engine, no media, no texts, no lists, no status dialogs, no pauses.
+// bench_startup times it against the program.
+//
+//   startup_floor.exe URL AUTH_BODY_FILE LIST_BODY_FILE
+//
+// The body files hold the exact bodies the program sent (bench_startup takes
+// them from the reference server's request log). The dialog is titled
+// "Start-up floor" and shows once all three replies are in; it ends on
+// WM_CLOSE with exit code 0. Exit code 2 means bad arguments, 3 an exchange
+// that failed or a reply that was not what the program would accept.
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/BareExchange.h"
+#include "protocol/ServerEndpoint.h"
+
+namespace {
+
+constexpr DWORD ReadChunk = 1024;
+constexpr std::size_t ChallengeLength = 100;
+constexpr std::size_t LongestErrorCode = 3;
+constexpr INT_PTR ExchangeFailed = 3;
+
+struct Exchanges {
+    std::string url;
+    std::string authenticationBody;
+    std::string downloadListBody;
+};
+
+// One exchange, its reply read whole; nullopt when a WinINet call failed.
+std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, const std::string* body)
+{
+    gsd::bench::BareRequest opened;
+    if (!gsd::bench::OpenBareRequest(url, openFlags, body, opened)) {
+        return std::nullopt;
+    }
+    std::string reply;
+    char buffer[ReadChunk];
+    const bool read
+        = gsd::bench::ReadToEnd(opened.request.get(), buffer, ReadChunk, [&reply](const char* bytes, DWORD size) {
+              reply.append(bytes, size);
+              return true;
+          });
+    return read ? std::optional<std::string>(std::move(reply)) : std::nullopt;
+}
+
+// The three exchanges; false as soon as one fails or brings a reply the
+// program would not go on with, so a broken set-up is never timed.
+bool RunExchanges(const Exchanges& exchanges)
+{
+    const std::optional<std::string> check = Exchange(exchanges.url, gsd::ConnectionCheckOpenFlags, nullptr);
+    if (!check || *check != "0") {
+        return false;
+    }
+    const std::optional<std::string> challenge
+        = Exchange(exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.authenticationBody);
+    if (!challenge || challenge->size() != ChallengeLength) {
+        return false;
+    }
+    const std::optional<std::string> list
+        = Exchange(exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.downloadListBody);
+    return list && list->size() > LongestErrorCode;
+}
+
+INT_PTR CALLBACK FloorDialog(HWND dialog, UINT message, WPARAM, LPARAM parameter)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        if (!RunExchanges(*reinterpret_cast<const Exchanges*>(parameter))) {
+            ::EndDialog(dialog, ExchangeFailed);
+        }
+        return TRUE;
+    case WM_CLOSE:
+        ::EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// An in-memory template: a captioned, empty modal dialog with no menu, the
+// default class and no font, as 16-bit words.
+std::vector<WORD> EmptyDialogTemplate(const wchar_t* title)
+{
+    std::vector<WORD> words;
+    const auto addDword = [&words](DWORD value) {
+        words.push_back(LOWORD(value));
+        words.push_back(HIWORD(value));
+    };
+    addDword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER);
+    addDword(0); // extended style
+    words.push_back(0); // controls
+    for (const WORD coordinate : { 0, 0, 200, 80 }) { // x, y, width, height in dialog units
+        words.push_back(coordinate);
+    }
+    words.push_back(0); // menu
+    words.push_back(0); // class
+    for (const wchar_t* c = title; *c != L'\0'; ++c) {
+        words.push_back(static_cast<WORD>(*c));
+    }
+    words.push_back(0);
+    return words;
+}
+
+bool ReadFileBytes(const char* path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return static_cast<bool>(in) || in.eof();
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (__argc != 4) {
+        return 2;
+    }
+    Exchanges exchanges { __argv[1], {}, {} };
+    if (!ReadFileBytes(__argv[2], exchanges.authenticationBody)
+        || !ReadFileBytes(__argv[3], exchanges.downloadListBody)) {
+        return 2;
+    }
+    const std::vector<WORD> dialog = EmptyDialogTemplate(L"Start-up floor");
+    return static_cast<int>(::DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(dialog.data()),
+        nullptr, FloorDialog, reinterpret_cast<LPARAM>(&exchanges)));
+}
