@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 namespace gsd::e2e {
@@ -68,6 +69,11 @@ struct GameCase {
     Environment environment;
     bool ends; // on a close request
 };
+
+void PrintTo(const GameCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class StandInGameTest : public ::testing::TestWithParam<GameCase> { };
 
