@@ -2,7 +2,10 @@
 
 #include "dll/TestHooks.h"
 
+#include "mdc/MdcReader.h"
+
 #include <cstring>
+#include <optional>
 
 namespace gamedll {
 namespace {
@@ -19,6 +22,20 @@ bool isBareFileName(const char* name)
     return name != nullptr && *name != '\0' && std::strpbrk(name, "\\/:") == nullptr;
 }
 
+// The pack at `path`, open for as long as the result lives. `status` is 0, or
+// 2 when the file cannot be opened and 3 when it is not a readable pack.
+std::optional<mdc::MdcReader> openPack(const std::string& path, int& status)
+{
+    std::unique_ptr<mdc::FileSource> source = mdc::FileSource::open(path);
+    if (!source) {
+        status = 2;
+        return std::nullopt;
+    }
+    std::optional<mdc::MdcReader> pack = mdc::MdcReader::open(std::move(source));
+    status = pack ? 0 : 3;
+    return pack;
+}
+
 } // namespace
 
 void MediaReader::Release()
@@ -30,7 +47,7 @@ void MediaReader::Release()
 void MediaReader::Begin()
 {
     trace("Begin");
-    current_.reset();
+    currentPath_.clear();
     language_.clear();
     text_.clear();
 }
@@ -39,18 +56,18 @@ int MediaReader::OpenMediaFile(const char* fileName)
 {
     try {
         trace("OpenMediaFile " + orEmpty(fileName));
-        current_.reset();
+        currentPath_.clear();
         if (!isBareFileName(fileName)) {
             return 1;
         }
-        std::unique_ptr<mdc::FileSource> source = mdc::FileSource::open(std::string(".\\Media\\") + fileName);
-        if (!source) {
-            return 2;
+        std::string path = std::string(".\\Media\\") + fileName;
+        int status = 0;
+        if (openPack(path, status)) {
+            currentPath_ = std::move(path);
         }
-        current_ = mdc::MdcReader::open(std::move(source));
-        return current_ ? 0 : 3;
+        return status;
     } catch (...) {
-        current_.reset();
+        currentPath_.clear();
         return 4;
     }
 }
@@ -60,10 +77,16 @@ const char* MediaReader::ReadResourceText(const char* name, const char* type, co
     try {
         trace("ReadResourceText " + orEmpty(name));
         text_.clear();
-        if (!current_ || name == nullptr || type == nullptr || format == nullptr || std::strcmp(format, "txt") != 0) {
+        if (currentPath_.empty() || name == nullptr || type == nullptr || format == nullptr
+            || std::strcmp(format, "txt") != 0) {
             return nullptr;
         }
-        std::optional<std::string> text = current_->readText(type, name, language_);
+        int status = 0;
+        std::optional<mdc::MdcReader> pack = openPack(currentPath_, status);
+        if (!pack) {
+            return nullptr;
+        }
+        std::optional<std::string> text = pack->readText(type, name, language_);
         if (!text) {
             return nullptr;
         }

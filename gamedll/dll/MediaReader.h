@@ -1,16 +1,17 @@
 #pragma once
 
 #include "GameSystem.h"
-#include "mdc/MdcReader.h"
 
-#include <optional>
 #include <string>
 
 namespace gamedll {
 
-// The MediaResourceReader that CreateInterface hands out. Keeps the current
-// pack open (header and index parsed once) until another file is opened or
-// the reader is released; reads only the one resource asked for.
+// The MediaResourceReader that CreateInterface hands out. Holds no file open
+// between calls: opening a file checks the pack and closes it again, and each
+// read opens the pack, reads its header, its index and the one resource asked
+// for, and closes it. So a pack can be replaced while a reader has it current
+// (the language file while the download client runs), and the next read finds
+// the new one.
 class MediaReader final : public MediaResourceReader {
 public:
     void Release() override;
@@ -21,7 +22,9 @@ public:
     void SelectLanguage(const char* languageName) override;
 
 private:
-    std::optional<mdc::MdcReader> current_;
+    // The current file, as opened (relative to the current directory); empty
+    // when no file is current.
+    std::string currentPath_;
     std::string language_;
     std::string text_;
 };

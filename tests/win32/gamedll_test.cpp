@@ -221,6 +221,20 @@ TEST_F(GameDllTest, SelectedLanguageStaysWhenAnotherFileBecomesCurrent)
     reader->Release();
 }
 
+TEST_F(GameDllTest, ReadsTheNewFileAfterTheCurrentOneIsReplaced)
+{
+    SlotOrderReader* reader = createReader();
+    ASSERT_NE(reader, nullptr);
+    ASSERT_EQ(reader->OpenMediaFile("Language.mdc"), 0);
+    EXPECT_EQ(readText(reader, "Gravelpit Languages"), "|English|Francais");
+    pack("NewLanguage", "txt * Gravelpit Languages = |English|Francais|Italiano\n");
+    ASSERT_TRUE(MoveFileExA((folder_ + "\\Media\\NewLanguage.mdc").c_str(), (folder_ + "\\Media\\Language.mdc").c_str(),
+        MOVEFILE_REPLACE_EXISTING))
+        << "error " << GetLastError();
+    EXPECT_EQ(readText(reader, "Gravelpit Languages"), "|English|Francais|Italiano");
+    reader->Release();
+}
+
 TEST_F(GameDllTest, MissingOrBrokenFilesLeaveNoFileCurrent)
 {
     SlotOrderReader* reader = createReader();
