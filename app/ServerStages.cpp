@@ -42,7 +42,7 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
 
 ExchangeServices ServerStages::Services()
 {
-    return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, DownloadServerUrl(),
+    return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, pump_, DownloadServerUrl(),
         state_.InfoAndErrorTexts };
 }
 

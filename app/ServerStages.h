@@ -13,6 +13,7 @@
 #include "ports/MediaFolder.h"
 #include "ports/MediaEngine.h"
 #include "platform/Win32InternetErrorTexts.h"
+#include "platform/Win32MessagePump.h"
 #include "platform/Win32Timing.h"
 #include "platform/WinInetHttpClient.h"
 #include "protocol/ServerExchange.h"
@@ -66,6 +67,7 @@ private:
     WinInetHttpClient http_;
     Win32InternetErrorTexts errorTexts_;
     PerformanceCounterClock clock_;
+    Win32MessagePump pump_;
     std::unique_ptr<Sleeper> sleeper_;
 };
 

@@ -1,6 +1,9 @@
 #include "app/StartupStatusDialog.h"
 
+#include <algorithm>
 #include <string>
+
+#include <commctrl.h>
 
 #include "resource.h"
 
@@ -44,6 +47,30 @@ void StartupStatusDialog::SetStatusLine(std::string_view text)
 void StartupStatusDialog::SetDetailLines(std::string_view text, bool repaint)
 {
     SetText(IDC_DETAIL_LINES, text, repaint);
+}
+
+void StartupStatusDialog::SetProgress(double fraction)
+{
+    HWND bar = ::GetDlgItem(window_.get(), IDC_TRANSFER_PROGRESS);
+    if (fraction < 0) {
+        ::ShowWindow(bar, SW_HIDE);
+        return;
+    }
+    constexpr int Steps = 1000;
+    ::SendMessageA(bar, PBM_SETRANGE32, 0, Steps);
+    ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(std::min(fraction, 1.0) * Steps), 0);
+    if (!::IsWindowVisible(bar)) {
+        ::ShowWindow(bar, SW_SHOWNA);
+    }
+    ::UpdateWindow(bar);
+}
+
+bool StartupStatusDialog::Window::OnCommand(int id, int, HWND)
+{
+    if (id == IDCANCEL) {
+        cancelRequested = true;
+    }
+    return false;
 }
 
 void StartupStatusDialog::SetText(int controlId, std::string_view text, bool repaint)

@@ -25,12 +25,23 @@ public:
     void Show() override;
     void SetStatusLine(std::string_view text) override;
     void SetDetailLines(std::string_view text, bool repaint) override;
+    bool CancelRequested() const override { return dialog_.cancelRequested; }
+    void SetProgress(double fraction) override;
 
 private:
+    // Notes Cancel; the default handling then hides the window.
+    class Window final : public Dialog {
+    public:
+        bool cancelRequested = false;
+
+    private:
+        bool OnCommand(int id, int code, HWND control) override;
+    };
+
     void SetText(int controlId, std::string_view text, bool repaint);
 
     // Declared before the window so that the window goes first.
-    Dialog dialog_;
+    Window dialog_;
     unique_hwnd window_;
 };
 

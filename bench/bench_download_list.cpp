@@ -56,7 +56,7 @@ private:
         {
         }
         InternetError Send(std::string_view, std::string_view) override { return NoInternetError; }
-        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) override
+        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter&) override
         {
             received = std::min(capacity, reply_.size() - position_);
             std::memcpy(buffer, reply_.data() + position_, received);
@@ -64,6 +64,7 @@ private:
             return NoInternetError;
         }
         int StatusCode() override { return 200; }
+        std::optional<std::uint64_t> ContentLength() override { return std::nullopt; }
 
     private:
         const std::string& reply_;
@@ -112,6 +113,11 @@ public:
 class NoPause final : public Sleeper {
 public:
     void Sleep(int) override { }
+};
+
+class NoMessages final : public MessagePump {
+public:
+    void HandlePendingMessages() override { }
 };
 
 const std::string OnDownloadTexts = "Nothing new|Up to date|Game|Language|Object Pack|Upgrade|Unknown";
@@ -201,8 +207,9 @@ int main(int argc, char** argv)
                 NoErrorTexts texts;
                 SteadyClock clock;
                 NoPause pause;
+                NoMessages messages;
                 std::string stored;
-                const ExchangeServices services { http, window, dialogs, texts, clock, pause, "https://x/", "" };
+                const ExchangeServices services { http, window, dialogs, texts, clock, pause, messages, "https://x/", "" };
                 RequestDownloadList(
                     services, [] { return std::string("m"); }, stored);
                 return static_cast<std::size_t>(std::count(stored.begin(), stored.end(), '\n'));

@@ -1,7 +1,9 @@
 #include "platform/WinInetHttpClient.h"
 
+#include <charconv>
 #include <string>
 
+#include "platform/ReplyReadAhead.h"
 #include "platform/WinInetHandles.h"
 
 namespace gsd {
@@ -22,6 +24,19 @@ public:
     {
     }
 
+    ~WinInetRequest() override
+    {
+        if (readAhead_) {
+            // Closing the handle ends a read the server keeps waiting.
+            readAhead_->Stop();
+            handle_.reset();
+            readAhead_->Join();
+        }
+    }
+
+    WinInetRequest(const WinInetRequest&) = delete;
+    WinInetRequest& operator=(const WinInetRequest&) = delete;
+
     InternetError Send(std::string_view header, std::string_view body) override
     {
         // WinINet takes the body through a non-const pointer but only reads it.
@@ -31,12 +46,34 @@ public:
         return sent ? NoInternetError : LastInternetError();
     }
 
-    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) override
+    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) override
     {
-        DWORD read = 0;
-        const BOOL ok = ::InternetReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &read);
-        received = ok ? read : 0;
-        return ok ? NoInternetError : LastInternetError();
+        if (!readAhead_) {
+            readAhead_ = std::make_unique<ReplyReadAhead>(handle_.get());
+        }
+        if (!*readAhead_) {
+            // No thread to read ahead: read here, without waiting for messages.
+            DWORD read = 0;
+            const BOOL ok = ::InternetReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &read);
+            received = ok ? read : 0;
+            return ok ? NoInternetError : LastInternetError();
+        }
+        return readAhead_->Read(buffer, capacity, received, waiter);
+    }
+
+    std::optional<std::uint64_t> ContentLength() override
+    {
+        char text[32] = {};
+        DWORD size = sizeof text;
+        if (!::HttpQueryInfoA(handle_.get(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
+            return std::nullopt;
+        }
+        std::uint64_t length = 0;
+        const auto [end, error] = std::from_chars(text, text + size, length);
+        if (error != std::errc() || end == text) {
+            return std::nullopt;
+        }
+        return length;
     }
 
     int StatusCode() override
@@ -52,6 +89,7 @@ public:
 
 private:
     unique_hinternet handle_;
+    std::unique_ptr<ReplyReadAhead> readAhead_;
 };
 
 class WinInetSession final : public HttpSession {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace gsd {
@@ -18,6 +19,20 @@ namespace gsd {
 // An error code of the HTTP layer; NoInternetError when a call succeeded.
 using InternetError = std::uint32_t;
 inline constexpr InternetError NoInternetError = 0;
+
+// The read's side of waiting for the server.
+class ReadWaiter {
+public:
+    virtual ~ReadWaiter() = default;
+
+    // Called about ten times a second while a read has no byte at hand yet.
+    // Returns false to give the read up: it then fails with ReadGivenUp and
+    // the request can no longer be read.
+    virtual bool KeepWaiting() = 0;
+};
+
+// The code of a read that its waiter gave up; not one of the layer's own.
+inline constexpr InternetError ReadGivenUp = 0x7FFF0001;
 
 class HttpRequest {
 public:
@@ -28,12 +43,16 @@ public:
     virtual InternetError Send(std::string_view header, std::string_view body) = 0;
 
     // Reads up to `capacity` bytes of the reply into `buffer`; `received` is
-    // the number of bytes read, 0 at the end of the reply.
-    virtual InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) = 0;
+    // the number of bytes read, 0 at the end of the reply. While no byte is
+    // at hand it calls `waiter`, however long the server takes.
+    virtual InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) = 0;
 
     // The reply's HTTP status code (200, 404, 500...); 0 when the layer
     // cannot tell.
     virtual int StatusCode() = 0;
+
+    // The length the reply's header announces; nullopt when it sends none.
+    virtual std::optional<std::uint64_t> ContentLength() = 0;
 };
 
 class HttpSession {

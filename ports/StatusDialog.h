@@ -23,6 +23,13 @@ public:
 
     // Sets the detail lines; asks them to repaint only when `repaint`.
     virtual void SetDetailLines(std::string_view text, bool repaint) = 0;
+
+    // Whether the user has pressed Cancel since the dialog was created.
+    virtual bool CancelRequested() const = 0;
+
+    // The progress bar below the lines: `fraction` from 0 to 1 shows it at
+    // that fill; a negative value hides it.
+    virtual void SetProgress(double fraction) = 0;
 };
 
 class ServerDialogs {

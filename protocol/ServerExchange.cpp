@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "shell/DeadlineTimer.h"
 #include "protocol/FieldList.h"
 #include "protocol/ServerEndpoint.h"
+#include "shell/FixedTexts.h"
+#include "shell/DeadlineTimer.h"
 
 namespace gsd {
 namespace {
@@ -42,71 +43,196 @@ public:
         }
     }
 
+    // A negative field leaves the line to the request's sink.
     void Set(int field)
     {
-        if (dialog_ != nullptr) {
+        if (dialog_ != nullptr && field >= 0) {
             dialog_->SetStatusLine(GetField(texts_, field, FieldSeparator));
         }
     }
+
+    [[nodiscard]] bool CancelRequested() const { return dialog_ != nullptr && dialog_->CancelRequested(); }
 
 private:
     StatusDialog* dialog_;
     std::string_view texts_;
 };
 
-// Reads the reply until the end, the deadline or an error. A chunk read at
-// or after the deadline is dropped.
-InternetError ReadReply(HttpRequest& request, std::vector<char>& buffer, DeadlineTimer& deadline, std::string& reply)
+// Keeps the windows answering while a reply is read, and decides when
+// waiting for the server has gone on long enough.
+class ReplyWatch final : public ReadWaiter {
+public:
+    ReplyWatch(const ExchangeServices& services, const ExchangeRequest& request, const StatusLine& status)
+        : services_(services)
+        , request_(request)
+        , status_(status)
+        , idle_(services.clock)
+        , messages_(services.clock)
+    {
+    }
+
+    void Start()
+    {
+        idle_.Set(ReplyDeadlineMilliseconds);
+        messages_.Set(MessageIntervalMilliseconds);
+    }
+
+    bool KeepWaiting() override
+    {
+        services_.pump.HandlePendingMessages();
+        messages_.Set(MessageIntervalMilliseconds);
+        if (request_.cancellable && status_.CancelRequested()) {
+            stopped_ = ReadStop::Cancelled;
+            return false;
+        }
+        if (request_.limit == ReadLimit::Idle && idle_.Expired()) {
+            stopped_ = ReadStop::Idle;
+            return false;
+        }
+        return true;
+    }
+
+    // After a chunk has arrived: the idle limit starts again, and the
+    // windows get their messages now and then. False when the user has
+    // cancelled meanwhile.
+    bool ChunkArrived()
+    {
+        idle_.Set(ReplyDeadlineMilliseconds);
+        if (messages_.Expired()) {
+            services_.pump.HandlePendingMessages();
+            messages_.Set(MessageIntervalMilliseconds);
+        }
+        if (request_.cancellable && status_.CancelRequested()) {
+            stopped_ = ReadStop::Cancelled;
+            return false;
+        }
+        return true;
+    }
+
+    [[nodiscard]] ReadStop stopped() const { return stopped_; }
+
+private:
+    const ExchangeServices& services_;
+    const ExchangeRequest& request_;
+    const StatusLine& status_;
+    DeadlineTimer idle_;
+    DeadlineTimer messages_;
+    ReadStop stopped_ = ReadStop::None;
+};
+
+// How a read of the reply ended.
+struct ReadEnd {
+    InternetError error = NoInternetError;
+    // A sink refused a chunk, or the watch gave up.
+    bool abandoned = false;
+    std::uint64_t received = 0;
+};
+
+// Reads the reply into the sink until the end, the limit, an error or a
+// refusal. Under the whole-reply limit a chunk read at or after the
+// deadline is dropped and the reply is taken as complete.
+ReadEnd ReadReply(const ExchangeServices& services, const ExchangeRequest& request, Attempt& attempt,
+    ReplyWatch& watch, ReplySink& sink)
 {
-    deadline.Set(ReplyDeadlineMilliseconds);
+    DeadlineTimer wholeReply(services.clock);
+    wholeReply.Set(ReplyDeadlineMilliseconds);
+    watch.Start();
+    ReadEnd end;
     for (;;) {
         std::size_t received = 0;
-        const InternetError error = request.Read(buffer.data(), ReplyChunkSize, received);
-        if (error != NoInternetError) {
-            return error;
+        end.error = attempt.request->Read(attempt.buffer.data(), ReplyChunkSize, received, watch);
+        if (end.error == ReadGivenUp) {
+            end.error = NoInternetError;
+            end.abandoned = true;
+            return end;
         }
-        if (received == 0 || deadline.Expired()) {
-            return NoInternetError;
+        if (end.error != NoInternetError || received == 0) {
+            return end;
+        }
+        if (request.limit == ReadLimit::WholeReply && wholeReply.Expired()) {
+            return end;
         }
         received = std::min(received, ReplyChunkSize);
-        // The chunk is taken as a terminated text: it ends at its first NUL.
-        buffer[received] = '\0';
-        reply.append(buffer.data(), std::strlen(buffer.data()));
+        end.received += received;
+        if (!sink.Accept(std::string_view(attempt.buffer.data(), received), end.received) || !watch.ChunkArrived()) {
+            end.abandoned = true;
+            return end;
+        }
     }
 }
 
-// Runs steps up to a read reply; returns the first error of the layer.
-InternetError RunAttempt(const ExchangeServices& services, const ExchangeRequest& request, StatusLine& status,
-    Attempt& attempt, std::string& reply)
+// What a completed attempt read.
+struct AttemptEnd {
+    InternetError error = NoInternetError;
+    // The attempt ended without a reply to judge and without a retry.
+    bool abandoned = false;
+    ReadStop stopped = ReadStop::None;
+    ReplyHead head;
+    std::uint64_t received = 0;
+};
+
+// Runs an attempt up to a read reply: the first error of the layer, or a
+// reply to judge.
+AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& request, StatusLine& status,
+    Attempt& attempt, ReplySink& sink)
 {
+    AttemptEnd end;
+    if (!sink.BeginAttempt()) {
+        end.abandoned = true;
+        return end;
+    }
     attempt.buffer.assign(ReplyChunkSize + 1, '\0');
-    InternetError error = services.http.OpenSession(ServerUserAgent, attempt.session);
-    if (error != NoInternetError) {
-        return error;
+    end.error = services.http.OpenSession(ServerUserAgent, attempt.session);
+    if (end.error == NoInternetError) {
+        end.error = attempt.session->OpenUrl(services.url, request.openFlags, attempt.request);
     }
-    error = attempt.session->OpenUrl(services.url, request.openFlags, attempt.request);
-    if (error != NoInternetError) {
-        return error;
+    if (end.error == NoInternetError && request.body) {
+        end.error = attempt.request->Send(FormBodyHeader, *request.body);
     }
-    if (request.body) {
-        error = attempt.request->Send(FormBodyHeader, *request.body);
-        if (error != NoInternetError) {
-            return error;
-        }
+    if (end.error != NoInternetError) {
+        sink.EndAttempt();
+        return end;
     }
+    end.head = { attempt.request->StatusCode(), attempt.request->ContentLength() };
     status.Set(request.statusTexts.whileReading);
-    DeadlineTimer deadline(services.clock);
-    return ReadReply(*attempt.request, attempt.buffer, deadline, reply);
+    sink.ReplyOpened(end.head);
+    ReplyWatch watch(services, request, status);
+    const ReadEnd read = ReadReply(services, request, attempt, watch, sink);
+    sink.EndAttempt();
+    end.error = read.error;
+    end.abandoned = read.abandoned;
+    end.received = read.received;
+    end.stopped = watch.stopped();
+    return end;
 }
 
 } // namespace
 
+bool TextReplySink::Accept(std::string_view chunk, std::uint64_t)
+{
+    // A chunk of the text ends at its first NUL.
+    text.append(chunk.substr(0, std::min(chunk.find('\0'), chunk.size())));
+    return true;
+}
+
+std::string IdleReplyText()
+{
+    return "The download stopped: no data arrived from the server for "
+        + std::to_string(ReplyDeadlineMilliseconds / 1000) + " seconds.";
+}
+
 ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRequest& request)
 {
-    const std::unique_ptr<StatusDialog> dialog = services.dialogs.OpenStatusDialog();
-    StatusLine status(dialog.get(), services.infoAndErrorTexts);
+    std::unique_ptr<StatusDialog> ownDialog;
+    if (request.statusDialog == nullptr) {
+        ownDialog = services.dialogs.OpenStatusDialog();
+    }
+    StatusLine status(request.statusDialog != nullptr ? request.statusDialog : ownDialog.get(),
+        services.infoAndErrorTexts);
     const InternetErrorReporter reporter { services.window, services.dialogs, services.errorTexts,
         services.infoAndErrorTexts };
+    TextReplySink textSink;
+    ReplySink& sink = request.sink != nullptr ? *request.sink : textSink;
     ExchangeResult result;
     bool retry = true;
     while (retry) {
@@ -114,17 +240,25 @@ ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRe
         status.Set(request.statusTexts.beforeConnecting);
         retry = false;
         Attempt attempt;
-        std::string reply;
-        const InternetError error = RunAttempt(services, request, status, attempt, reply);
-        if (error != NoInternetError) {
-            retry = ReportInternetError(reporter, error, [&attempt] { attempt.Release(); });
+        const AttemptEnd end = RunAttempt(services, request, status, attempt, sink);
+        if (end.error != NoInternetError) {
+            retry = ReportInternetError(reporter, end.error, [&attempt] { attempt.Release(); });
+            continue;
+        }
+        if (end.abandoned) {
+            attempt.Release();
+            result.stopped = end.stopped;
+            if (end.stopped == ReadStop::Idle) {
+                services.window.ShowMessage(IdleReplyText(), fixed_text::ErrorCaption, MessageButtons::Ok);
+            }
             continue;
         }
         result.completed = true;
-        result.replyText = std::move(reply);
-        result.statusCode = attempt.request->StatusCode();
-        const ReplyVerdict verdict = request.evaluate ? request.evaluate({ result.replyText, result.statusCode })
-                                                      : ReplyVerdict { true, true };
+        result.replyText = std::move(textSink.text);
+        result.statusCode = end.head.statusCode;
+        const ReplyVerdict verdict = request.evaluate
+            ? request.evaluate({ result.replyText, result.statusCode, end.received, end.head.contentLength })
+            : ReplyVerdict { true, true };
         attempt.Release();
         result.success = verdict.success;
         if (verdict.goodReply) {

@@ -14,6 +14,7 @@
 #include "ports/Sleeper.h"
 #include "ports/StatusDialog.h"
 #include "ports/HttpClient.h"
+#include "ports/MessagePump.h"
 #include "protocol/InternetError.h"
 
 namespace gsd {
@@ -23,6 +24,8 @@ inline constexpr std::size_t ReplyChunkSize = 1024;
 inline constexpr std::int32_t ReplyDeadlineMilliseconds = 30000;
 // How long the status after a good reply stays up.
 inline constexpr int PauseAfterGoodReplyMilliseconds = 500;
+// How often pending window messages are handled while bytes flow.
+inline constexpr std::int32_t MessageIntervalMilliseconds = 50;
 
 // Everything an exchange talks to. The references must outlive the call.
 struct ExchangeServices {
@@ -32,24 +35,83 @@ struct ExchangeServices {
     InternetErrorTexts& errorTexts;
     const MonotonicClock& clock;
     Sleeper& sleeper;
+    MessagePump& pump;
     // The server's script, requested by every exchange.
     std::string_view url;
     // The "|"-separated information-and-error texts, taken as they are now.
     std::string_view infoAndErrorTexts;
 };
 
-// The fields of the information-and-error texts shown as the status line.
+// The fields of the information-and-error texts shown as the status line;
+// a negative field leaves the line as it is.
 struct StatusTextFields {
     int beforeConnecting;
     int whileReading;
     int afterGoodReply;
 };
 
+// What the reply's header says, once the reply stream is open.
+struct ReplyHead {
+    // The HTTP status code, 0 when the layer could not tell.
+    int statusCode = 0;
+    // The announced length; nullopt when the reply sends none.
+    std::optional<std::uint64_t> contentLength;
+};
+
+// Where a reply's bytes go as they arrive. The exchange collects text itself
+// when it is given no sink.
+class ReplySink {
+public:
+    virtual ~ReplySink() = default;
+
+    // Before an attempt connects. False ends the attempt without a retry;
+    // the sink has told the user why.
+    virtual bool BeginAttempt() { return true; }
+
+    // The reply stream is open; before the first read.
+    virtual void ReplyOpened(const ReplyHead&) { }
+
+    // One chunk as read: binary, NULs included, handed on before the next
+    // read. `total` counts this attempt's bytes, this chunk included. False
+    // stops the reading and fails the attempt; the sink has told the user.
+    virtual bool Accept(std::string_view chunk, std::uint64_t total) = 0;
+
+    // After the attempt's last read, however it ended.
+    virtual void EndAttempt() { }
+};
+
+// The text of a reply: each chunk up to its first NUL byte.
+class TextReplySink final : public ReplySink {
+public:
+    bool BeginAttempt() override
+    {
+        text.clear();
+        return true;
+    }
+    bool Accept(std::string_view chunk, std::uint64_t total) override;
+
+    std::string text;
+};
+
+// How long a reply may take.
+enum class ReadLimit {
+    // Reading ends at the first chunk read 30 s after the first read began;
+    // that chunk is dropped and the reply taken as complete.
+    WholeReply,
+    // The attempt fails when no byte has arrived for 30 s, however the read
+    // is blocked; there is no limit while bytes flow.
+    Idle,
+};
+
 // A reply that arrived in full (or up to the deadline).
 struct CompletedReply {
+    // The collected text; empty when the request has a sink of its own.
     std::string_view text;
     // The HTTP status code, 0 when the layer could not tell.
     int statusCode;
+    // Bytes received in the attempt and the announced length.
+    std::uint64_t received = 0;
+    std::optional<std::uint64_t> contentLength;
 };
 
 // What an operation makes of a completed reply.
@@ -69,7 +131,19 @@ struct ExchangeRequest {
     // Judges the reply while the attempt's handles are still open; shows
     // the operation's own messages.
     std::function<ReplyVerdict(const CompletedReply&)> evaluate;
+    // Where the bytes go; null: the exchange collects the reply's text.
+    ReplySink* sink = nullptr;
+    ReadLimit limit = ReadLimit::WholeReply;
+    // A status dialog the caller owns and keeps after the exchange; null:
+    // the exchange opens and closes its own.
+    StatusDialog* statusDialog = nullptr;
+    // Whether the status dialog's Cancel stops the reading (the attempt then
+    // fails without a message and without a retry).
+    bool cancellable = false;
 };
+
+// Why reading ended without a completed reply.
+enum class ReadStop { None, Idle, Cancelled };
 
 struct ExchangeResult {
     // The verdict of the completed attempt; false when none completed.
@@ -80,14 +154,23 @@ struct ExchangeResult {
     // each up to its first NUL byte. Empty when none completed.
     std::string replyText;
     int statusCode = 0;
+    // Set when the idle limit or the user's Cancel ended the reading.
+    ReadStop stopped = ReadStop::None;
 };
 
-// Runs the exchange: opens the status dialog, runs attempts until one
-// completes or fails without a retry, and closes the dialog. A failure of the
-// HTTP layer abandons the attempt with ReportInternetError; only "cannot
-// connect" followed by OK in the connection dialog runs another attempt,
-// on a new root session. Every handle is closed, request before session,
-// before the next attempt and before this returns.
+// Shown when no byte of a reply arrived for 30 s.
+std::string IdleReplyText();
+
+// Runs the exchange: opens the status dialog (unless the caller gave one),
+// runs attempts until one completes or fails without a retry, and closes the
+// dialog. A failure of the HTTP layer abandons the attempt with
+// ReportInternetError; only "cannot connect" followed by OK in the
+// connection dialog runs another attempt, on a new root session. Reading
+// past the idle limit is reported ("Error!") and fails the attempt; a
+// Cancel fails it silently; neither is retried. While the reply is awaited,
+// and now and then while it flows, pending window messages are handled.
+// Every handle is closed, request before session, before the next attempt
+// and before this returns.
 ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRequest& request);
 
 } // namespace gsd

@@ -25,6 +25,8 @@
 // Start-up status dialog (130)
 #define IDC_STATUS_LINE 1008
 #define IDC_DETAIL_LINES 1009
+// Below the lines, shown only while a file arrives with a known length.
+#define IDC_TRANSFER_PROGRESS 1013
 
 // Connection dialog (129)
 #define IDC_CONNECTION_TEXT 1012

@@ -18,6 +18,7 @@
 #include "fakes/FakeServerDialogs.h"
 #include "fakes/FakeTiming.h"
 #include "platform/Win32InternetErrorTexts.h"
+#include "platform/Win32MessagePump.h"
 #include "platform/Win32Timing.h"
 #include "platform/WinInetHttpClient.h"
 #include "protocol/ActionMessage.h"
@@ -73,7 +74,7 @@ protected:
 
     ExchangeServices Services()
     {
-        return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, sleeper_, url_, InfoTexts };
+        return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, sleeper_, pump_, url_, InfoTexts };
     }
 
     std::vector<std::string> Messages() const
@@ -94,6 +95,7 @@ protected:
     WinInetHttpClient http_;
     Win32InternetErrorTexts errorTexts_;
     PerformanceCounterClock clock_;
+    Win32MessagePump pump_;
     std::optional<ReferenceServer> server_;
     std::string url_;
 };
@@ -186,7 +188,7 @@ TEST_F(ExchangeOnWine, RefusedConnectionIsDescribedAndOffersRetryWhichReachesThe
     DialogsWithAction clearing(dialogs_, [&] { cleared = server_->SetFaults({}); });
 
     EXPECT_TRUE(CheckServerConnection(
-        ExchangeServices { http_, window_, clearing, errorTexts_, clock_, sleeper_, url_, InfoTexts }));
+        ExchangeServices { http_, window_, clearing, errorTexts_, clock_, sleeper_, pump_, url_, InfoTexts }));
 
     EXPECT_TRUE(cleared) << server_->Error();
     const std::vector<std::string> messages = Messages();
@@ -195,6 +197,51 @@ TEST_F(ExchangeOnWine, RefusedConnectionIsDescribedAndOffersRetryWhichReachesThe
     EXPECT_EQ(messages[0], "message Error!: " + InternetErrorMessage(errorTexts_, ERROR_INTERNET_CANNOT_CONNECT));
     EXPECT_THAT(journal_, ::testing::Contains("connection dialog No server [Again] [Give up]"));
     EXPECT_EQ(server_->Requests().size(), 1u) << "only the second attempt reached the server";
+}
+
+// Gives up after a number of waits.
+class CountingWaiter final : public ReadWaiter {
+public:
+    explicit CountingWaiter(int patience) : patience_(patience) {}
+    bool KeepWaiting() override { return ++calls < patience_; }
+    int calls = 0;
+
+private:
+    int patience_;
+};
+
+TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
+{
+    ReferenceServerOptions options;
+    options.faults = { "check:reply=" + std::string(1500, 'x'), "check:stall=60,after=1200" };
+    StartServer(options);
+    std::unique_ptr<HttpSession> session;
+    ASSERT_EQ(http_.OpenSession("test", session), NoInternetError);
+    std::unique_ptr<HttpRequest> request;
+    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request), NoInternetError);
+    ASSERT_EQ(request->ContentLength(), std::optional<std::uint64_t>(1500));
+
+    CountingWaiter waiter(5);
+    char buffer[1024] = {};
+    std::size_t received = 0;
+    // The bytes before the stall arrive; then the read waits, calling the
+    // waiter, until it gives up.
+    InternetError error = NoInternetError;
+    std::string text;
+    do {
+        error = request->Read(buffer, sizeof buffer, received, waiter);
+        text.append(buffer, error == NoInternetError ? received : 0);
+    } while (error == NoInternetError && received > 0);
+    EXPECT_EQ(error, ReadGivenUp);
+    // (WinINet under Wine hands out only whole 1024-byte reads before the
+    // end of a reply.)
+    EXPECT_FALSE(text.empty());
+    EXPECT_LE(text.size(), 1200u);
+    EXPECT_EQ(waiter.calls, 5);
+    // Closing the request ends the read the server still keeps waiting; a
+    // hang here would outlast the test's time limit.
+    request.reset();
+    session.reset();
 }
 
 TEST_F(ExchangeOnWine, UntrustedCertificateIsReportedOnceWithoutRetryOffer)

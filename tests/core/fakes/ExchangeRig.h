@@ -41,10 +41,12 @@ struct ExchangeRig {
     FakeClock clock;
     FakeSleeper sleeper { journal };
     FakeHttpClient http { journal, clock };
+    FakeMessagePump pump;
 
     ExchangeServices Services()
     {
-        return ExchangeServices { http, window, dialogs, errorTexts, clock, sleeper, RigUrl, RigInfoAndErrorTexts };
+        return ExchangeServices { http, window, dialogs, errorTexts, clock, sleeper, pump, RigUrl,
+            RigInfoAndErrorTexts };
     }
 
     // A good attempt that answers `reply` under status 200 in one chunk.

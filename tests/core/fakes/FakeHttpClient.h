@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct FakeHttpAttempt {
     // Milliseconds the fake clock moves on with every read.
     std::int64_t millisecondsPerRead = 0;
     int statusCode = 200;
+    std::optional<std::uint64_t> contentLength;
+    // After the chunks the server sends nothing more and never ends: the
+    // read waits, 100 ms of the fake clock per call of its waiter, until
+    // the waiter gives up.
+    bool stallAfterChunks = false;
 };
 
 class FakeHttpClient : public HttpClient {
@@ -85,7 +91,7 @@ private:
             client_.sentBodies.emplace_back(body);
             return attempt_.sendError;
         }
-        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received) override
+        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) override
         {
             client_.largestRead = std::max(client_.largestRead, capacity);
             client_.clock_.now += attempt_.millisecondsPerRead;
@@ -96,9 +102,16 @@ private:
                 std::memcpy(buffer, chunk.data(), received);
                 return NoInternetError;
             }
+            while (attempt_.stallAfterChunks) {
+                client_.clock_.now += 100;
+                if (!waiter.KeepWaiting()) {
+                    return ReadGivenUp;
+                }
+            }
             return attempt_.readError;
         }
         int StatusCode() override { return attempt_.statusCode; }
+        std::optional<std::uint64_t> ContentLength() override { return attempt_.contentLength; }
 
     private:
         FakeHttpClient& client_;

@@ -22,7 +22,13 @@ public:
 
     // Answers of the connection dialog (true: OK); Cancel once they run out.
     std::deque<bool> retryAnswers;
+    // The status dialogs' Cancel reads as pressed after this many questions
+    // (negative: never).
+    int cancelAfterQuestions = -1;
+    int cancelQuestions = 0;
     int statusDialogsOpen = 0;
+    // Every progress fill set, in order.
+    std::vector<double> progress;
 
     std::unique_ptr<StatusDialog> OpenStatusDialog() override
     {
@@ -61,6 +67,14 @@ private:
         {
             owner_.journal_.push_back("detail " + std::string(text));
         }
+        bool CancelRequested() const override
+        {
+            if (owner_.cancelAfterQuestions < 0) {
+                return false;
+            }
+            return owner_.cancelQuestions++ >= owner_.cancelAfterQuestions;
+        }
+        void SetProgress(double fraction) override { owner_.progress.push_back(fraction); }
 
     private:
         FakeServerDialogs& owner_;

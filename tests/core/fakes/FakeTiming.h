@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/MessagePump.h"
 #include "ports/MonotonicClock.h"
 #include "ports/Sleeper.h"
 
@@ -31,6 +32,14 @@ public:
 
 private:
     std::vector<std::string>& journal_;
+};
+
+// Counts how often the windows got their messages; journals nothing, so
+// that exchanges read the same with or without it.
+class FakeMessagePump : public MessagePump {
+public:
+    int calls = 0;
+    void HandlePendingMessages() override { ++calls; }
 };
 
 } // namespace gsd::testing

@@ -269,3 +269,122 @@ TEST(ServerExchangeTest, CancelInTheConnectionDialogGivesUp)
 
 } // namespace
 } // namespace gsd
+
+namespace gsd {
+namespace {
+
+// A sink that keeps what it is handed, as handed.
+class RecordingSink final : public ReplySink {
+public:
+    std::vector<std::string> chunks;
+    std::vector<std::uint64_t> totals;
+    ReplyHead head;
+    int attempts = 0;
+    int ended = 0;
+
+    bool BeginAttempt() override
+    {
+        ++attempts;
+        return true;
+    }
+    void ReplyOpened(const ReplyHead& opened) override { head = opened; }
+    bool Accept(std::string_view chunk, std::uint64_t total) override
+    {
+        chunks.emplace_back(chunk);
+        totals.push_back(total);
+        return true;
+    }
+    void EndAttempt() override { ++ended; }
+};
+
+TEST(StreamingExchangeTest, SinkGetsEveryByteWithRunningTotalsAndTheAnnouncedLength)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt attempt;
+    attempt.chunks = { "\0\x01"s, "ab\0c"s, std::string(1024, '\xFF') };
+    attempt.contentLength = 1030;
+    rig.http.attempts.push_back(attempt);
+    RecordingSink sink;
+    std::uint64_t judgedReceived = 0;
+    ExchangeRequest request = BodyRequest("body");
+    request.sink = &sink;
+    request.limit = ReadLimit::Idle;
+    request.evaluate = [&](const CompletedReply& reply) {
+        judgedReceived = reply.received;
+        EXPECT_EQ(reply.contentLength, std::optional<std::uint64_t>(1030));
+        return ReplyVerdict { true, false };
+    };
+    EXPECT_TRUE(ServerExchange(rig.Services(), request).success);
+    EXPECT_THAT(sink.chunks, ElementsAre("\0\x01"s, "ab\0c"s, std::string(1024, '\xFF')));
+    EXPECT_THAT(sink.totals, ElementsAre(2u, 6u, 1030u));
+    EXPECT_EQ(judgedReceived, 1030u);
+    EXPECT_EQ(sink.head.contentLength, std::optional<std::uint64_t>(1030));
+    EXPECT_EQ(sink.ended, 1);
+    EXPECT_TRUE(rig.AllReleased());
+}
+
+TEST(StreamingExchangeTest, StalledOrCancelledReadingFailsWithoutRetry)
+{
+    struct Case {
+        const char* name;
+        ReadLimit limit;
+        int cancelAfterQuestions;
+        ReadStop stopped;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        { "idle limit after a stall", ReadLimit::Idle, -1, ReadStop::Idle,
+            { "message Error!: The download stopped: no data arrived from the server for 30 seconds." } },
+        { "cancel while the server stalls", ReadLimit::Idle, 3, ReadStop::Cancelled, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
+        FakeHttpAttempt attempt;
+        attempt.chunks = { "part" };
+        attempt.stallAfterChunks = true;
+        rig.http.attempts.push_back(attempt);
+        RecordingSink sink;
+        ExchangeRequest request = BodyRequest("body");
+        request.sink = &sink;
+        request.limit = c.limit;
+        request.cancellable = true;
+        bool judged = false;
+        request.evaluate = [&](const CompletedReply&) {
+            judged = true;
+            return ReplyVerdict { true, true };
+        };
+        const ExchangeResult result = ServerExchange(rig.Services(), request);
+        EXPECT_FALSE(result.success);
+        EXPECT_FALSE(result.completed);
+        EXPECT_FALSE(judged);
+        EXPECT_EQ(result.stopped, c.stopped);
+        EXPECT_EQ(testing::Messages(rig.journal), c.messages);
+        EXPECT_EQ(sink.attempts, 1);
+        EXPECT_EQ(sink.ended, 1);
+        // The windows kept getting their messages while the server stalled.
+        EXPECT_GT(rig.pump.calls, 0);
+        EXPECT_TRUE(rig.AllReleased());
+    }
+}
+
+TEST(StreamingExchangeTest, StartupRepliesIgnoreCancel)
+{
+    ExchangeRig rig;
+    rig.dialogs.cancelAfterQuestions = 0;
+    FakeHttpAttempt attempt;
+    attempt.chunks = { "list" };
+    rig.http.attempts.push_back(attempt);
+    std::string seen;
+    ExchangeRequest request = BodyRequest("body");
+    request.evaluate = [&](const CompletedReply& reply) {
+        seen = std::string(reply.text);
+        return ReplyVerdict { true, false };
+    };
+    EXPECT_TRUE(ServerExchange(rig.Services(), request).success);
+    EXPECT_EQ(seen, "list");
+}
+
+} // namespace
+} // namespace gsd
