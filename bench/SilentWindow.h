@@ -52,6 +52,8 @@ public:
     void SetCaption(std::string_view) override { }
     void SetControlText(int, std::string_view) override { }
     void EnableControl(int, bool) override { }
+    void EndDialog(int) override { }
+    void SetBusy(bool) override { }
     ListView& LocalList() override { return list; }
     ListView& ServerList() override { return list; }
 };

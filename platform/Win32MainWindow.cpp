@@ -76,6 +76,16 @@ void Win32MainWindow::EnableControl(int controlId, bool enabled)
     ::EnableWindow(::GetDlgItem(window_, controlId), enabled ? TRUE : FALSE);
 }
 
+void Win32MainWindow::EndDialog(int result)
+{
+    ::EndDialog(window_, result);
+}
+
+void Win32MainWindow::SetBusy(bool busy)
+{
+    ::EnableWindow(window_, busy ? FALSE : TRUE);
+}
+
 void Win32MainWindow::Repaint()
 {
     ::InvalidateRect(window_, nullptr, TRUE);

@@ -20,6 +20,8 @@ public:
     void SetCaption(std::string_view text) override;
     void SetControlText(int controlId, std::string_view text) override;
     void EnableControl(int controlId, bool enabled) override;
+    void EndDialog(int result) override;
+    void SetBusy(bool busy) override;
     ListView& LocalList() override { return localList_; }
     ListView& ServerList() override { return serverList_; }
 

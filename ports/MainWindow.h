@@ -39,6 +39,14 @@ public:
 
     virtual void EnableControl(int controlId, bool enabled) = 0;
 
+    // Ends the dialog with `result`; the program then ends.
+    virtual void EndDialog(int result) = 0;
+
+    // While busy the dialog takes no input (its own windows, message boxes
+    // and the status dialog still do), so no second download or close can
+    // start inside the first.
+    virtual void SetBusy(bool busy) = 0;
+
     // The "My Computer" list (1008) and the server's list (1007).
     virtual ListView& LocalList() = 0;
     virtual ListView& ServerList() = 0;

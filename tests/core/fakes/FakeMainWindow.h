@@ -30,12 +30,19 @@ public:
     void SetCaption(std::string_view text) override { caption = std::string(text); }
     void SetControlText(int controlId, std::string_view text) override { texts[controlId] = std::string(text); }
     void EnableControl(int controlId, bool enabled) override { enabledControls[controlId] = enabled; }
+    void EndDialog(int result) override { calls.push_back("end dialog " + std::to_string(result)); }
+    void SetBusy(bool isBusy) override
+    {
+        busy = isBusy;
+        calls.emplace_back(isBusy ? "busy" : "not busy");
+    }
     ListView& LocalList() override { return localList; }
     ListView& ServerList() override { return serverList; }
 
     std::string caption;
     std::map<int, std::string> texts;
     std::map<int, bool> enabledControls;
+    bool busy = false;
     FakeListView localList{false};
     FakeListView serverList{true};
 };

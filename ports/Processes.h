@@ -1,0 +1,39 @@
+// Starting programs from the game folder, waiting for them, and ending this
+// program. The Win32 adapter uses ShellExecuteExA; tests record the calls.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "ports/MessagePump.h"
+
+namespace gsd {
+
+// A started program's process; its handle is closed on destruction.
+class StartedProcess {
+public:
+    virtual ~StartedProcess() = default;
+
+    // Waits, without a time limit, until the process has ended, handling the
+    // windows' pending messages meanwhile so that they keep painting.
+    virtual void WaitForExit(MessagePump& pump) = 0;
+};
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+
+    // Starts `program` (relative to the game folder) with no parameters and
+    // no verb, shown normally. `workingFolder` is relative to the game folder
+    // ("" is the game folder itself); nullopt: the new process inherits the
+    // current directory. Null when no process handle came back.
+    virtual std::unique_ptr<StartedProcess> Start(std::string_view program,
+        std::optional<std::string_view> workingFolder) = 0;
+
+    // Ends this program at once with `exitCode`: no message, no clean-up.
+    // Returns only from a test's fake.
+    virtual void ExitProgram(int exitCode) = 0;
+};
+
+} // namespace gsd
