@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/MediaKeys.h"
+#include "engine/ResourceText.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {
@@ -63,7 +64,7 @@ std::string InterfaceLanguageName(std::string_view languageList, int languageInd
 void ChooseInterfaceLanguage(MediaReader& reader, int languageIndex)
 {
     reader.OpenMediaFile(media_key::LanguageFile);
-    const std::string languages = reader.ReadResourceText(media_key::Languages).value_or(std::string());
+    const std::string languages = ReadText(reader, media_key::Languages);
     reader.SelectLanguage(InterfaceLanguageName(languages, languageIndex));
 }
 
