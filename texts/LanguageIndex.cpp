@@ -1,5 +1,6 @@
 #include "texts/LanguageIndex.h"
 
+#include <bit>
 #include <climits>
 #include <cstdint>
 
@@ -42,8 +43,9 @@ int LanguageIndexFromBytes(std::string_view stored)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
     }
-    // Two's complement: the top bit makes the index negative.
-    return value <= static_cast<std::uint32_t>(INT_MAX) ? static_cast<int>(value) : -static_cast<int>(~value) - 1;
+    // The file holds the index as a two's-complement int: the top bit makes
+    // it negative.
+    return std::bit_cast<std::int32_t>(value);
 }
 
 int ReadLanguageIndex(OptionsFile& options)
