@@ -1,6 +1,6 @@
 #include "screenshot.h"
 
-#include "handle.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ std::string FullPath(const std::string& path)
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 {
-    UniqueHandle file(
+    unique_file file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
@@ -36,7 +36,7 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     char buffer[65536];
@@ -138,8 +138,8 @@ bool ScreenshotByImport(const std::string& path, milliseconds timeout)
     }
     // Wine hands out no handles for a Unix process: the finished file is
     // the only sign that it is done.
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    unique_handle process(info.hProcess);
+    unique_handle thread(info.hThread);
     return WaitUntil([&] { return IsComplete(path, ReadWholeFile(path)); }, timeout);
 }
 
