@@ -7,6 +7,7 @@
 #include "engine/MediaKeys.h"
 #include "catalogue/VersionParts.h"
 #include "engine/ReadingPass.h"
+#include "engine/ResourceText.h"
 #include "protocol/FieldList.h"
 #include "texts/LanguageIndex.h"
 
@@ -18,11 +19,6 @@ constexpr int ProgramDescriptionText = 18;
 constexpr int LanguageDescriptionText = 19;
 constexpr std::string_view PackExtension = ".mdc";
 constexpr std::string_view Publisher = "Quil Studios";
-
-std::string ReadText(MediaReader& reader, std::string_view key)
-{
-    return reader.ReadResourceText(key).value_or(std::string());
-}
 
 std::string JoinFields(std::initializer_list<std::string_view> fields)
 {

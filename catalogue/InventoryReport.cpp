@@ -5,6 +5,7 @@
 #include "engine/MediaKeys.h"
 #include "catalogue/VersionParts.h"
 #include "engine/ReadingPass.h"
+#include "engine/ResourceText.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {
@@ -12,11 +13,6 @@ namespace gsd {
 namespace {
 
 constexpr std::string_view NoPacksText = "There should be object packs but there are none!";
-
-std::string ReadText(MediaReader& reader, std::string_view key)
-{
-    return reader.ReadResourceText(key).value_or(std::string());
-}
 
 } // namespace
 

@@ -1,7 +1,9 @@
 #include "protocol/DecimalNumber.h"
 
+#include <charconv>
 #include <climits>
 #include <cstddef>
+#include <system_error>
 
 namespace gsd {
 namespace {
@@ -29,18 +31,18 @@ int ReadDecimal(std::string_view text)
         negative = text[position] == '-';
         ++position;
     }
-    // Accumulated as a negative number, whose range reaches INT_MIN.
-    long long value = 0;
-    for (; position < text.size() && IsDigit(text[position]); ++position) {
-        value = value * 10 - (text[position] - '0');
-        if (value < static_cast<long long>(INT_MIN)) {
-            return negative ? INT_MIN : INT_MAX;
-        }
+    // A second sign is not a number: "+-1" reads as 0, not -1.
+    if (position == text.size() || !IsDigit(text[position])) {
+        return 0;
     }
-    if (negative) {
-        return static_cast<int>(value);
+    // from_chars takes a minus sign but not a plus sign, so it is handed the
+    // minus; that way INT_MIN itself is still in range.
+    const char* first = text.data() + position - (negative ? 1 : 0);
+    int value = 0;
+    if (std::from_chars(first, text.data() + text.size(), value).ec == std::errc::result_out_of_range) {
+        return negative ? INT_MIN : INT_MAX;
     }
-    return value < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-value);
+    return value;
 }
 
 } // namespace gsd

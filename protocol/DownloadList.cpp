@@ -33,14 +33,17 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
     request.body = body;
     request.statusTexts = DownloadListTexts;
     request.evaluate = [&](const CompletedReply& reply) {
-        // An error page is not a list: it must never become rows.
-        if (!IsDeliveredStatus(reply.statusCode)) {
+        // A server error number is reported as one whatever the status says.
+        const bool errorNumber = IsDownloadListErrorReply(reply.text);
+        // Any longer reply under an error status is an error page, not a
+        // list: it must never become rows.
+        if (!errorNumber && !IsDeliveredStatus(reply.statusCode)) {
             services.window.ShowMessage(
                 HttpStatusErrorText(reply.statusCode), fixed_text::ErrorCaption, MessageButtons::Ok);
             return ReplyVerdict { false, false };
         }
         downloadListText = std::string(reply.text);
-        if (IsDownloadListErrorReply(reply.text)) {
+        if (errorNumber) {
             ShowServerErrorReport(services.window, reply.text);
             return ReplyVerdict { false, false };
         }

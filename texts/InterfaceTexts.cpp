@@ -7,6 +7,7 @@
 #include "texts/ListColumns.h"
 #include "engine/MediaKeys.h"
 #include "engine/ReadingPass.h"
+#include "engine/ResourceText.h"
 #include "protocol/FieldList.h"
 #include "res/resource.h"
 #include "texts/LanguageIndex.h"
@@ -60,9 +61,9 @@ void LoadInterfaceTexts(MediaEngine& engine, MainWindow& window, OptionsFile& op
     }
     MediaReader& reader = pass.reader();
     ChooseInterfaceLanguage(reader, languageIndex);
-    ShowMainDialogTexts(window, reader.ReadResourceText(media_key::MainDialogTexts).value_or(std::string()));
-    state.InfoAndErrorTexts = reader.ReadResourceText(media_key::InfoAndErrorTexts).value_or(std::string());
-    state.OnDownloadTexts = reader.ReadResourceText(media_key::OnDownloadTexts).value_or(std::string());
+    ShowMainDialogTexts(window, ReadText(reader, media_key::MainDialogTexts));
+    state.InfoAndErrorTexts = ReadText(reader, media_key::InfoAndErrorTexts);
+    state.OnDownloadTexts = ReadText(reader, media_key::OnDownloadTexts);
 }
 
 } // namespace gsd

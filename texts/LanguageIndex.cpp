@@ -1,9 +1,11 @@
 #include "texts/LanguageIndex.h"
 
+#include <bit>
 #include <climits>
 #include <cstdint>
 
 #include "engine/MediaKeys.h"
+#include "engine/ResourceText.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {
@@ -41,8 +43,9 @@ int LanguageIndexFromBytes(std::string_view stored)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
     }
-    // Two's complement: the top bit makes the index negative.
-    return value <= static_cast<std::uint32_t>(INT_MAX) ? static_cast<int>(value) : -static_cast<int>(~value) - 1;
+    // The file holds the index as a two's-complement int: the top bit makes
+    // it negative.
+    return std::bit_cast<std::int32_t>(value);
 }
 
 int ReadLanguageIndex(OptionsFile& options)
@@ -63,7 +66,7 @@ std::string InterfaceLanguageName(std::string_view languageList, int languageInd
 void ChooseInterfaceLanguage(MediaReader& reader, int languageIndex)
 {
     reader.OpenMediaFile(media_key::LanguageFile);
-    const std::string languages = reader.ReadResourceText(media_key::Languages).value_or(std::string());
+    const std::string languages = ReadText(reader, media_key::Languages);
     reader.SelectLanguage(InterfaceLanguageName(languages, languageIndex));
 }
 

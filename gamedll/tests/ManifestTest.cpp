@@ -74,6 +74,7 @@ TEST(Manifest, ReportsTheLineOfEachMistake)
         "txt * Name = trailing\\", // dangling backslash
         "txt * Name = \\x4", // short hex escape
         "txt * Name = \\xZZ", // bad hex digits
+        "txt * Name = \\x4Z", // second hex digit bad
         "txt \"Open quote Name = x", // unterminated quote
         "file bin * Name =", // no path
         "file * Name = x.bin", // missing type shifts everything: no " = " left for the name

@@ -1,6 +1,8 @@
 #include "tool/Manifest.h"
 
+#include <charconv>
 #include <limits>
+#include <system_error>
 
 namespace mdc::tool {
 namespace {
@@ -49,20 +51,6 @@ std::optional<std::string> takeToken(std::string_view& rest)
     }
     rest.remove_prefix(end);
     return token;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // Parses one directive line; returns an error message or an empty string.
@@ -165,12 +153,15 @@ std::optional<std::string> unescapeText(std::string_view value)
             if (value.size() - i < 3) {
                 return std::nullopt;
             }
-            const int high = hexDigit(value[i + 1]);
-            const int low = hexDigit(value[i + 2]);
-            if (high < 0 || low < 0) {
+            // Exactly two hex digits, either case; no sign.
+            const char* first = value.data() + i + 1;
+            const char* last = first + 2;
+            unsigned byte = 0;
+            const auto [end, error] = std::from_chars(first, last, byte, 16);
+            if (error != std::errc() || end != last) {
                 return std::nullopt;
             }
-            out.push_back(static_cast<char>(high * 16 + low));
+            out.push_back(static_cast<char>(byte));
             i += 2;
             break;
         }
@@ -205,19 +196,14 @@ std::optional<std::uint64_t> parseByteCount(std::string_view value)
     if (value.empty()) {
         return std::nullopt;
     }
+    // Digits only, all of them, and within 64 bits.
     std::uint64_t count = 0;
-    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-    for (const char c : value) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (count > (kMax - digit) / 10) {
-            return std::nullopt;
-        }
-        count = count * 10 + digit;
+    const char* last = value.data() + value.size();
+    const auto [end, error] = std::from_chars(value.data(), last, count);
+    if (error != std::errc() || end != last) {
+        return std::nullopt;
     }
-    if (count > kMax / unit) {
+    if (count > std::numeric_limits<std::uint64_t>::max() / unit) {
         return std::nullopt;
     }
     return count * unit;

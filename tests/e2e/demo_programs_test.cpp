@@ -51,17 +51,18 @@ std::string FileVersion(const std::string& path)
 }
 
 // A running process of this program file name whose parent is `parent`.
-UniqueHandle ChildProcess(DWORD parent, const char* exeName)
+unique_handle ChildProcess(DWORD parent, const char* exeName)
 {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    // Fails with INVALID_HANDLE_VALUE, as CreateFileA does.
+    unique_file snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID == parent && _stricmp(entry.szExeFile, exeName) == 0) {
-            return UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+            return unique_handle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         }
     }
-    return UniqueHandle();
+    return unique_handle();
 }
 
 struct GameCase {
@@ -119,7 +120,7 @@ TEST(DemoInstallerTest, UpgradeWaitsForTheClientThenReplacesAndStartsIt)
     game.CopyIn(BinFolder() + "ClientUpgrade.exe", "Temp\\Download.exe");
     ASSERT_EQ(FileVersion(game.PathOf("SecureDownload.exe")), "1.0.0.1");
     // The running client, as far as the upgrade can tell.
-    UniqueHandle clientMutex(CreateMutexA(nullptr, FALSE, kClientMutex));
+    unique_handle clientMutex(CreateMutexA(nullptr, FALSE, kClientMutex));
     ASSERT_TRUE(clientMutex);
 
     ProgramRun installer(game.PathOf("Temp\\Download.exe"), game.PathOf("Temp"));
@@ -128,7 +129,7 @@ TEST(DemoInstallerTest, UpgradeWaitsForTheClientThenReplacesAndStartsIt)
     clientMutex.reset();
 
     EXPECT_EQ(installer.WaitForExit(), 0U);
-    UniqueHandle started = WaitFor([&] { return ChildProcess(installer.Pid(), "SecureDownload.exe"); });
+    unique_handle started = WaitFor([&] { return ChildProcess(installer.Pid(), "SecureDownload.exe"); });
     ASSERT_TRUE(started) << "the new client was not started";
     TerminateProcess(started.get(), 1);
     WaitForSingleObject(started.get(), 5000);

@@ -101,7 +101,7 @@ TEST(ProgramRunTest, KillsAProgramStillRunningAtTheEnd)
 {
     GameFolder folder(GameFolder::Contents::Empty);
     folder.CopyFromBin("driver_fixture.exe");
-    UniqueHandle process;
+    unique_handle process;
     {
         ProgramRun run(folder.PathOf("driver_fixture.exe"), folder.Path());
         ASSERT_NE(WaitForWindow(run.Pid(), "Driver Fixture"), nullptr);

@@ -155,6 +155,33 @@ TEST_F(MainDialogTest, ShowsEveryControlOfItsTemplateInItsState)
     EXPECT_FALSE(FindMessageBox(run_->Pid(), milliseconds(0)));
 }
 
+TEST_F(MainDialogTest, ClickedRowShowsItsDescriptionAndAClickOnNoRowEmptiesIt)
+{
+    HWND dialog = StartAndWaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND serverList = Control(dialog, kServerList);
+    HWND localList = Control(dialog, kLocalList);
+    const auto shows = [&](const std::string& text) {
+        return WaitUntil([&] { return ControlText(dialog, kDescription) == text; });
+    };
+
+    ASSERT_TRUE(ClickRow(serverList, 0));
+    EXPECT_TRUE(shows("Docks and cranes.")) << ControlText(dialog, kDescription);
+
+    // The local list ends with the game program's own row.
+    ASSERT_TRUE(ClickRow(localList, ListRowCount(localList) - 1));
+    EXPECT_TRUE(shows("The game program itself.")) << ControlText(dialog, kDescription);
+
+    // Below the server list's only row: the click selects nothing there.
+    RECT client {};
+    GetClientRect(serverList, &client);
+    POINT empty { client.left + 10, client.bottom - 5 };
+    ClientToScreen(serverList, &empty);
+    ClickAt(empty);
+    EXPECT_TRUE(WaitUntil([&] { return SelectedRows(serverList).empty(); }));
+    EXPECT_TRUE(shows("")) << ControlText(dialog, kDescription);
+}
+
 TEST_F(MainDialogTest, SystemMenuCommandsSixteenToThirtyOneOpenTheAboutBox)
 {
     HWND dialog = StartAndWaitForDialog();

@@ -18,6 +18,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -457,6 +458,53 @@ TEST_F(ServerStartupTest, StatusDialogSaysWhatIsGoingOnAndGoesAway)
 
     Close(dialog);
     EXPECT_TRUE(run_->WaitForExit());
+}
+
+// Whether a colour is dark enough to be text on the dialog's face.
+bool IsDark(COLORREF colour)
+{
+    return GetRValue(colour) < 0x60 && GetGValue(colour) < 0x60 && GetBValue(colour) < 0x60;
+}
+
+RECT ScreenRect(HWND window)
+{
+    RECT rect {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+TEST_F(ServerStartupTest, StatusDialogIsPaintedWhileTheProgramWaitsForTheServer)
+{
+    ReferenceServerOptions options;
+    // Only the first request, the connection check, is kept waiting; the
+    // program's thread is blocked in that exchange all the while.
+    options.faults = { "check:delay=30,times=1" };
+    StartServer(options);
+    run_.emplace(game_);
+
+    HWND status = WaitForWindow(
+        run_->Pid(), [](HWND w) { return Caption(w) == kStatusCaption && !ControlText(w, kStatusLine).empty(); });
+    ASSERT_NE(status, nullptr) << "no status dialog with a status line";
+    ASSERT_TRUE(WaitUntil([&] { return server_->Requests().size() == 1; })) << "the check never reached the server";
+    const RECT line = ScreenRect(Control(status, kStatusLine));
+    const RECT cancel = ScreenRect(Control(status, IDCANCEL));
+
+    // An unpainted dialog is one flat colour throughout.
+    const std::string picture = game_.PathOf("status.bmp");
+    std::set<COLORREF> lineColours;
+    std::set<COLORREF> cancelColours;
+    const bool painted = WaitUntil([&] {
+        const std::optional<ScreenPicture> screen = Screenshot(picture) ? ScreenPicture::Read(picture) : std::nullopt;
+        if (!screen)
+            return false;
+        lineColours = screen->ColoursIn(line);
+        cancelColours = screen->ColoursIn(cancel);
+        return lineColours.size() > 1 && std::any_of(lineColours.begin(), lineColours.end(), IsDark)
+            && cancelColours.size() > 1;
+    });
+    EXPECT_TRUE(painted) << "status line: " << lineColours.size() << " colours, Cancel: " << cancelColours.size();
+    EXPECT_EQ(server_->Requests().size(), 1U) << "the reply came before the picture";
+    EXPECT_TRUE(IsWindowVisible(status));
 }
 
 } // namespace

@@ -48,8 +48,10 @@ TEST(RequestDownloadListTest, RepliesDecideOutcomeAndStoredList)
         { "missing page", "Not Found", 404, false, "previous",
             { "message Error!: The download server answered with HTTP status 404 instead of the download list.  "
               "Closing Program." } },
-        { "error code under an error status", "12", 503, false, "previous",
-            { "message Error!: The download server answered with HTTP status 503 instead of the download list.  "
+        { "error number under an error status", "12", 503, false, "12",
+            { "message Error Number 12: Get File To Return Failed.  Closing Program." } },
+        { "four bytes under an error status", "1234", 500, false, "previous",
+            { "message Error!: The download server answered with HTTP status 500 instead of the download list.  "
               "Closing Program." } },
     };
     for (const Case& c : cases) {

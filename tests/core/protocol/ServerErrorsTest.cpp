@@ -108,6 +108,8 @@ TEST(DecimalNumberTest, ReadsLeadingNumberLikeTheServerCodes)
         { "12ab", 12 },
         { "007", 7 },
         { "--1", 0 },
+        { "+-1", 0 },
+        { "-+1", 0 },
         { "2147483647", INT_MAX },
         { "2147483648", INT_MAX },
         { "99999999999999999999", INT_MAX },

@@ -1,6 +1,6 @@
 #include "game_folder.h"
 
-#include "handle.h"
+#include "platform/Handles.h"
 #include "wait.h"
 
 #include <windows.h>
@@ -96,7 +96,7 @@ std::string GameFolder::PathOf(std::string_view relative) const
 void GameFolder::Write(std::string_view relative, std::string_view bytes) const
 {
     const std::string path = PathOf(relative);
-    UniqueHandle file(
+    unique_file file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("CreateFileA " + path);
@@ -122,7 +122,7 @@ void GameFolder::CopyFromBin(std::string_view name) const
 std::string GameFolder::Read(std::string_view relative) const
 {
     const std::string path = PathOf(relative);
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("CreateFileA " + path);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Handles.h"
 #include "wait.h"
 
 #include <windows.h>
@@ -46,7 +46,7 @@ public:
     void Kill();
 
 private:
-    UniqueHandle process_;
+    unique_handle process_;
     DWORD pid_ = 0;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -39,7 +39,7 @@ public:
     }
 
 private:
-    UniqueHandle process_;
+    unique_handle process_;
     void* address_ = nullptr;
     size_t size_ = 0;
 };

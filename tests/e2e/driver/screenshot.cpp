@@ -1,11 +1,15 @@
 #include "screenshot.h"
 
-#include "handle.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace gsd::e2e {
 namespace {
@@ -28,7 +32,7 @@ std::string FullPath(const std::string& path)
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 {
-    UniqueHandle file(
+    unique_file file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
@@ -36,7 +40,7 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     char buffer[65536];
@@ -44,6 +48,19 @@ std::string ReadWholeFile(const std::string& path)
     while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
         bytes.append(buffer, got);
     return bytes;
+}
+
+// A header structure from bytes at offset; the caller has checked the size.
+template <typename T> T HeaderAt(const std::string& bytes, size_t offset)
+{
+    std::array<char, sizeof(T)> raw;
+    std::copy_n(bytes.data() + offset, raw.size(), raw.begin());
+    return std::bit_cast<T>(raw);
+}
+
+size_t BmpStride(int width)
+{
+    return (static_cast<size_t>(width) * 3 + 3) & ~size_t { 3 };
 }
 
 bool ScreenshotBmp(const std::string& path)
@@ -77,8 +94,7 @@ bool ScreenshotBmp(const std::string& path)
     if (!copied)
         return false;
 
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t { 3 };
-    const size_t pixels = stride * height;
+    const size_t pixels = BmpStride(width) * height;
     BITMAPFILEHEADER file {};
     file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof file + sizeof header;
@@ -138,8 +154,8 @@ bool ScreenshotByImport(const std::string& path, milliseconds timeout)
     }
     // Wine hands out no handles for a Unix process: the finished file is
     // the only sign that it is done.
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    unique_handle process(info.hProcess);
+    unique_handle thread(info.hThread);
     return WaitUntil([&] { return IsComplete(path, ReadWholeFile(path)); }, timeout);
 }
 
@@ -149,6 +165,45 @@ bool Screenshot(const std::string& path, milliseconds timeout)
 {
     const std::string full = FullPath(path);
     return EndsWithNoCase(full, ".bmp") ? ScreenshotBmp(full) : ScreenshotByImport(full, timeout);
+}
+
+std::optional<ScreenPicture> ScreenPicture::Read(const std::string& path)
+{
+    std::string bytes = ReadWholeFile(FullPath(path));
+    constexpr size_t kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    if (bytes.size() < kHeaders)
+        return std::nullopt;
+    const auto file = HeaderAt<BITMAPFILEHEADER>(bytes, 0);
+    const auto info = HeaderAt<BITMAPINFOHEADER>(bytes, sizeof(BITMAPFILEHEADER));
+    if (file.bfType != 0x4D42 || info.biBitCount != 24 || info.biCompression != BI_RGB || info.biWidth <= 0
+        || info.biHeight <= 0 || file.bfOffBits < kHeaders
+        || bytes.size() < file.bfOffBits + BmpStride(info.biWidth) * info.biHeight) {
+        return std::nullopt;
+    }
+    return ScreenPicture(std::move(bytes), file.bfOffBits, info.biWidth, info.biHeight);
+}
+
+ScreenPicture::ScreenPicture(std::string bytes, size_t pixels_at, int width, int height)
+    : bytes_(std::move(bytes))
+    , pixels_at_(pixels_at)
+    , stride_(BmpStride(width))
+    , width_(width)
+    , height_(height)
+{
+}
+
+std::set<COLORREF> ScreenPicture::ColoursIn(const RECT& rect) const
+{
+    std::set<COLORREF> colours;
+    for (int y = std::max(0, static_cast<int>(rect.top)); y < std::min(height_, static_cast<int>(rect.bottom)); ++y) {
+        // The file's first row is the screen's bottom one.
+        const char* row = bytes_.data() + pixels_at_ + stride_ * (height_ - 1 - y);
+        for (int x = std::max(0, static_cast<int>(rect.left)); x < std::min(width_, static_cast<int>(rect.right)); ++x) {
+            const auto* pixel = reinterpret_cast<const unsigned char*>(row + 3 * x); // blue, green, red
+            colours.insert(RGB(pixel[2], pixel[1], pixel[0]));
+        }
+    }
+    return colours;
 }
 
 } // namespace gsd::e2e

@@ -2,6 +2,10 @@
 
 #include "wait.h"
 
+#include <windows.h>
+
+#include <optional>
+#include <set>
 #include <string>
 
 namespace gsd::e2e {
@@ -15,5 +19,27 @@ namespace gsd::e2e {
 //    (it runs Linux executables through CreateProcess); the format follows
 //    the name's extension. Waits up to timeout for the finished file.
 bool Screenshot(const std::string& path, milliseconds timeout = kDefaultTimeout);
+
+// The pixels of a "*.bmp" screenshot, to tell what is painted where.
+class ScreenPicture {
+public:
+    // Reads a bitmap file as Screenshot writes them (24 bits, bottom-up
+    // rows); nothing if the file is missing or of another kind.
+    static std::optional<ScreenPicture> Read(const std::string& path);
+
+    // The distinct colours inside rect, in screen coordinates (right and
+    // bottom edges excluded, as GetWindowRect gives them); the part outside
+    // the picture is left out.
+    std::set<COLORREF> ColoursIn(const RECT& rect) const;
+
+private:
+    ScreenPicture(std::string bytes, size_t pixels_at, int width, int height);
+
+    std::string bytes_;
+    size_t pixels_at_ = 0;
+    size_t stride_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
 
 } // namespace gsd::e2e
