@@ -40,6 +40,12 @@ struct Key {
     static void close(type h) noexcept { ::RegCloseKey(h); }
 };
 
+struct Local {
+    using type = HLOCAL;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type h) noexcept { ::LocalFree(h); }
+};
+
 struct Window {
     using type = HWND;
     static type invalid() noexcept { return nullptr; }
@@ -54,5 +60,6 @@ using unique_hfind = UniqueResource<handle_traits::Find>;      // FindFirstFile 
 using unique_hmodule = UniqueResource<handle_traits::Module>;  // LoadLibrary results
 using unique_hkey = UniqueResource<handle_traits::Key>;        // opened registry keys
 using unique_hwnd = UniqueResource<handle_traits::Window>;     // modeless dialogs
+using unique_hlocal = UniqueResource<handle_traits::Local>;    // buffers the system allocates for us
 
 } // namespace gsd

@@ -1,0 +1,126 @@
+#include "platform/Win32GameFiles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/GamePaths.h"
+#include "platform/Handles.h"
+#include "platform/SystemErrorText.h"
+
+namespace gsd {
+namespace {
+
+// The file functions report their failure in the thread's last error.
+FileFailure LastFileFailure(const std::string& path)
+{
+    const DWORD code = ::GetLastError();
+    FileFailure failure;
+    failure.code = code;
+    failure.description = IsPathTooLongError(code) ? PathTooLongText(path) : SystemErrorText(code);
+    failure.path = path;
+    return failure;
+}
+
+FileFailure Refusal(const GamePath& path, std::string_view relative)
+{
+    return { 0, path.Problem, std::string(relative) };
+}
+
+class Win32FileWriter final : public FileWriter {
+public:
+    Win32FileWriter(unique_file file, std::string path)
+        : file_(std::move(file))
+        , path_(std::move(path))
+    {
+    }
+
+    std::optional<FileFailure> Write(std::string_view bytes) override
+    {
+        if (!file_) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
+            return LastFileFailure(path_);
+        }
+        // WriteFile takes at most a DWORD's worth and may write less.
+        constexpr std::size_t LargestWrite = 1U << 30;
+        while (!bytes.empty()) {
+            const auto size = static_cast<DWORD>(std::min(bytes.size(), LargestWrite));
+            DWORD written = 0;
+            if (!::WriteFile(file_.get(), bytes.data(), size, &written, nullptr)) {
+                return LastFileFailure(path_);
+            }
+            if (written == 0) {
+                // No progress and no error would otherwise loop for ever.
+                ::SetLastError(ERROR_WRITE_FAULT);
+                return LastFileFailure(path_);
+            }
+            bytes.remove_prefix(written);
+        }
+        return std::nullopt;
+    }
+
+    std::optional<FileFailure> Close() override
+    {
+        if (!file_) {
+            return std::nullopt;
+        }
+        // The file is complete on disk before anyone moves it into place.
+        if (!::FlushFileBuffers(file_.get())) {
+            auto failure = LastFileFailure(path_);
+            file_.reset();
+            return failure;
+        }
+        if (!::CloseHandle(file_.release())) {
+            return LastFileFailure(path_);
+        }
+        return std::nullopt;
+    }
+
+private:
+    unique_file file_;
+    std::string path_;
+};
+
+} // namespace
+
+std::unique_ptr<FileWriter> Win32GameFiles::CreateEmpty(std::string_view relative, FileFailure& failure)
+{
+    const GamePath path = GameFolderPath(relative);
+    if (!path.Problem.empty()) {
+        failure = Refusal(path, relative);
+        return nullptr;
+    }
+    unique_file file(::CreateFileA(
+        path.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        failure = LastFileFailure(path.Path);
+        return nullptr;
+    }
+    return std::make_unique<Win32FileWriter>(std::move(file), path.Path);
+}
+
+std::optional<FileFailure> Win32GameFiles::MoveReplacing(std::string_view from, std::string_view to)
+{
+    const GamePath source = GameFolderPath(from);
+    if (!source.Problem.empty()) {
+        return Refusal(source, from);
+    }
+    const GamePath target = GameFolderPath(to);
+    if (!target.Problem.empty()) {
+        // A move's failure names its source.
+        return Refusal(target, source.Path);
+    }
+    if (!::MoveFileExA(source.Path.c_str(), target.Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return LastFileFailure(source.Path);
+    }
+    return std::nullopt;
+}
+
+bool Win32GameFiles::Delete(std::string_view relative)
+{
+    const GamePath path = GameFolderPath(relative);
+    return path.Problem.empty() && ::DeleteFileA(path.Path.c_str());
+}
+
+} // namespace gsd

@@ -1,0 +1,29 @@
+// The GameFiles port over the files of the game folder (the current
+// directory).
+#pragma once
+
+#include "ports/GameFiles.h"
+
+namespace gsd {
+
+// Every path is formed with GameFolderPath. A path that cannot be formed
+// fails with code 0, the refusal as the description and the relative name
+// as the path; a path the system refuses as too long fails with the
+// system's code and PathTooLongText; any other failure carries the system's
+// code (GetLastError) and its text (SystemErrorText).
+class Win32GameFiles final : public GameFiles {
+public:
+    // CreateFileA with CREATE_ALWAYS and GENERIC_WRITE (others may read);
+    // Write hands the whole span to WriteFile, as often as it takes, and
+    // Close flushes the file to disk (FlushFileBuffers) before closing it.
+    std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
+
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
+    // one step on the same volume, and on disk when it returns.
+    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
+
+    // DeleteFileA.
+    bool Delete(std::string_view relative) override;
+};
+
+} // namespace gsd
