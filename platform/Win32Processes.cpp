@@ -1,0 +1,92 @@
+#include "platform/Win32Processes.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+#include <utility>
+
+#include "platform/GamePaths.h"
+#include "platform/Handles.h"
+
+namespace gsd {
+namespace {
+
+// Also wakes now and then when no message arrives, so a message the
+// thread's queue already held when the wait began is handled too.
+constexpr DWORD PumpIntervalMs = 100;
+
+class Win32StartedProcess final : public StartedProcess {
+public:
+    explicit Win32StartedProcess(unique_handle process)
+        : process_(std::move(process))
+    {
+    }
+
+    void WaitForExit(MessagePump& pump) override
+    {
+        HANDLE process = process_.get();
+        for (;;) {
+            const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, PumpIntervalMs, QS_ALLINPUT);
+            if (woken == WAIT_OBJECT_0) {
+                return;
+            }
+            if (woken == WAIT_FAILED) {
+                // A handle that cannot be waited on never signals; waiting
+                // on would hang the program for good.
+                return;
+            }
+            pump.HandlePendingMessages();
+        }
+    }
+
+private:
+    unique_handle process_;
+};
+
+} // namespace
+
+std::unique_ptr<StartedProcess> Win32Processes::Start(
+    std::string_view program, std::optional<std::string_view> workingFolder)
+{
+    const GamePath file = GameFolderPath(program);
+    if (!file.Problem.empty()) {
+        return nullptr;
+    }
+    std::string directory;
+    if (workingFolder) {
+        const GamePath folder = GameFolderPath(*workingFolder);
+        if (!folder.Problem.empty()) {
+            return nullptr;
+        }
+        directory = folder.Path;
+        if (directory.back() != '\\') {
+            directory.push_back('\\');
+        }
+    }
+
+    SHELLEXECUTEINFOA execute {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+    execute.lpFile = file.Path.c_str();
+    execute.lpDirectory = workingFolder ? directory.c_str() : nullptr;
+    execute.nShow = SW_SHOW;
+    if (!::ShellExecuteExA(&execute)) {
+        // A handle may come back even so; it is ours to close.
+        const unique_handle ignored(execute.hProcess);
+        return nullptr;
+    }
+    unique_handle process(execute.hProcess);
+    if (!process) {
+        return nullptr;
+    }
+    return std::make_unique<Win32StartedProcess>(std::move(process));
+}
+
+void Win32Processes::ExitProgram(int exitCode)
+{
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+} // namespace gsd

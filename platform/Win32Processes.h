@@ -1,0 +1,24 @@
+// The Processes port over ShellExecuteExA and the process handle it returns.
+#pragma once
+
+#include "ports/Processes.h"
+
+namespace gsd {
+
+class Win32Processes final : public Processes {
+public:
+    // ShellExecuteExA with SEE_MASK_NOCLOSEPROCESS, no verb, no parameters
+    // and SW_SHOW; the program and the working folder (with a trailing
+    // backslash) as full paths of the game folder. Null when a path cannot be
+    // formed, the start fails or no process handle came back. A failed start
+    // may have shown the system's own error box first. WaitForExit wakes for
+    // every message the thread receives (MsgWaitForMultipleObjects with
+    // QS_ALLINPUT) and hands them to the pump.
+    std::unique_ptr<StartedProcess> Start(
+        std::string_view program, std::optional<std::string_view> workingFolder) override;
+
+    // ExitProcess.
+    void ExitProgram(int exitCode) override;
+};
+
+} // namespace gsd
