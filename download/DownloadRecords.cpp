@@ -56,9 +56,8 @@ std::vector<StoredValue> ReadRecords(RecordStoreKey& key)
             records.push_back(std::move(*value));
         }
     }
-    std::stable_sort(records.begin(), records.end(), [](const StoredValue& a, const StoredValue& b) {
-        return RecordNumber(a.name) < RecordNumber(b.name);
-    });
+    std::stable_sort(records.begin(), records.end(),
+        [](const StoredValue& a, const StoredValue& b) { return RecordNumber(a.name) < RecordNumber(b.name); });
     return records;
 }
 
@@ -107,8 +106,8 @@ void RecordSelection(RecordStore& store, MainWindow& window)
     ListView& list = window.ServerList();
     int number = 1;
     for (int row = list.NextSelectedRow(-1); row >= 0; row = list.NextSelectedRow(row)) {
-        key->SetValue(std::string(RecordNamePrefix) + std::to_string(number++),
-            list.CellText(row, ServerFileNameColumn));
+        key->SetValue(
+            std::string(RecordNamePrefix) + std::to_string(number++), list.CellText(row, ServerFileNameColumn));
     }
     if (kept > 0) {
         window.ShowMessage("The old download record \"" + firstKept + "\""

@@ -140,8 +140,7 @@ TEST_F(RecordsTest, RetireItemForgetsOneRecordOneLineAndOneRow)
         std::vector<std::string> after;
     };
     const std::vector<Case> cases = {
-        { "one of two records with the name",
-            { { "Secure Download Item 1", "B" }, { "Secure Download Item 2", "B" } },
+        { "one of two records with the name", { { "Secure Download Item 1", "B" }, { "Secure Download Item 2", "B" } },
             { "Secure Download Item 2=B" } },
         { "no record: only the line and the row", { { "Secure Download Item 1", "A" } },
             { "Secure Download Item 1=A" } },
@@ -158,8 +157,9 @@ TEST_F(RecordsTest, RetireItemForgetsOneRecordOneLineAndOneRow)
         EXPECT_TRUE(RetireItem(store, window, list, "B"));
 
         EXPECT_EQ(store.Pairs(), c.after);
-        EXPECT_EQ(list, "3|Alpha|A|Ann|a|n|1|0|0|1\r\n0|Beta||Bob|b|n|1|2|3|1\r\n2|Beta2|B|Bob||||||\r\n\r\n"
-                        "3|Late|B\r\n");
+        EXPECT_EQ(list,
+            "3|Alpha|A|Ann|a|n|1|0|0|1\r\n0|Beta||Bob|b|n|1|2|3|1\r\n2|Beta2|B|Bob||||||\r\n\r\n"
+            "3|Late|B\r\n");
         EXPECT_EQ(window.serverList.RowCount(), 2);
         EXPECT_EQ(window.serverList.CellText(1, ServerFileNameColumn), "B");
     }

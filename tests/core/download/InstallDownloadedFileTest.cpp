@@ -65,8 +65,8 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
-        rig.files.files = { { "Temp\\Download.tmp", "new" }, { "Media\\Bricks.mdc", "old" },
-            { "Temp\\Download.exe", "leftover" } };
+        rig.files.files
+            = { { "Temp\\Download.tmp", "new" }, { "Media\\Bricks.mdc", "old" }, { "Temp\\Download.exe", "leftover" } };
         if (c.moveFails) {
             rig.files.moveFailure = Denied;
         }
@@ -76,8 +76,8 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
 
         Outcome outcome = Outcome::Failed;
         try {
-            outcome = InstallDownloadedFile(rig.Services(), status.get(), c.line) ? Outcome::Installed
-                                                                                   : Outcome::Failed;
+            outcome
+                = InstallDownloadedFile(rig.Services(), status.get(), c.line) ? Outcome::Installed : Outcome::Failed;
         } catch (const ProgramEnded& ended) {
             EXPECT_EQ(ended.exitCode, 0);
             outcome = Outcome::ProgramEnds;

@@ -50,7 +50,8 @@ struct DownloadRig : ExchangeRig {
         for (const std::string& line : lines) {
             state.DownloadListText += line + "\r\n";
             const std::string name = line.substr(line.find('|', line.find('|') + 1) + 1);
-            window.serverList.rows.push_back({ "kind", "title", "description", "", "", name.substr(0, name.find('|')) });
+            window.serverList.rows.push_back(
+                { "kind", "title", "description", "", "", name.substr(0, name.find('|')) });
         }
     }
 

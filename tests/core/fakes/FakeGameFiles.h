@@ -43,8 +43,8 @@ public:
         journal_.push_back("move " + std::string(from) + " to " + std::string(to));
         const auto source = files.find(std::string(from));
         if (moveFailure || source == files.end()) {
-            return moveFailure ? moveFailure : FileFailure { 2, "The system cannot find the file specified.",
-                                                               std::string(from) };
+            return moveFailure ? moveFailure
+                               : FileFailure { 2, "The system cannot find the file specified.", std::string(from) };
         }
         files[std::string(to)] = source->second;
         files.erase(std::string(from));
