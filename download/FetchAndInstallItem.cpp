@@ -29,8 +29,8 @@ bool IsMediaKind(ItemKind kind)
 }
 
 // Judges a read reply; shows why it is not a file to install.
-bool IsCompleteFile(MainWindow& window, const TransferSink& sink, const CompletedReply& reply,
-    std::string_view fileName)
+bool IsCompleteFile(
+    MainWindow& window, const TransferSink& sink, const CompletedReply& reply, std::string_view fileName)
 {
     if (!sink.FileComplete()) {
         return false;
@@ -38,8 +38,8 @@ bool IsCompleteFile(MainWindow& window, const TransferSink& sink, const Complete
     // A short reply is the server's error number whatever the status says.
     if (reply.received <= 3) {
         const std::string number = sink.ShortReplyText();
-        window.ShowMessage(ServerErrorText(ReadDecimal(number)), MakeServerErrorReport(number).caption,
-            MessageButtons::Ok);
+        window.ShowMessage(
+            ServerErrorText(ReadDecimal(number)), MakeServerErrorReport(number).caption, MessageButtons::Ok);
         return false;
     }
     const std::string quoted = "\"" + std::string(fileName) + "\"";
