@@ -1,6 +1,7 @@
 // A main window that records what the core asked of it, in order.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,10 +19,17 @@ public:
 
     std::vector<std::string>& calls;
     MessageAnswer answer = MessageAnswer::Ok;
+    // Answers of the Yes/No boxes, in order; `answer` once they run out.
+    std::deque<MessageAnswer> yesNoAnswers;
 
-    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons) override
+    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons) override
     {
         calls.push_back("message " + std::string(caption) + ": " + std::string(text));
+        if (buttons == MessageButtons::YesNo && !yesNoAnswers.empty()) {
+            const MessageAnswer next = yesNoAnswers.front();
+            yesNoAnswers.pop_front();
+            return next;
+        }
         return answer;
     }
     void PostClose() override { calls.emplace_back("post close"); }

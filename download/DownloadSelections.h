@@ -1,0 +1,41 @@
+// The download button: the user's selection recorded, program upgrades
+// first, then every recorded item fetched and installed, the lists kept
+// current, and the offer to start the game.
+#pragma once
+
+#include <string_view>
+
+#include "download/DownloadServices.h"
+
+namespace gsd {
+
+// The click handler of the download button. With no server row selected it
+// says so (on-download text 10) and stops; then asks (text 7) and stops on
+// anything but Yes. Otherwise, with the main window busy until it returns:
+// asks a running game to close (going on when it does not answer), records
+// the selection, offers every program upgrade first (text 8; No: text 9 and
+// stop, the records kept for the next start) and fetches the recorded
+// items.
+void DownloadSelections(const DownloadServices& services);
+
+// Whether the download list offers a program upgrade that can be fetched:
+// a line of kind 4 with a file name, before the first empty line.
+bool HasProgramUpgrade(std::string_view downloadListText);
+
+// Fetches the program upgrades in list order until none is left (or one
+// ends the program). Each item, fetched or not, is retired; after a success
+// the "My Computer" list is rebuilt, after a failure a fixed notice says
+// the pass goes on. Ends with the closing step: when the server's list has
+// no row left, the placeholder row, the button disabled and, when an item
+// failed, on-download text 13.
+void DownloadProgramUpgrades(const DownloadServices& services);
+
+// Fetches the recorded items in record order, each retired whether it
+// succeeded or not (on-download text 11 after a failure), then on-download
+// text 12, the closing step, and on-download text 14: Yes starts the game
+// from the game folder and ends the dialog. A record the store refuses to
+// delete is fetched once and then passed over, so the pass ends; the user
+// is told once.
+void DownloadRecordedItems(const DownloadServices& services);
+
+} // namespace gsd

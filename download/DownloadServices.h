@@ -1,0 +1,36 @@
+// Everything the download button's work talks to. The references must
+// outlive every call that is given the bundle.
+#pragma once
+
+#include "ports/GameFiles.h"
+#include "ports/MediaEngine.h"
+#include "ports/MediaFolder.h"
+#include "ports/OptionsFile.h"
+#include "ports/Processes.h"
+#include "ports/RecordStore.h"
+#include "ports/RunningGame.h"
+#include "protocol/ServerExchange.h"
+#include "shell/MainDialogState.h"
+
+namespace gsd {
+
+struct DownloadServices {
+    // The server, the main window, the dialogs, the clock and the message
+    // pump. Its information-and-error texts are those of `state`.
+    ExchangeServices exchange;
+    GameFiles& files;
+    Processes& processes;
+    RunningGame& game;
+    RecordStore& records;
+    // What rebuilding the "My Computer" list after an installation reads.
+    MediaEngine& engine;
+    MediaFolder& mediaFolder;
+    OptionsFile& options;
+    // The download list (changed in place as items are processed) and the
+    // localised texts.
+    MainDialogState& state;
+
+    MainWindow& window() const { return exchange.window; }
+};
+
+} // namespace gsd

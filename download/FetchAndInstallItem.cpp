@@ -1,0 +1,115 @@
+#include "download/FetchAndInstallItem.h"
+
+#include <memory>
+
+#include "download/DownloadTexts.h"
+#include "download/InstallDownloadedFile.h"
+#include "download/MediaFileName.h"
+#include "download/TransferSink.h"
+#include "protocol/ActionMessage.h"
+#include "protocol/ActionRequestBody.h"
+#include "protocol/DecimalNumber.h"
+#include "protocol/DownloadItem.h"
+#include "protocol/DownloadList.h"
+#include "protocol/FieldList.h"
+#include "protocol/ServerEndpoint.h"
+#include "protocol/ServerErrors.h"
+#include "shell/FixedTexts.h"
+
+namespace gsd {
+namespace {
+
+// Information-and-error text 5 before connecting; the sink sets the lines
+// once the reply is open.
+constexpr StatusTextFields FileTransferTexts { 5, -1, -1 };
+
+bool IsMediaKind(ItemKind kind)
+{
+    return kind == ItemKind::LanguageFile || kind == ItemKind::ObjectPack;
+}
+
+// Judges a read reply; shows why it is not a file to install.
+bool IsCompleteFile(
+    MainWindow& window, const TransferSink& sink, const CompletedReply& reply, std::string_view fileName)
+{
+    if (!sink.FileComplete()) {
+        return false;
+    }
+    // A short reply is the server's error number whatever the status says.
+    if (reply.received <= 3) {
+        const std::string number = sink.ShortReplyText();
+        window.ShowMessage(
+            ServerErrorText(ReadDecimal(number)), MakeServerErrorReport(number).caption, MessageButtons::Ok);
+        return false;
+    }
+    const std::string quoted = "\"" + std::string(fileName) + "\"";
+    if (!IsDeliveredStatus(reply.statusCode)) {
+        window.ShowMessage("The download server answered with HTTP status " + std::to_string(reply.statusCode)
+                + " instead of the file " + quoted + ".  Nothing was installed.",
+            fixed_text::ErrorCaption, MessageButtons::Ok);
+        return false;
+    }
+    if (reply.contentLength && reply.received < *reply.contentLength) {
+        window.ShowMessage("The download of " + quoted + " ended after " + std::to_string(reply.received) + " of "
+                + std::to_string(*reply.contentLength) + " bytes.  The incomplete file was not installed.",
+            fixed_text::ErrorCaption, MessageButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string FindDownloadItemLine(std::string_view downloadListText, std::string_view fileName)
+{
+    for (const std::string_view line : ListLines(downloadListText)) {
+        if (GetField(line, DownloadItemField::FileName, FieldSeparator) == fileName) {
+            return std::string(line);
+        }
+    }
+    return {};
+}
+
+bool FetchAndInstallItem(const DownloadServices& services, std::string_view fileName)
+{
+    MainWindow& window = services.window();
+    const std::string onDownloadTexts = services.state.OnDownloadTexts;
+    // A copy: the line must stay as it was while the list is changed.
+    const std::string line = FindDownloadItemLine(services.state.DownloadListText, fileName);
+    if (line.empty()) {
+        window.ShowMessage(OnDownloadText(onDownloadTexts, on_download::NotInDownloadList) + std::string(fileName),
+            NoticeCaption, MessageButtons::Ok);
+        return false;
+    }
+    if (IsMediaKind(ItemKindOf(line))) {
+        if (const std::string_view problem = MediaFileNameProblem(fileName); !problem.empty()) {
+            window.ShowMessage(MediaFileNameErrorText(fileName, problem), fixed_text::ErrorCaption, MessageButtons::Ok);
+            return false;
+        }
+    }
+    const std::string body = FileRequestBody(BuildFileRequestMessage(line));
+    const std::unique_ptr<StatusDialog> status = services.exchange.dialogs.OpenStatusDialog();
+    TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts);
+
+    ExchangeRequest request;
+    request.openFlags = BodyRequestOpenFlags;
+    request.body = body;
+    request.statusTexts = FileTransferTexts;
+    request.evaluate = [&](const CompletedReply& reply) {
+        return ReplyVerdict { IsCompleteFile(window, sink, reply, fileName), false };
+    };
+    request.sink = &sink;
+    // A large file may take long; only a server that stops sending fails it.
+    request.limit = ReadLimit::Idle;
+    request.statusDialog = status.get();
+    request.cancellable = true;
+    if (!ServerExchange(services.exchange, request).success) {
+        return false;
+    }
+    if (status) {
+        status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
+    }
+    return InstallDownloadedFile(services, status.get(), line);
+}
+
+} // namespace gsd

@@ -1,0 +1,120 @@
+#include "download/TransferSink.h"
+
+#include <algorithm>
+
+#include "download/DownloadTexts.h"
+#include "download/InstallDownloadedFile.h"
+#include "shell/FixedTexts.h"
+
+namespace gsd {
+namespace {
+
+// Bytes kept of a reply's start: one more than the longest error number.
+constexpr std::size_t KeptHeadBytes = 4;
+
+} // namespace
+
+std::string TransferProgressText(std::uint64_t total)
+{
+    return std::string(TransferWaitText).append(TransferCountText).append(std::to_string(total / 1000));
+}
+
+TransferSink::TransferSink(GameFiles& files, MainWindow& window, const MonotonicClock& clock, StatusDialog* status,
+    std::string_view onDownloadTexts)
+    : files_(files)
+    , window_(window)
+    , status_(status)
+    , onDownloadTexts_(onDownloadTexts)
+    , progressTimer_(clock)
+{
+}
+
+bool TransferSink::BeginAttempt()
+{
+    fileFailed_ = false;
+    replyOpen_ = false;
+    length_.reset();
+    total_ = 0;
+    shownTotal_ = 0;
+    head_.clear();
+    FileFailure failure;
+    file_ = files_.CreateEmpty(TemporaryFilePath, failure);
+    if (!file_) {
+        ReportFileFailure(failure);
+        return false;
+    }
+    return true;
+}
+
+void TransferSink::ReplyOpened(const ReplyHead& head)
+{
+    replyOpen_ = true;
+    if (head.contentLength && *head.contentLength > 0) {
+        length_ = head.contentLength;
+    }
+    if (status_ != nullptr) {
+        status_->SetStatusLine(OnDownloadText(onDownloadTexts_, on_download::Receiving));
+        status_->SetDetailLines(TransferWaitText, true);
+        status_->SetProgress(length_ ? 0.0 : -1.0);
+    }
+    // Expired, so the first chunk is counted at once.
+    progressTimer_.Set(0);
+}
+
+bool TransferSink::Accept(std::string_view chunk, std::uint64_t total)
+{
+    if (head_.size() < KeptHeadBytes) {
+        head_.append(chunk.substr(0, KeptHeadBytes - head_.size()));
+    }
+    if (const std::optional<FileFailure> failure = file_->Write(chunk)) {
+        ReportFileFailure(*failure);
+        return false;
+    }
+    total_ = total;
+    if (progressTimer_.Expired()) {
+        ShowProgress(total);
+        progressTimer_.Set(ProgressIntervalMilliseconds);
+    }
+    return true;
+}
+
+void TransferSink::EndAttempt()
+{
+    if (file_) {
+        const std::optional<FileFailure> failure = file_->Close();
+        file_.reset();
+        if (failure && !fileFailed_) {
+            ReportFileFailure(*failure);
+        }
+    }
+    if (replyOpen_ && total_ != shownTotal_) {
+        ShowProgress(total_);
+    }
+}
+
+std::string TransferSink::ShortReplyText() const
+{
+    return head_.substr(0, std::min(head_.find('\0'), head_.size()));
+}
+
+void TransferSink::ReportFileFailure(const FileFailure& failure)
+{
+    fileFailed_ = true;
+    window_.ShowMessage(FileFailureText(failure), fixed_text::ErrorCaption, MessageButtons::Ok);
+}
+
+void TransferSink::ShowProgress(std::uint64_t total)
+{
+    shownTotal_ = total;
+    if (status_ == nullptr) {
+        return;
+    }
+    // No repaint: the dialog paints when its messages are handled, and a
+    // repaint per chunk would cost more than the chunk.
+    status_->SetDetailLines(TransferProgressText(total), false);
+    if (length_) {
+        status_->SetProgress(std::min(1.0, static_cast<double>(total) / static_cast<double>(*length_)));
+    }
+}
+
+} // namespace gsd

@@ -1,0 +1,71 @@
+// Where the bytes of a file reply go: the temporary file, written chunk by
+// chunk as they arrive, with the running count in the status dialog.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ports/GameFiles.h"
+#include "ports/MainWindow.h"
+#include "ports/MonotonicClock.h"
+#include "ports/StatusDialog.h"
+#include "protocol/ServerExchange.h"
+#include "shell/DeadlineTimer.h"
+
+namespace gsd {
+
+// The status dialog's second line while a file arrives; the running count
+// follows it.
+inline constexpr std::string_view TransferWaitText
+    = "This may take up to 30 minutes depending on your connection speed and server availability.";
+inline constexpr std::string_view TransferCountText = " Total KBytes Transfered = ";
+// The running count is rebuilt at most this often, and once at the end.
+inline constexpr std::int32_t ProgressIntervalMilliseconds = 100;
+
+// The second line with the count of `total` bytes, in whole thousands.
+std::string TransferProgressText(std::uint64_t total);
+
+class TransferSink final : public ReplySink {
+public:
+    // `status` may be null; every reference must outlive the sink.
+    TransferSink(GameFiles& files, MainWindow& window, const MonotonicClock& clock, StatusDialog* status,
+        std::string_view onDownloadTexts);
+
+    // Empties (or creates) "Temp\Download.tmp"; false after reporting a
+    // file error ("Error!"), so the attempt does not connect.
+    bool BeginAttempt() override;
+    // The receiving texts, and the progress bar when a length is announced.
+    void ReplyOpened(const ReplyHead& head) override;
+    // Writes the chunk; false after reporting a file error.
+    bool Accept(std::string_view chunk, std::uint64_t total) override;
+    // Closes the file (a failure is a file error) and shows the final count.
+    void EndAttempt() override;
+
+    // Whether everything received in the attempt is in the file.
+    [[nodiscard]] bool FileComplete() const { return !fileFailed_; }
+    // The attempt's first bytes as text, up to the first NUL: the server's
+    // error number when the reply is that short.
+    [[nodiscard]] std::string ShortReplyText() const;
+
+private:
+    void ReportFileFailure(const FileFailure& failure);
+    void ShowProgress(std::uint64_t total);
+
+    GameFiles& files_;
+    MainWindow& window_;
+    StatusDialog* status_;
+    std::string_view onDownloadTexts_;
+    DeadlineTimer progressTimer_;
+    std::unique_ptr<FileWriter> file_;
+    bool fileFailed_ = false;
+    bool replyOpen_ = false;
+    std::optional<std::uint64_t> length_;
+    std::uint64_t total_ = 0;
+    std::uint64_t shownTotal_ = 0;
+    std::string head_;
+};
+
+} // namespace gsd

@@ -1,0 +1,98 @@
+#include "download/InstallDownloadedFile.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/DownloadRig.h"
+
+namespace gsd {
+namespace {
+
+using testing::DownloadRig;
+using testing::ProgramEnded;
+using Journal = std::vector<std::string>;
+
+const FileFailure Denied { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
+constexpr const char* MoveDenied = "message Move File Error: Access is denied.\r\nC:\\Game\\Temp\\Download.tmp";
+constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to wait on.";
+
+TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNothing)
+{
+    enum class Outcome { Installed, Failed, ProgramEnds };
+    struct Case {
+        const char* name;
+        std::string line;
+        bool moveFails;
+        bool startFails;
+        Outcome outcome;
+        Journal journal;
+    };
+    const std::vector<Case> cases = {
+        { "language file", "2|Language|Language", false, false, Outcome::Installed,
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Language.mdc",
+                "status Installed File Successfully!" } },
+        { "object pack replaces the one installed", " 3|Bricks|Bricks", false, false, Outcome::Installed,
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc",
+                "status Installed File Successfully!" } },
+        { "object pack that cannot be moved", "3|Bricks|Bricks", true, false, Outcome::Failed,
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", MoveDenied } },
+        { "object pack named outside the folder", "3|Bricks|..\\Bricks", false, false, Outcome::Failed,
+            { "message Error!: The server named the file \"..\\Bricks\" for this item, which cannot be installed "
+              "in the Media folder: it holds a path separator." } },
+        { "installer", "1|Game|Setup", false, false, Outcome::Installed,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder", "wait for exit", "delete Temp\\Download.exe" } },
+        { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
+                "delete Temp\\Download.exe" } },
+        { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder", NoProcess, "delete Temp\\Download.exe" } },
+        { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe in \"Temp\"", "exit 0" } },
+        { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied } },
+        { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
+            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe in \"Temp\"", NoProcess } },
+        { "retired line", "0|Old|", false, false, Outcome::Failed, {} },
+        { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        rig.files.files
+            = { { "Temp\\Download.tmp", "new" }, { "Media\\Bricks.mdc", "old" }, { "Temp\\Download.exe", "leftover" } };
+        if (c.moveFails) {
+            rig.files.moveFailure = Denied;
+        }
+        rig.processes.startFails = c.startFails;
+        const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
+        rig.journal.clear();
+
+        Outcome outcome = Outcome::Failed;
+        try {
+            outcome
+                = InstallDownloadedFile(rig.Services(), status.get(), c.line) ? Outcome::Installed : Outcome::Failed;
+        } catch (const ProgramEnded& ended) {
+            EXPECT_EQ(ended.exitCode, 0);
+            outcome = Outcome::ProgramEnds;
+        }
+
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(rig.journal, c.journal);
+        if (c.outcome == Outcome::Installed && c.line.ends_with("|Bricks")) {
+            EXPECT_EQ(rig.files.files["Media\\Bricks.mdc"], "new");
+        }
+        if (c.moveFails) {
+            EXPECT_EQ(rig.files.files["Temp\\Download.tmp"], "new");
+        }
+    }
+}
+
+} // namespace
+} // namespace gsd
