@@ -165,15 +165,6 @@ TEST_F(RecordsTest, RetireItemForgetsOneRecordOneLineAndOneRow)
     }
 }
 
-TEST_F(RecordsTest, RetireItemSaysWhenTheRecordCouldNotBeDeleted)
-{
-    store.values = { { "Secure Download Item 1", "A" } };
-    store.undeletable = { "Secure Download Item 1" };
-    std::string list;
-    EXPECT_FALSE(RetireItem(store, window, list, "A"));
-    EXPECT_TRUE(journal.empty());
-}
-
 TEST_F(RecordsTest, MissingKeyIsReportedAndRetiringStillDoesItsListWork)
 {
     store.missing = true;
