@@ -44,7 +44,18 @@ bool SecureDownloadDialog::OnInit()
     stages.AuthenticateHost = [this] { return serverStages_->AuthenticateHost(); };
     stages.RequestDownloadList = [this] { return serverStages_->RequestDownloadList(); };
     stages.FillServerList = [this] { serverStages_->FillServerList(); };
+    downloadStages_.emplace(*serverStages_, state_, *engine_, mediaFolder_, optionsFile_);
+    stages.ReselectRecordedItems = [this] { downloadStages_->ReselectRecordedItems(); };
     RunStartupSequence(*mainWindow_, *engine_, stages);
+    return true;
+}
+
+bool SecureDownloadDialog::OnCommand(int id, int code, HWND)
+{
+    if (id != IDC_DOWNLOAD_SELECTIONS || code != BN_CLICKED || !downloadStages_) {
+        return false;
+    }
+    downloadStages_->DownloadSelections();
     return true;
 }
 

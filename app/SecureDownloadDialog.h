@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/MainDialogState.h"
+#include "app/DownloadStages.h"
 #include "app/ServerStages.h"
 #include "platform/GameDllEngine.h"
 #include "platform/Dialog.h"
@@ -28,6 +29,7 @@ public:
 private:
     bool OnInit() override;
     bool OnNotify(const NMHDR& header) override;
+    bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void AddAboutToSystemMenu();
@@ -43,6 +45,7 @@ private:
     Win32OptionsFile optionsFile_;
     Win32MediaFolder mediaFolder_;
     std::optional<ServerStages> serverStages_;
+    std::optional<DownloadStages> downloadStages_;
 };
 
 } // namespace gsd

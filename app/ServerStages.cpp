@@ -24,8 +24,15 @@ std::unique_ptr<StatusDialog> ServerStages::Dialogs::OpenStatusDialog()
 bool ServerStages::Dialogs::OfferConnectionRetry(
     std::string_view text, std::string_view okText, std::string_view cancelText)
 {
+    // A modal dialog enables its owner when it ends; a busy main dialog
+    // must stay disabled.
+    const bool ownerEnabled = ::IsWindowEnabled(owner_) != FALSE;
     ConnectionDialog dialog(text, okText, cancelText);
-    return dialog.AskRetry(instance_, owner_);
+    const bool retry = dialog.AskRetry(instance_, owner_);
+    if (!ownerEnabled) {
+        ::EnableWindow(owner_, FALSE);
+    }
+    return retry;
 }
 
 ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state,

@@ -39,6 +39,10 @@ public:
     bool RequestDownloadList();
     void FillServerList();
 
+    // What every exchange with the server talks to.
+    ExchangeServices Services();
+    MainWindow& Window() { return window_; }
+
 private:
     class Dialogs final : public ServerDialogs {
     public:
@@ -55,7 +59,6 @@ private:
         HWND owner_;
     };
 
-    ExchangeServices Services();
     std::string BuildDownloadListMessage();
 
     MainWindow& window_;

@@ -9,6 +9,8 @@
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
 //   tests/wine/wine-run build/windows/bin/bench_transfer.exe [--runs 3] [--sizes 10M,200M,1G]
+// The program's transfer, as the measuring run starts it:
+//   bench_transfer.exe --child-program URL ITEM_LINE WORK_FOLDER
 // One bare read loop, as the measuring run starts it:
 //   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE
 // prints "BYTES SECONDS" (the bytes received and the exchange's seconds).
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "bench/BareExchange.h"
+#include "bench/ProgramTransfer.h"
 #include "platform/Handles.h"
 #include "protocol/ActionMessage.h"
 #include "protocol/ActionRequestBody.h"
@@ -336,14 +339,15 @@ int Measure(int runs, const std::vector<std::string>& sizes)
         { "curl on the host", [&](const Item& item) { return MeasureCurl(item, url, work.path); } },
     };
 
-    // ==== The program's own transfer ========================================
-    // To be added once the program can fetch an item: push a reader whose
-    // measure function starts the program fetching `item` and returns
-    // MeasureChild(commandLine) with `bytes` set to what it installed, e.g.
-    //   readers.push_back({ "the program", [&](const Item& item) { ... } });
-    // MeasureChild takes the peak working set from outside the process, so
-    // the program needs no changes for it.
-    // =========================================================================
+    // The program's own transfer first: the core's FetchAndInstallItem on
+    // the program's adapters, the installed file's size as its bytes.
+    readers.insert(readers.begin(), { "the program (FetchAndInstallItem)", [&](const Item& item) {
+        Measurement measured = MeasureChild(gsd::test::QuoteArgument(ProgramPath()) + " --child-program "
+            + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.line) + " "
+            + gsd::test::QuoteArgument(work.path));
+        std::istringstream(measured.output) >> measured.bytes >> measured.transferSeconds;
+        return measured;
+    } });
 
     std::printf("Fetching one synthetic item from the reference server on loopback (TLS), writing it to a file;\n"
                 "best of %d runs (shortest transfer), peak working set the largest of the runs.\n"
@@ -367,6 +371,9 @@ int Measure(int runs, const std::vector<std::string>& sizes)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 4 && arguments[0] == "--child-program") {
+        return gsd::bench::ChildProgramTransfer(arguments[1], arguments[2], arguments[3]);
+    }
     if (arguments.size() == 5 && arguments[0] == "--child-read") {
         return ChildRead(static_cast<DWORD>(std::strtoul(arguments[1].c_str(), nullptr, 10)), arguments[2],
             arguments[3], arguments[4]);

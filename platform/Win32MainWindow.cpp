@@ -48,7 +48,12 @@ MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_vi
 {
     const std::string textZ(text);
     const std::string captionZ(caption);
-    return Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
+    const MessageAnswer answer = Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
+    if (busy_) {
+        // A message box enables its owner again when it closes.
+        ::EnableWindow(window_, FALSE);
+    }
+    return answer;
 }
 
 void Win32MainWindow::PostClose()
@@ -83,6 +88,7 @@ void Win32MainWindow::EndDialog(int result)
 
 void Win32MainWindow::SetBusy(bool busy)
 {
+    busy_ = busy;
     ::EnableWindow(window_, busy ? FALSE : TRUE);
 }
 

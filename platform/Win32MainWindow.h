@@ -27,6 +27,7 @@ public:
 
 private:
     HWND window_;
+    bool busy_ = false;
     Win32ListView localList_;
     Win32ListView serverList_;
 };

@@ -68,7 +68,9 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
 
     SHELLEXECUTEINFOA execute {};
     execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // The program reports a failed start itself; the shell's own error box
+    // would only say the same first.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     execute.lpFile = file.Path.c_str();
     execute.lpDirectory = workingFolder ? directory.c_str() : nullptr;
     execute.nShow = SW_SHOW;

@@ -22,11 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "WireExpectations.h"
 #include "tests/support/ReferenceServer.h"
 
-#ifndef GSD_TEST_DOWNLOAD_ACCOUNT
-#define GSD_TEST_DOWNLOAD_ACCOUNT ""
-#endif
 
 namespace gsd::e2e {
 namespace {
@@ -59,25 +57,6 @@ const std::map<std::string, std::string> kPackReports = {
     { "Windmills.mdc", "1|0|0|127|Windmills" },
 };
 
-// Form encoding as the server must see it: letters and digits as they are,
-// a blank as "+", every other byte as "%" and two lower-case hex digits.
-std::string FormEncoded(const std::string& text)
-{
-    static const char hex[] = "0123456789abcdef";
-    std::string encoded;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) && byte < 0x80) {
-            encoded.push_back(c);
-        } else if (c == ' ') {
-            encoded.push_back('+');
-        } else {
-            encoded += { '%', hex[byte >> 4], hex[byte & 0xF] };
-        }
-    }
-    return encoded;
-}
-
 // The first challenge of every run: 100 letters from the generator that
 // starts at 1, each scrambled with the key 0x13 0x07 0x1C 0x0A.
 std::string FirstChallenge()
@@ -100,7 +79,6 @@ std::string Scrambled(std::string text)
     return text;
 }
 
-const std::string kBaseFields = std::string("1|0|0000|2|") + GSD_TEST_DOWNLOAD_ACCOUNT;
 
 // The WinINet description the program must show for `code`: wininet.dll's
 // message table, else the system's, else "Error Code:" and the number.
@@ -460,19 +438,6 @@ TEST_F(ServerStartupTest, StatusDialogSaysWhatIsGoingOnAndGoesAway)
     EXPECT_TRUE(run_->WaitForExit());
 }
 
-// Whether a colour is dark enough to be text on the dialog's face.
-bool IsDark(COLORREF colour)
-{
-    return GetRValue(colour) < 0x60 && GetGValue(colour) < 0x60 && GetBValue(colour) < 0x60;
-}
-
-RECT ScreenRect(HWND window)
-{
-    RECT rect {};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 TEST_F(ServerStartupTest, StatusDialogIsPaintedWhileTheProgramWaitsForTheServer)
 {
     ReferenceServerOptions options;
@@ -486,23 +451,9 @@ TEST_F(ServerStartupTest, StatusDialogIsPaintedWhileTheProgramWaitsForTheServer)
         run_->Pid(), [](HWND w) { return Caption(w) == kStatusCaption && !ControlText(w, kStatusLine).empty(); });
     ASSERT_NE(status, nullptr) << "no status dialog with a status line";
     ASSERT_TRUE(WaitUntil([&] { return server_->Requests().size() == 1; })) << "the check never reached the server";
-    const RECT line = ScreenRect(Control(status, kStatusLine));
-    const RECT cancel = ScreenRect(Control(status, IDCANCEL));
-
     // An unpainted dialog is one flat colour throughout.
-    const std::string picture = game_.PathOf("status.bmp");
-    std::set<COLORREF> lineColours;
-    std::set<COLORREF> cancelColours;
-    const bool painted = WaitUntil([&] {
-        const std::optional<ScreenPicture> screen = Screenshot(picture) ? ScreenPicture::Read(picture) : std::nullopt;
-        if (!screen)
-            return false;
-        lineColours = screen->ColoursIn(line);
-        cancelColours = screen->ColoursIn(cancel);
-        return lineColours.size() > 1 && std::any_of(lineColours.begin(), lineColours.end(), IsDark)
-            && cancelColours.size() > 1;
-    });
-    EXPECT_TRUE(painted) << "status line: " << lineColours.size() << " colours, Cancel: " << cancelColours.size();
+    EXPECT_TRUE(ShowsPainted(game_.PathOf("status.bmp"),
+        { { Control(status, kStatusLine), true }, { Control(status, IDCANCEL), false } }));
     EXPECT_EQ(server_->Requests().size(), 1U) << "the reply came before the picture";
     EXPECT_TRUE(IsWindowVisible(status));
 }

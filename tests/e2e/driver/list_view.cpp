@@ -125,6 +125,15 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
     POINT point { (cell.left + std::min(cell.right, client.right)) / 2, (cell.top + cell.bottom) / 2 };
     ClientToScreen(list, &point);
 
+    // A click lands on whatever window is on top there (another program's
+    // window left on the shared display, say): bring the list's forward.
+    if (WindowFromPoint(point) != list) {
+        HWND root = GetAncestor(list, GA_ROOT);
+        SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(root);
+        WaitUntil([&] { return WindowFromPoint(point) == list; }, milliseconds(2000));
+    }
+
     std::vector<int> expected = SelectedRows(list);
     if (!ctrl) {
         expected = { row };

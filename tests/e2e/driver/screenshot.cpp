@@ -206,4 +206,30 @@ std::set<COLORREF> ScreenPicture::ColoursIn(const RECT& rect) const
     return colours;
 }
 
+bool IsDark(COLORREF colour)
+{
+    return GetRValue(colour) < 0x60 && GetGValue(colour) < 0x60 && GetBValue(colour) < 0x60;
+}
+
+bool ShowsPainted(const std::string& path, const std::vector<PaintedWindow>& windows, milliseconds timeout)
+{
+    return WaitUntil(
+        [&] {
+            const std::optional<ScreenPicture> screen = Screenshot(path) ? ScreenPicture::Read(path) : std::nullopt;
+            if (!screen) {
+                return false;
+            }
+            for (const PaintedWindow& painted : windows) {
+                RECT rect {};
+                GetWindowRect(painted.window, &rect);
+                const std::set<COLORREF> colours = screen->ColoursIn(rect);
+                if (colours.size() < 2 || (painted.text && std::none_of(colours.begin(), colours.end(), IsDark))) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        timeout);
+}
+
 } // namespace gsd::e2e

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace gsd::e2e {
 
@@ -41,5 +42,21 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+// Whether a colour is dark enough to be text on a dialog's face.
+bool IsDark(COLORREF colour);
+
+// What a window must show on screen: more than one colour, and with
+// `text` also a dark one.
+struct PaintedWindow {
+    HWND window;
+    bool text;
+};
+
+// Takes screenshots into `path` (a "*.bmp") until every window shows what
+// it must, or the timeout ends; whether they all did. An unpainted window
+// is one flat colour throughout.
+bool ShowsPainted(const std::string& path, const std::vector<PaintedWindow>& windows,
+    milliseconds timeout = kDefaultTimeout);
 
 } // namespace gsd::e2e

@@ -1,0 +1,34 @@
+#include "app/DownloadStages.h"
+
+#include "download/DownloadRecords.h"
+#include "download/DownloadSelections.h"
+
+namespace gsd {
+
+DownloadStages::DownloadStages(
+    ServerStages& server, MainDialogState& state, MediaEngine& engine, MediaFolder& mediaFolder, OptionsFile& options)
+    : server_(server)
+    , state_(state)
+    , engine_(engine)
+    , mediaFolder_(mediaFolder)
+    , options_(options)
+{
+}
+
+DownloadServices DownloadStages::Services()
+{
+    return DownloadServices { server_.Services(), files_, processes_, game_, records_, engine_, mediaFolder_, options_,
+        state_ };
+}
+
+void DownloadStages::DownloadSelections()
+{
+    gsd::DownloadSelections(Services());
+}
+
+void DownloadStages::ReselectRecordedItems()
+{
+    gsd::ReselectRecordedItems(records_, server_.Window());
+}
+
+} // namespace gsd

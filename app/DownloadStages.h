@@ -1,0 +1,44 @@
+// The main dialog's download work: the download button and the reselection
+// of recorded rows at start-up, on the Win32 adapters of the registry, the
+// game folder's files, processes and the running game.
+#pragma once
+
+#include "app/ServerStages.h"
+#include "download/DownloadServices.h"
+#include "platform/Win32GameFiles.h"
+#include "platform/Win32Processes.h"
+#include "platform/Win32RecordStore.h"
+#include "platform/Win32RunningGame.h"
+
+namespace gsd {
+
+class DownloadStages {
+public:
+    // Everything given must outlive this object; `server` supplies the
+    // exchange's services (HTTP, dialogs, clock, message pump).
+    DownloadStages(ServerStages& server, MainDialogState& state, MediaEngine& engine, MediaFolder& mediaFolder,
+        OptionsFile& options);
+
+    DownloadStages(const DownloadStages&) = delete;
+    DownloadStages& operator=(const DownloadStages&) = delete;
+
+    // The download button.
+    void DownloadSelections();
+    // Start-up: the rows of the download records selected again.
+    void ReselectRecordedItems();
+
+private:
+    DownloadServices Services();
+
+    ServerStages& server_;
+    MainDialogState& state_;
+    MediaEngine& engine_;
+    MediaFolder& mediaFolder_;
+    OptionsFile& options_;
+    Win32RecordStore records_;
+    Win32GameFiles files_;
+    Win32Processes processes_;
+    Win32RunningGame game_;
+};
+
+} // namespace gsd

@@ -1,0 +1,450 @@
+// The download button end to end: the real program under Wine against the
+// reference server, with the demo's media, the stand-in game and the demo
+// installers. What only the whole program shows is tested here: the files
+// that end up in the game folder, the requests on the wire, installers run
+// and awaited, the game closed and started, the program's own upgrade, and
+// transfers that go wrong on the wire. The driver's decisions are tested
+// with fakes in tests/core/download.
+
+#include "driver/uidriver.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Handles.h"
+#include "WireExpectations.h"
+#include "tests/support/ReferenceServer.h"
+
+
+namespace gsd::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using test::RecordedRequest;
+using test::ReferenceServer;
+using test::ReferenceServerOptions;
+
+constexpr int kDownloadButton = 1003, kServerList = 1007, kLocalList = 1008;
+constexpr int kStatusLine = 1008, kDetailLines = 1009, kProgressBar = 1013;
+constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
+constexpr const char* kStatusCaption = "Gravelpit Download Program Startup Status";
+constexpr const char* kRecordsKey = "Software\\Quil Studios\\Rubbleton Gravelpit";
+constexpr const char* kRecordPrefix = "Secure Download Item ";
+
+// The demo's English on-download texts.
+const std::string kConfirm = "Download and install the selected items now?";
+const std::string kUpgradeFirst = "An upgrade of the program is available.  Download and install it first?";
+const std::string kUpgradeDeclined = "The selected items need the upgrade of the program, so nothing is downloaded.";
+const std::string kItemFailed = "This item could not be downloaded or installed.  It is skipped; the other items go on.";
+const std::string kAllProcessed = "All selected items have been processed.";
+const std::string kSomeFailed = "Some items could not be downloaded.  Please try them again later.";
+const std::string kStartGame = "Start Rubbleton: Gravelpit now?";
+
+
+std::string ReadBinFile(const std::string& relativeToBin)
+{
+    std::string bytes;
+    if (!test::reference_server_detail::ReadWholeFile(BinFolder() + relativeToBin, bytes)) {
+        throw std::runtime_error("cannot read " + relativeToBin);
+    }
+    return bytes;
+}
+
+// The records in the machine's store: the data of every value whose name
+// holds the prefix, by name.
+class RecordsKey {
+public:
+    RecordsKey()
+    {
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
+    }
+
+    void ClearRecords()
+    {
+        for (const auto& [name, data] : Values()) {
+            if (name.find(kRecordPrefix) != std::string::npos) {
+                ::RegDeleteValueA(key_.get(), name.c_str());
+            }
+        }
+    }
+
+    std::vector<std::string> Records()
+    {
+        std::vector<std::string> records;
+        for (const auto& [name, data] : Values()) {
+            if (name.find(kRecordPrefix) != std::string::npos) {
+                records.push_back(data);
+            }
+        }
+        return records;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> Values()
+    {
+        std::vector<std::pair<std::string, std::string>> values;
+        for (DWORD index = 0;; ++index) {
+            char name[260] = {};
+            char data[260] = {};
+            DWORD nameSize = sizeof name;
+            DWORD dataSize = sizeof data;
+            if (::RegEnumValueA(key_.get(), index, name, &nameSize, nullptr, nullptr,
+                    reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) {
+                return values;
+            }
+            values.emplace_back(name, data);
+        }
+    }
+
+    unique_hkey key_;
+};
+
+std::vector<RecordedRequest> FileRequests(const std::vector<RecordedRequest>& requests)
+{
+    std::vector<RecordedRequest> files;
+    for (const RecordedRequest& request : requests) {
+        if (request.kind == "file") {
+            files.push_back(request);
+        }
+    }
+    return files;
+}
+
+// A shown top-level window of any process that `match` accepts, waiting
+// for it; null when none came.
+HWND WaitForAnyWindow(const std::function<bool(HWND)>& match, milliseconds timeout = kDefaultTimeout)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            struct Search {
+                const std::function<bool(HWND)>& match;
+                HWND found;
+            } search { match, nullptr };
+            ::EnumWindows(
+                [](HWND window, LPARAM parameter) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(parameter);
+                    if (::IsWindowVisible(window) && s->match(window)) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            found = search.found;
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+// When a file was last written, as a comparable count.
+std::uint64_t LastWritten(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA attributes {};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(attributes.ftLastWriteTime.dwHighDateTime) << 32)
+        | attributes.ftLastWriteTime.dwLowDateTime;
+}
+
+// The row of the server list whose file name (column 5) is `fileName`.
+int ServerRow(HWND list, const std::string& fileName)
+{
+    for (int row = 0; row < ListRowCount(list); ++row) {
+        if (ListCell(list, row, 5) == fileName) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CopyDemoMedia(game_);
+        records_.ClearRecords();
+    }
+    void TearDown() override { records_.ClearRecords(); }
+
+    void Start(ReferenceServerOptions options, const Environment& environment = {})
+    {
+        server_.emplace(std::move(options));
+        ASSERT_TRUE(server_->Start()) << server_->Error();
+        run_.emplace(game_, environment);
+        dialog_ = WaitForWindow(run_->Pid(), kMainCaption);
+        ASSERT_NE(dialog_, nullptr);
+        list_ = Control(dialog_, kServerList);
+        ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list_) > 0 && IsEnabled(dialog_, kDownloadButton); }));
+    }
+
+    // Selects the rows of these file names, as a user would with Ctrl.
+    void Select(const std::vector<std::string>& fileNames)
+    {
+        bool first = true;
+        for (const std::string& name : fileNames) {
+            const int row = ServerRow(list_, name);
+            ASSERT_GE(row, 0) << name << " is not offered";
+            ASSERT_TRUE(ClickRow(list_, row, !first)) << name;
+            first = false;
+        }
+    }
+
+    // Answers the next message box after checking what it says.
+    void Answer(const std::string& caption, const std::string& text, int button)
+    {
+        const auto box = FindMessageBox(run_->Pid(), milliseconds(60000));
+        ASSERT_TRUE(box) << "no message box \"" << text << "\"";
+        EXPECT_EQ(box->caption, caption);
+        EXPECT_EQ(box->text, text);
+        ASSERT_TRUE(Press(*box, button));
+    }
+
+    // Answers the next box with OK, whatever it says; returns what it said.
+    std::string AcknowledgeNext()
+    {
+        const auto box = FindMessageBox(run_->Pid(), milliseconds(60000));
+        if (!box) {
+            ADD_FAILURE() << "no message box";
+            return {};
+        }
+        Press(*box, IDOK);
+        return box->caption + ": " + box->text;
+    }
+
+    void PressDownloadAndConfirm()
+    {
+        ASSERT_TRUE(Click(dialog_, kDownloadButton));
+        Answer("Notice", kConfirm, IDYES);
+    }
+
+    GameFolder game_;
+    RecordsKey records_;
+    std::optional<ReferenceServer> server_;
+    std::optional<ProgramRun> run_;
+    HWND dialog_ = nullptr;
+    HWND list_ = nullptr;
+};
+
+// Catalogue lines the tests offer against the demo installation.
+const std::string kNewPack = "3|Bench Pack 7|Bench7|Quil Studios|A pack for the tests.|New|1|0|0|9";
+const std::string kLanguageUpdate = "2|Language|Language|Quil Studios|Italiano added.|Update|1|3|0|43";
+const std::string kGameInstaller = "1|Rubbleton: Gravelpit|GameSetup|Quil Studios|The game, newer.|Update|1|1|0|11";
+const std::string kClientUpgrade = "4|Secure Download|ClientUpgrade|Quil Studios|This program, newer.|Update|1|0|4|11";
+
+TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    const std::string language = ReadBinFile("..\\demo-served\\Language.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kLanguageUpdate };
+    options.files = { { "Bench7.mdc", pack }, { "Language.mdc", language } };
+    Start(options);
+    // The control sorts by kind name: Language before Object Pack.
+    Select({ "Language", "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+
+    // The language file in use was replaced in one step; the new pack is in.
+    EXPECT_EQ(game_.Read("Media\\Language.mdc"), language);
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_TRUE(records_.Records().empty());
+    // Both rows are gone: the placeholder row, the button disabled, and no
+    // summary of failures.
+    EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(dialog_, kDownloadButton); }));
+    EXPECT_EQ(ListRowCount(list_), 1);
+    EXPECT_FALSE(FindMessageBox(run_->Pid(), milliseconds(500)));
+    // The local list was rebuilt: the new pack shows.
+    bool packListed = false;
+    for (const auto& row : ListRows(Control(dialog_, kLocalList))) {
+        packListed = packListed || row.at(1) == "Bench Pack 7";
+    }
+    EXPECT_TRUE(packListed);
+
+    // The file requests, in list order, with the item's fields.
+    const std::vector<RecordedRequest> files = FileRequests(server_->Requests());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].body,
+        "ACTION_REQUEST=RETURN+FILE&ACTION_MESSAGE=" + FormEncoded(kBaseFields + "|1|3|0|43|Language|2"));
+    EXPECT_EQ(files[1].body,
+        "ACTION_REQUEST=RETURN+FILE&ACTION_MESSAGE=" + FormEncoded(kBaseFields + "|1|0|0|9|Bench Pack 7|3"));
+    for (const RecordedRequest& request : files) {
+        EXPECT_EQ(request.Header("Content-Type"), "application/x-www-form-urlencoded");
+    }
+    EXPECT_TRUE(run_->IsRunning()) << "No to starting the game keeps the program open";
+}
+
+TEST_F(DownloadTest, GameIsClosedFirstInstallerIsAwaitedAndGameStartsAtTheEnd)
+{
+    game_.CopyFromBin("Rubbleton Gravelpit.exe");
+    ProgramRun gameRun(game_.PathOf("Rubbleton Gravelpit.exe"), game_.Path());
+    HWND gameWindow = WaitForWindow(gameRun.Pid(), [](HWND w) { return ClassNameOf(w) == "Rubbleton: Gravelpit"; });
+    ASSERT_NE(gameWindow, nullptr);
+    // Out of the way of the clicks on the program's list.
+    ::SetWindowPos(gameWindow, HWND_BOTTOM, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, kNewPack };
+    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") }, { "Bench7.mdc", pack } };
+    Start(options, { { "GSD_INSTALLER_SECONDS", "2" } });
+    Select({ "GameSetup", "Bench7" });
+    PressDownloadAndConfirm();
+    EXPECT_TRUE(gameRun.WaitForExit()) << "the running game was asked to close";
+    Answer("Notice", kAllProcessed, IDOK);
+    // The installer ran to its end (2 s) before the next item was fetched.
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    EXPECT_GE(LastWritten(game_.PathOf("Media\\Bench7.mdc")), LastWritten(game_.PathOf("Installers.log")));
+    EXPECT_EQ(game_.Read("Media\\Version.mdc"), ReadBinFile("demo-payloads\\Version110.mdc"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    Answer("Notice", kStartGame, IDYES);
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::string log = game_.Read("StandInGame.log");
+        return log.find("started", log.find("close requested")) != std::string::npos;
+    })) << "the game started again from the game folder";
+    if (HWND restartedGame = WaitForAnyWindow([](HWND w) { return ClassNameOf(w) == "Rubbleton: Gravelpit"; })) {
+        ::PostMessageA(restartedGame, WM_CLOSE, 0, 0);
+    }
+}
+
+TEST_F(DownloadTest, DeclinedUpgradeKeepsTheRecordsAndTheNextStartSelectsThemAgain)
+{
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kClientUpgrade };
+    options.files = { { "Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack7.mdc") } };
+    Start(options);
+    Select({ "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Notice", kUpgradeFirst, IDNO);
+    Answer("Notice", kUpgradeDeclined, IDOK);
+    EXPECT_THAT(records_.Records(), ElementsAre("Bench7"));
+    EXPECT_TRUE(FileRequests(server_->Requests()).empty());
+    run_->Kill();
+
+    run_.emplace(game_);
+    dialog_ = WaitForWindow(run_->Pid(), kMainCaption);
+    ASSERT_NE(dialog_, nullptr);
+    list_ = Control(dialog_, kServerList);
+    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list_) == 2; }));
+    EXPECT_EQ(SelectedRows(list_), std::vector<int> { ServerRow(list_, "Bench7") });
+}
+
+TEST_F(DownloadTest, AcceptedUpgradeEndsTheProgramAndTheNewBuildReselectsTheRows)
+{
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kClientUpgrade };
+    options.files = { { "Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack7.mdc") },
+        { "ClientUpgrade.exe", ReadBinFile("ClientUpgrade.exe") } };
+    Start(options);
+    Select({ "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Notice", kUpgradeFirst, IDYES);
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0)) << "the started upgrade ends the program";
+    EXPECT_THAT(records_.Records(), ElementsAre("Bench7"));
+
+    // The upgrade replaces the program and starts the newer build, which
+    // selects the recorded row again.
+    ASSERT_TRUE(WaitUntil([&] { return game_.Exists("Installers.log"); }, milliseconds(60000)));
+    EXPECT_EQ(game_.Read("SecureDownload.exe"), ReadBinFile("demo-payloads\\SecureDownloadUpgrade.exe"));
+    HWND restarted = WaitForAnyWindow([](HWND window) { return Caption(window) == kMainCaption; }, milliseconds(60000));
+    ASSERT_NE(restarted, nullptr);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(restarted, &pid);
+    unique_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    HWND list = Control(restarted, kServerList);
+    EXPECT_TRUE(WaitUntil([&] {
+        const int row = ServerRow(list, "Bench7");
+        return row >= 0 && SelectedRows(list) == std::vector<int> { row };
+    }));
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), 10000);
+}
+
+// Every way a transfer can go wrong on the wire fails its item: the cause is
+// shown, then the pass's own message; Media and the old files stay as they
+// were, and nothing half-received is installed.
+struct TransferFault {
+    const char* name;
+    std::string fault;
+    // The cause the user is told first (caption and the text's beginning).
+    std::string cause;
+};
+
+void PrintTo(const TransferFault& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
+
+class TransferFaultTest : public DownloadTest, public ::testing::WithParamInterface<TransferFault> {};
+
+TEST_P(TransferFaultTest, FailsTheItemAndLeavesMediaAsItWas)
+{
+    const std::string language = ReadBinFile("..\\demo-served\\Language.mdc");
+    const std::string before = game_.Read("Media\\Language.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate };
+    options.files = { { "Language.mdc", language } };
+    options.faults = { GetParam().fault };
+    Start(options);
+    Select({ "Language" });
+    PressDownloadAndConfirm();
+    EXPECT_THAT(AcknowledgeNext(), ::testing::StartsWith(GetParam().cause));
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
+    EXPECT_TRUE(records_.Records().empty()) << "a failed item is retired too";
+    EXPECT_FALSE(IsEnabled(dialog_, kDownloadButton));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, TransferFaultTest,
+    ::testing::Values(TransferFault { "DroppedConnection", "file:drop=5000", "Error!: " },
+        TransferFault { "FewerBytesThanAnnounced", "file:wrong-length", "Error!: " },
+        TransferFault { "HttpErrorPage", "file:status=500", "Error!: " },
+        TransferFault { "ServerErrorNumber", "file:reply=12", "Error Number 12: " },
+        TransferFault { "EmptyReply", "file:reply=", "Error Number : " }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)
+{
+    const std::string before = game_.Read("Media\\Language.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate };
+    options.files = { { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") + std::string(400000, 'x') } };
+    options.faults = { "file:slow=0.5,chunk=2048" };
+    Start(options);
+    Select({ "Language" });
+    PressDownloadAndConfirm();
+    // While bytes trickle in, the status dialog shows the running count: the
+    // program handles its messages during the transfer.
+    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        return ControlText(status, kDetailLines).find("Total KBytes Transfered = ") != std::string::npos
+            && IsVisible(status, kProgressBar);
+    }));
+    // On screen too: the texts and the bar partly filled.
+    EXPECT_TRUE(ShowsPainted(game_.PathOf("transfer.bmp"),
+        { { Control(status, kStatusLine), true }, { Control(status, kDetailLines), true },
+            { Control(status, kProgressBar), false } }));
+    ASSERT_TRUE(Click(status, IDCANCEL));
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
+}
+
+} // namespace
+} // namespace gsd::e2e
