@@ -12,7 +12,7 @@
 // The program's transfer, as the measuring run starts it:
 //   bench_transfer.exe --child-program URL ITEM_LINE WORK_FOLDER
 // One bare read loop, as the measuring run starts it:
-//   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE
+//   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE [--flush]
 // prints "BYTES SECONDS" (the bytes received and the exchange's seconds).
 
 #include <windows.h>
@@ -61,7 +61,7 @@ std::string ProgramPath()
 
 // One bare read loop: the file request sent as the program sends it, the
 // reply written to OUT_FILE in reads of at most `chunk` bytes.
-int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, const std::string& outFile)
+int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, const std::string& outFile, bool flush)
 {
     std::string body;
     if (chunk == 0 || !detail::ReadWholeFile(bodyFile, body)) {
@@ -83,7 +83,8 @@ int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, 
                DWORD written = 0;
                total += size;
                return WriteFile(out.get(), bytes, size, &written, nullptr) && written == size;
-           });
+           })
+        && (!flush || FlushFileBuffers(out.get()));
     const double seconds = SecondsSince(start);
     if (!ok) {
         std::fprintf(stderr, "bench_transfer: transfer failed (error %lu)\n", GetLastError());
@@ -220,11 +221,12 @@ struct WorkFolder {
     }
 };
 
-Measurement MeasureBareLoop(DWORD chunk, const Item& item, const std::string& url, const std::string& outFile)
+Measurement MeasureBareLoop(
+    DWORD chunk, const Item& item, const std::string& url, const std::string& outFile, bool flush = false)
 {
     Measurement measured = MeasureChild(gsd::test::QuoteArgument(ProgramPath()) + " --child-read "
         + std::to_string(chunk) + " " + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.bodyFile)
-        + " " + gsd::test::QuoteArgument(outFile));
+        + " " + gsd::test::QuoteArgument(outFile) + (flush ? " --flush" : ""));
     DeleteFileA(outFile.c_str());
     std::istringstream(measured.output) >> measured.bytes >> measured.transferSeconds;
     return measured;
@@ -335,6 +337,10 @@ int Measure(int runs, const std::vector<std::string>& sizes)
     const std::string bareOut = work.path + "\\bare.out";
     std::vector<Reader> readers {
         { "bare WinINet, 1 KB reads", [&](const Item& item) { return MeasureBareLoop(1024, item, url, bareOut); } },
+        // The program flushes the file to disk before it takes the place of
+        // the installed one; this loop does the same at its end.
+        { "bare WinINet, 1 KB reads, flushed",
+            [&](const Item& item) { return MeasureBareLoop(1024, item, url, bareOut, true); } },
         { "bare WinINet, 64 KB reads", [&](const Item& item) { return MeasureBareLoop(65536, item, url, bareOut); } },
         { "curl on the host", [&](const Item& item) { return MeasureCurl(item, url, work.path); } },
     };
@@ -374,9 +380,9 @@ int main(int argc, char** argv)
     if (arguments.size() == 4 && arguments[0] == "--child-program") {
         return gsd::bench::ChildProgramTransfer(arguments[1], arguments[2], arguments[3]);
     }
-    if (arguments.size() == 5 && arguments[0] == "--child-read") {
+    if ((arguments.size() == 5 || arguments.size() == 6) && arguments[0] == "--child-read") {
         return ChildRead(static_cast<DWORD>(std::strtoul(arguments[1].c_str(), nullptr, 10)), arguments[2],
-            arguments[3], arguments[4]);
+            arguments[3], arguments[4], arguments.size() == 6 && arguments[5] == "--flush");
     }
     int runs = 3;
     std::vector<std::string> sizes { "10M", "200M", "1G" };

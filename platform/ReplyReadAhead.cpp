@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -10,7 +11,8 @@ namespace {
 
 constexpr std::size_t RingSlots = 64;
 // The other side is woken only once this many slots have changed (or the
-// reply ended): waking costs a system call, a chunk is only 1 KB.
+// reply ended): waking costs a system call, a chunk is only 1 KB. Every wait
+// also ends by itself after a slice, so no wake-up can be lost for long.
 constexpr std::size_t WakeBatch = 16;
 constexpr DWORD WaitSliceMs = 100;
 constexpr DWORD JoinPatienceMs = 2000;
@@ -21,48 +23,34 @@ InternetError ReadFailure()
     return code != 0 ? static_cast<InternetError>(code) : static_cast<InternetError>(ERROR_INTERNET_INTERNAL_ERROR);
 }
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : section_(section) { ::EnterCriticalSection(&section_); }
-    ~Lock() { ::LeaveCriticalSection(&section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
 } // namespace
 
+// One writer (the thread) and one reader (the caller) share a ring of
+// chunks without a lock: the writer alone advances `written`, the reader
+// alone `taken`; a slot belongs to the writer while it is not between them.
 struct ReplyReadAhead::State {
     explicit State(HINTERNET handle)
         : request(handle)
         , dataReady(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
         , spaceReady(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     {
-        ::InitializeCriticalSection(&lock);
     }
-    ~State() { ::DeleteCriticalSection(&lock); }
-    State(const State&) = delete;
-    State& operator=(const State&) = delete;
 
     HINTERNET request;
-    CRITICAL_SECTION lock {};
     unique_handle dataReady;
     unique_handle spaceReady;
-
-    // Guarded by `lock`.
-    std::size_t chunkSize = 0;
     std::array<std::vector<char>, RingSlots> slots;
     std::array<std::size_t, RingSlots> lengths {};
-    std::size_t head = 0;
-    std::size_t headOffset = 0;
-    std::size_t count = 0;
-    bool finished = false;
+    // Set once by the first Read, before the thread reads anything.
+    std::atomic<std::size_t> chunkSize { 0 };
+    std::atomic<std::size_t> written { 0 };
+    std::atomic<std::size_t> taken { 0 };
+    // Set after the last chunk; `error` is written before it.
+    std::atomic<bool> finished { false };
     InternetError error = NoInternetError;
-    bool stop = false;
-    bool readerWaiting = false;
-    bool writerWaiting = false;
+    std::atomic<bool> stop { false };
+    std::atomic<bool> readerWaiting { false };
+    std::atomic<bool> writerWaiting { false };
 };
 
 ReplyReadAhead::ReplyReadAhead(HINTERNET request)
@@ -88,46 +76,37 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
 {
     const std::unique_ptr<std::shared_ptr<State>> owned(static_cast<std::shared_ptr<State>*>(parameter));
     State& state = **owned;
+    while (state.chunkSize.load(std::memory_order_acquire) == 0 && !state.stop.load()) {
+        ::WaitForSingleObject(state.spaceReady.get(), WaitSliceMs);
+    }
+    const std::size_t size = state.chunkSize.load(std::memory_order_acquire);
     for (;;) {
-        std::size_t slot = 0;
-        std::size_t size = 0;
-        {
-            Lock lock(state.lock);
-            while ((state.count == RingSlots || state.chunkSize == 0) && !state.stop) {
-                state.writerWaiting = true;
-                ::LeaveCriticalSection(&state.lock);
+        const std::size_t written = state.written.load(std::memory_order_relaxed);
+        while (written - state.taken.load(std::memory_order_acquire) == RingSlots && !state.stop.load()) {
+            state.writerWaiting.store(true);
+            if (written - state.taken.load(std::memory_order_acquire) == RingSlots) {
                 ::WaitForSingleObject(state.spaceReady.get(), WaitSliceMs);
-                ::EnterCriticalSection(&state.lock);
             }
-            if (state.stop) {
-                return 0;
-            }
-            slot = (state.head + state.count) % RingSlots;
-            size = state.chunkSize;
-            state.slots[slot].resize(size);
+            state.writerWaiting.store(false);
         }
-        // The slot past the last full one belongs to this thread alone.
+        if (state.stop.load()) {
+            return 0;
+        }
+        const std::size_t slot = written % RingSlots;
+        std::vector<char>& buffer = state.slots[slot];
+        buffer.resize(size);
         DWORD got = 0;
-        const BOOL ok = ::InternetReadFile(state.request, state.slots[slot].data(), static_cast<DWORD>(size), &got);
-        const InternetError error = ok ? NoInternetError : ReadFailure();
-        bool wake = false;
-        bool done = false;
-        {
-            Lock lock(state.lock);
-            if (!ok || got == 0) {
-                state.finished = true;
-                state.error = error;
-                done = true;
-            } else {
-                state.lengths[slot] = got;
-                ++state.count;
-            }
-            wake = state.readerWaiting && (done || state.count >= WakeBatch);
-            if (wake) {
-                state.readerWaiting = false;
-            }
+        const BOOL ok = ::InternetReadFile(state.request, buffer.data(), static_cast<DWORD>(size), &got);
+        const bool done = !ok || got == 0;
+        if (done) {
+            state.error = ok ? NoInternetError : ReadFailure();
+            state.finished.store(true, std::memory_order_release);
+        } else {
+            state.lengths[slot] = got;
+            state.written.store(written + 1, std::memory_order_release);
         }
-        if (wake) {
+        const std::size_t ready = written + (done ? 0 : 1) - state.taken.load(std::memory_order_acquire);
+        if ((done || ready >= WakeBatch) && state.readerWaiting.exchange(false)) {
             ::SetEvent(state.dataReady.get());
         }
         if (done) {
@@ -140,64 +119,55 @@ InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size
 {
     received = 0;
     State& state = *state_;
-    ::EnterCriticalSection(&state.lock);
-    if (state.chunkSize == 0) {
-        state.chunkSize = capacity;
+    if (state.chunkSize.load(std::memory_order_relaxed) == 0) {
+        state.chunkSize.store(capacity, std::memory_order_release);
         ::SetEvent(state.spaceReady.get());
     }
-    while (state.count == 0 && !state.finished) {
-        state.readerWaiting = true;
-        ::LeaveCriticalSection(&state.lock);
-        HANDLE ready = state.dataReady.get();
-        const DWORD woke = ::MsgWaitForMultipleObjects(1, &ready, FALSE, WaitSliceMs, QS_ALLINPUT);
-        ::EnterCriticalSection(&state.lock);
-        if (state.count > 0 || state.finished) {
+    const std::size_t taken = state.taken.load(std::memory_order_relaxed);
+    for (;;) {
+        if (state.written.load(std::memory_order_acquire) != taken) {
             break;
         }
-        if (woke != WAIT_OBJECT_0) {
-            ::LeaveCriticalSection(&state.lock);
-            const bool keepWaiting = waiter.KeepWaiting();
-            ::EnterCriticalSection(&state.lock);
-            if (!keepWaiting) {
-                state.stop = true;
-                ::LeaveCriticalSection(&state.lock);
-                ::SetEvent(state.spaceReady.get());
-                return ReadGivenUp;
+        if (state.finished.load(std::memory_order_acquire)) {
+            // Chunks published before the end are all taken by now.
+            if (state.written.load(std::memory_order_acquire) != taken) {
+                break;
             }
+            return state.error;
+        }
+        state.readerWaiting.store(true);
+        HANDLE ready = state.dataReady.get();
+        DWORD woke = WAIT_OBJECT_0;
+        if (state.written.load(std::memory_order_acquire) == taken && !state.finished.load()) {
+            woke = ::MsgWaitForMultipleObjects(1, &ready, FALSE, WaitSliceMs, QS_ALLINPUT);
+        }
+        state.readerWaiting.store(false);
+        if (woke != WAIT_OBJECT_0 && state.written.load(std::memory_order_acquire) == taken
+            && !state.finished.load() && !waiter.KeepWaiting()) {
+            state.stop.store(true);
+            ::SetEvent(state.spaceReady.get());
+            return ReadGivenUp;
         }
     }
-    if (state.count == 0) {
-        const InternetError error = state.error;
-        ::LeaveCriticalSection(&state.lock);
-        return error;
-    }
-    const std::size_t available = state.lengths[state.head] - state.headOffset;
-    received = std::min(capacity, available);
-    std::memcpy(buffer, state.slots[state.head].data() + state.headOffset, received);
-    state.headOffset += received;
-    bool wake = false;
-    if (state.headOffset == state.lengths[state.head]) {
-        state.head = (state.head + 1) % RingSlots;
-        state.headOffset = 0;
-        --state.count;
-        wake = state.writerWaiting && state.count <= RingSlots - WakeBatch;
-        if (wake) {
-            state.writerWaiting = false;
+    const std::size_t slot = taken % RingSlots;
+    const std::size_t length = state.lengths[slot];
+    received = std::min(capacity, length - offset_);
+    std::memcpy(buffer, state.slots[slot].data() + offset_, received);
+    offset_ += received;
+    if (offset_ == length) {
+        offset_ = 0;
+        state.taken.store(taken + 1, std::memory_order_release);
+        const std::size_t free = RingSlots - (state.written.load(std::memory_order_acquire) - (taken + 1));
+        if (free >= WakeBatch && state.writerWaiting.exchange(false)) {
+            ::SetEvent(state.spaceReady.get());
         }
-    }
-    ::LeaveCriticalSection(&state.lock);
-    if (wake) {
-        ::SetEvent(state.spaceReady.get());
     }
     return NoInternetError;
 }
 
 void ReplyReadAhead::Stop()
 {
-    {
-        Lock lock(state_->lock);
-        state_->stop = true;
-    }
+    state_->stop.store(true);
     ::SetEvent(state_->spaceReady.get());
 }
 

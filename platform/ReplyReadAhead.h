@@ -46,6 +46,8 @@ private:
 
     std::shared_ptr<State> state_;
     unique_handle thread_;
+    // How much of the oldest chunk the caller has taken (the caller's alone).
+    std::size_t offset_ = 0;
 };
 
 } // namespace gsd

@@ -75,10 +75,17 @@ public:
     {
         idle_.Set(ReplyDeadlineMilliseconds);
         messages_.Set(MessageIntervalMilliseconds);
+        dataSinceWait_ = false;
     }
 
     bool KeepWaiting() override
     {
+        // The idle time counts from the first wait after the last byte,
+        // which keeps the clock out of the per-chunk path.
+        if (dataSinceWait_) {
+            idle_.Set(ReplyDeadlineMilliseconds);
+            dataSinceWait_ = false;
+        }
         services_.pump.HandlePendingMessages();
         messages_.Set(MessageIntervalMilliseconds);
         if (request_.cancellable && status_.CancelRequested()) {
@@ -92,12 +99,11 @@ public:
         return true;
     }
 
-    // After a chunk has arrived: the idle limit starts again, and the
-    // windows get their messages now and then. False when the user has
-    // cancelled meanwhile.
+    // After a chunk has arrived: the windows get their messages now and
+    // then. False when the user has cancelled meanwhile.
     bool ChunkArrived()
     {
-        idle_.Set(ReplyDeadlineMilliseconds);
+        dataSinceWait_ = true;
         if (messages_.Expired()) {
             services_.pump.HandlePendingMessages();
             messages_.Set(MessageIntervalMilliseconds);
@@ -117,6 +123,7 @@ private:
     const StatusLine& status_;
     DeadlineTimer idle_;
     DeadlineTimer messages_;
+    bool dataSinceWait_ = false;
     ReadStop stopped_ = ReadStop::None;
 };
 
