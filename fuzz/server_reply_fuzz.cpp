@@ -1,13 +1,15 @@
 // Feeds arbitrary bytes to what judges the server's replies: the short-reply
-// rules and error numbers, and whole exchanges through the fake server, both
-// the download-list request and the transfer and installation of one file.
+// rules and error numbers, and whole exchanges through the fake server: the
+// connection check, host authentication, the download-list request and the
+// transfer and installation of one file.
 //
 // The whole input is first read as a short reply. Then it scripts one
 // exchange: its last bytes choose the request, the HTTP status, the
 // announced length, a failing read and the read size; the rest is the reply
 // body, served in reads of that size. Whatever arrives, everything opened is
-// closed, a list is taken only from a delivered reply, and a file is
-// installed only when all of it arrived, byte for byte.
+// closed, only the exact answers let the start go on, a list is taken only
+// from a delivered reply, and a file is installed only when all of it
+// arrived, byte for byte.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -25,9 +27,12 @@
 #include "download/InstallDownloadedFile.h"
 #include "fakes/DownloadRig.h"
 #include "fakes/ExchangeRig.h"
+#include "protocol/ActionMessage.h"
+#include "protocol/Challenge.h"
 #include "protocol/DecimalNumber.h"
 #include "protocol/DownloadItem.h"
 #include "protocol/DownloadList.h"
+#include "protocol/ServerConnection.h"
 #include "protocol/ServerErrors.h"
 
 namespace {
@@ -155,6 +160,45 @@ void CheckDownloadList(const ScriptedReply& reply)
     }
 }
 
+// The connection check wants "0" and nothing else, whatever the status.
+void CheckConnection(const ScriptedReply& reply)
+{
+    ExchangeRig rig;
+    rig.http.attempts.push_back(reply.attempt);
+    const bool success = gsd::CheckServerConnection(rig.Services());
+
+    Require(rig.AllReleased());
+    if (reply.attempt.readError == gsd::NoInternetError) {
+        Require(success == (reply.text == "0"));
+        Require(gsd::testing::Messages(rig.journal).empty());
+    } else {
+        Require(!success);
+    }
+}
+
+// Authentication wants the challenge back, byte for byte; a short reply is
+// an error number.
+void CheckAuthentication(const ScriptedReply& reply)
+{
+    ExchangeRig rig;
+    rig.http.attempts.push_back(reply.attempt);
+    gsd::ChallengeGenerator generator;
+    gsd::ChallengeGenerator sameDraws = generator;
+    const std::string challenge = gsd::BuildAuthenticationPayload(sameDraws).value().challenge;
+    const bool success = gsd::AuthenticateHost(rig.Services(), generator);
+
+    Require(rig.AllReleased());
+    if (reply.attempt.readError != gsd::NoInternetError) {
+        Require(!success);
+    } else if (reply.text.size() <= 3) {
+        Require(!success);
+        Require(HasMessage(rig.journal, "message " + std::string(ErrorNumberCaption) + reply.text + ": "));
+    } else {
+        Require(success == (reply.text == challenge));
+        Require(gsd::testing::Messages(rig.journal).empty());
+    }
+}
+
 void CheckFileTransfer(const ScriptedReply& reply, int kind)
 {
     DownloadRig rig;
@@ -202,12 +246,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckShortReply(std::string_view(reinterpret_cast<const char*>(data), size));
 
     FuzzedDataProvider input(data, size);
-    // Kinds 1 to 4, and one that is fetched but not installed.
-    constexpr std::array<int, 6> requests = { 0, 1, 2, 3, 4, 7 };
+    // The download list; files of kinds 1 to 4 and of one that is fetched
+    // but not installed; the connection check; authentication.
+    constexpr std::array<int, 8> requests = { 0, 1, 2, 3, 4, 7, -1, -2 };
     const int request = input.PickValueInArray(requests);
     const ScriptedReply reply = ScriptReply(input);
     if (request == 0) {
         CheckDownloadList(reply);
+    } else if (request == -1) {
+        CheckConnection(reply);
+    } else if (request == -2) {
+        CheckAuthentication(reply);
     } else {
         CheckFileTransfer(reply, request);
     }
