@@ -52,6 +52,12 @@ function(gsd_core_layer)
     target_link_libraries(${target} PUBLIC gsd_${folder})
   endforeach()
   target_link_libraries(gsd_core INTERFACE ${target})
+  if(GSD_FUZZ)
+    # Coverage for the fuzz targets that call into the layer; whatever links
+    # the layer then needs the sanitizers' runtimes too.
+    target_compile_options(${target} PRIVATE ${GSD_FUZZ_COVERAGE_FLAGS})
+    target_link_options(${target} INTERFACE ${GSD_SANITIZER_LINK_FLAGS})
+  endif()
 endfunction()
 
 # The header-only ports, for layers without sources of their own yet.
