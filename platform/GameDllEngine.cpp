@@ -1,5 +1,7 @@
 #include "platform/GameDllEngine.h"
 
+#include "engine/EngineImage.h"
+
 #include <string>
 
 namespace gsd {
@@ -51,6 +53,32 @@ Fn Export(HMODULE library, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
 }
 
+constexpr ImageBitness ThisProgramsBitness = sizeof(void*) == 8 ? ImageBitness::Bits64 : ImageBitness::Bits32;
+
+// The leading bytes of the Game.dll that the library search would have
+// found (the program's folder or the current directory, where the game keeps
+// it); empty when there is none or it cannot be read.
+std::string GameDllLeadingBytes()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = ::SearchPathA(nullptr, "Game.dll", nullptr, MAX_PATH, path, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    const unique_file file(::CreateFileA(
+        path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return {};
+    }
+    std::string bytes(ImageHeaderBytes, '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
 } // namespace
 
 GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance) : window_(window), instance_(instance) {}
@@ -58,7 +86,13 @@ GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance) : window_(window),
 bool GameDllEngine::Load()
 {
     library_.reset(::LoadLibraryA("Game.dll"));
+    const DWORD loadError = ::GetLastError();
     if (!library_) {
+        // A Game.dll of the other bitness is there but can never load into
+        // this process: the user needs the program's other build.
+        if (loadError == ERROR_BAD_EXE_FORMAT) {
+            unavailableReason_ = EngineBitnessMismatchText(ImageBitnessOf(GameDllLeadingBytes()), ThisProgramsBitness);
+        }
         return false;
     }
     createSystem_ = Export<game_dll::CreateSystemFn>(library_.get(), "CreateSystem");
@@ -82,6 +116,11 @@ int GameDllEngine::CreateSystem()
         return EngineUnavailable;
     }
     return createSystem_(window_, instance_);
+}
+
+std::string GameDllEngine::UnavailableReason() const
+{
+    return unavailableReason_;
 }
 
 int GameDllEngine::DestroySystem()

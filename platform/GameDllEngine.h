@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/GameDllInterface.h"
 #include "ports/MediaEngine.h"
 #include "platform/Handles.h"
@@ -21,6 +23,10 @@ public:
     // engine's CreateSystem fails.
     int CreateSystem() override;
 
+    // Set when Game.dll is there but built for the other bitness: which each
+    // is and which build of the program to use instead.
+    std::string UnavailableReason() const override;
+
     // 0 when no system was ever created: there is nothing to destroy.
     int DestroySystem() override;
 
@@ -33,6 +39,7 @@ private:
     HWND window_;
     HINSTANCE instance_;
     unique_hmodule library_;
+    std::string unavailableReason_;
     game_dll::CreateSystemFn createSystem_ = nullptr;
     game_dll::DestroySystemFn destroySystem_ = nullptr;
     game_dll::ExecuteSystemFn executeSystem_ = nullptr;

@@ -24,9 +24,12 @@ protected:
     ~MediaResourceReader() = default;
 };
 
-using CreateSystemFn = int (*)(HWND window, HINSTANCE instance);
-using DestroySystemFn = int (*)();
-using ExecuteSystemFn = int (*)();
-using CreateInterfaceFn = int (*)(int kind, void** object);
+// The exports are C functions of the C calling convention under their plain
+// names, on 32-bit Windows too (where the system's own convention would
+// decorate them as _Name@N), so one set of names resolves on both bitnesses.
+using CreateSystemFn = int(__cdecl*)(HWND window, HINSTANCE instance);
+using DestroySystemFn = int(__cdecl*)();
+using ExecuteSystemFn = int(__cdecl*)();
+using CreateInterfaceFn = int(__cdecl*)(int kind, void** object);
 
 } // namespace gsd::game_dll

@@ -35,6 +35,12 @@ public:
     // Creates the engine system for the main dialog. 0 means success.
     virtual int CreateSystem() = 0;
 
+    // After a failed CreateSystem: why the engine could not be reached at
+    // all, in words for the user, shown before the usual error. Empty when
+    // there is nothing to add (the engine itself failed, or no cause is
+    // known).
+    virtual std::string UnavailableReason() const { return {}; }
+
     // Destroys the engine system. 0 means success.
     virtual int DestroySystem() = 0;
 

@@ -4,9 +4,24 @@
 # Everything the builds, tests and demo use, by Debian package name.
 GSD_PACKAGES=(
   cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth imagemagick openssl curl
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  wine wine64 wine32:i386 xvfb xauth imagemagick openssl curl
 )
+
+# The 32-bit build runs under Wine's 32-bit half, which Debian ships for the
+# i386 architecture only: dpkg must know that architecture before apt-get
+# can install it.
+gsd_needs_i386() {
+  local package
+  for package in "$@"; do
+    case "$package" in *:i386) return 0 ;; esac
+  done
+  return 1
+}
+
+gsd_has_i386() {
+  [ "$(dpkg --print-architecture)" = i386 ] || dpkg --print-foreign-architectures | grep -qx i386
+}
 
 # Installs missing packages with apt-get when run as root; otherwise prints
 # the one command that would and fails.
@@ -21,13 +36,20 @@ gsd_ensure_packages() {
   if [ ${#missing[@]} -eq 0 ]; then
     return 0
   fi
+  local add_i386=""
+  if gsd_needs_i386 "${missing[@]}" && ! gsd_has_i386; then
+    add_i386="dpkg --add-architecture i386"
+  fi
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing: ${missing[*]}"
+    if [ -n "$add_i386" ]; then
+      $add_i386
+    fi
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
   else
     echo "Missing Debian packages. Install them with:" >&2
-    echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    echo "  ${add_i386:+sudo $add_i386 && }sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
     return 1
   fi
 }

@@ -41,6 +41,9 @@ void RunServerAndListStages(MainWindow& window, const StartupStages& stages)
 void RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupStages& stages)
 {
     if (engine.CreateSystem() != 0) {
+        if (const std::string reason = engine.UnavailableReason(); !reason.empty()) {
+            window.ShowMessage(reason, fixed_text::ErrorCaption);
+        }
         window.ShowMessage(fixed_text::ConstructingSystemFailed, fixed_text::ErrorCaption);
         window.PostClose();
     }

@@ -3,7 +3,8 @@
 //   engine system, interface texts, connection check, host authentication,
 //   download list, local and server lists, reselection of recorded items,
 //   one run of the engine system and a repaint.
-// A failed engine step posts a close request and start-up goes on; a failed
+// A failed engine step posts a close request and start-up goes on (an engine
+// that could not be reached at all is explained first); a failed
 // server step sends a close request and skips the rest of the server and list
 // steps. Stages that a build does not provide yet are simply left out.
 #pragma once

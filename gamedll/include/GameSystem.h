@@ -52,20 +52,22 @@ protected:
 // The interface kind that CreateInterface() answers with a MediaResourceReader.
 constexpr int kMediaResourceReaderKind = 16;
 
+// C functions of the C calling convention, exported under their plain names
+// (dll/Game.def) on both bitnesses.
 extern "C" {
 
 // Starts the engine system for the given main window. 0 on success.
-int CreateSystem(HWND window, HINSTANCE instance);
+int __cdecl CreateSystem(HWND window, HINSTANCE instance);
 
 // Stops the engine system. 0 on success.
-int DestroySystem(void);
+int __cdecl DestroySystem(void);
 
 // Runs the engine system once. Always 0 in this stand-in.
-int ExecuteSystem(void);
+int __cdecl ExecuteSystem(void);
 
 // For kind 16 stores a new MediaResourceReader in *object and returns 0. For
 // any other kind, or a null object address, stores nullptr (where it can) and
 // returns non-zero: 2 for an unknown kind, 3 for a null address, 4 when the
 // reader cannot be made.
-int CreateInterface(int kind, void** object);
+int __cdecl CreateInterface(int kind, void** object);
 }

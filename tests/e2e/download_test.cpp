@@ -116,6 +116,23 @@ std::vector<RecordedRequest> FileRequests(const std::vector<RecordedRequest>& re
     return files;
 }
 
+struct AnyWindowSearch {
+    const std::function<bool(HWND)>& match;
+    HWND found;
+};
+
+// EnumWindows' callback has the system's calling convention, which a
+// lambda's conversion does not give on 32-bit Windows.
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<AnyWindowSearch*>(parameter);
+    if (::IsWindowVisible(window) && search->match(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A shown top-level window of any process that `match` accepts, waiting
 // for it; null when none came.
 HWND WaitForAnyWindow(const std::function<bool(HWND)>& match, milliseconds timeout = kDefaultTimeout)
@@ -123,20 +140,8 @@ HWND WaitForAnyWindow(const std::function<bool(HWND)>& match, milliseconds timeo
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            struct Search {
-                const std::function<bool(HWND)>& match;
-                HWND found;
-            } search { match, nullptr };
-            ::EnumWindows(
-                [](HWND window, LPARAM parameter) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(parameter);
-                    if (::IsWindowVisible(window) && s->match(window)) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
+            AnyWindowSearch search { match, nullptr };
+            ::EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
             found = search.found;
             return found != nullptr;
         },

@@ -271,6 +271,20 @@ TEST_F(MainDialogTest, SecondStartBringsTheFirstForwardAndEndsUnseen)
     EXPECT_TRUE(run_->IsRunning());
 }
 
+// Presses OK on every message box the program shows until it has ended;
+// the texts of those boxes, in order.
+std::vector<std::string> AcknowledgeBoxesUntilExit(const ProgramRun& run)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < 20 && run.IsRunning(); ++i) {
+        if (const auto next = FindMessageBox(run.Pid(), milliseconds(2000))) {
+            texts.push_back(next->text);
+            Press(*next, IDOK);
+        }
+    }
+    return texts;
+}
+
 TEST_F(MainDialogTest, MissingEngineIsReportedAndTheDialogCloses)
 {
     DeleteFileA(game_.PathOf("Game.dll").c_str());
@@ -284,17 +298,47 @@ TEST_F(MainDialogTest, MissingEngineIsReportedAndTheDialogCloses)
     // Without the engine no reader can be made either, which each reading
     // pass reports; the server steps still run, and the posted close ends
     // the dialog after them.
-    std::vector<std::string> texts;
-    for (int i = 0; i < 20 && run_->IsRunning(); ++i) {
-        if (const auto next = FindMessageBox(run_->Pid(), milliseconds(2000))) {
-            texts.push_back(next->text);
-            Press(*next, IDOK);
-        }
-    }
+    const std::vector<std::string> texts = AcknowledgeBoxesUntilExit(*run_);
     EXPECT_TRUE(run_->WaitForExit());
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "Error while Loading Media Resource");
     EXPECT_FALSE(server_->Requests().empty()) << "the server steps were skipped";
+}
+
+// The game ships one Game.dll, of one bitness; this program built for the
+// other cannot load it, and says which build the user needs.
+TEST_F(MainDialogTest, EngineOfTheOtherBitnessIsNamedBeforeTheUsualError)
+{
+    const std::string otherEngine = test::WindowsPath(GSD_OTHER_BITNESS_BIN_DIR "/Game.dll");
+    if (GetFileAttributesA(otherEngine.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the other bitness's build is not there: " << otherEngine;
+    game_.CopyIn(otherEngine, "Game.dll");
+    run_.emplace(game_);
+
+    const auto box = FindMessageBox(run_->Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Error!");
+    if (sizeof(void*) == 8) {
+        EXPECT_EQ(box->text,
+            "The game's engine component Game.dll is 32-bit, but this program is the 64-bit build of Gravelpit "
+            "Secure Download, which cannot load it.\r\n\r\nUse the 32-bit build of Gravelpit Secure Download with "
+            "this game.");
+    } else {
+        EXPECT_EQ(box->text,
+            "The game's engine component Game.dll is 64-bit, but this program is the 32-bit build of Gravelpit "
+            "Secure Download, which cannot load it.\r\n\r\nUse the 64-bit build of Gravelpit Secure Download with "
+            "this game.");
+    }
+    EXPECT_THAT(box->ButtonIds(), ElementsAre(IDOK));
+    ASSERT_TRUE(Press(*box, IDOK));
+
+    const auto usual = FindMessageBox(run_->Pid());
+    ASSERT_TRUE(usual);
+    EXPECT_EQ(usual->caption, "Error!");
+    EXPECT_EQ(usual->text, "Error while constructing System");
+    ASSERT_TRUE(Press(*usual, IDOK));
+    AcknowledgeBoxesUntilExit(*run_);
+    EXPECT_TRUE(run_->WaitForExit());
 }
 
 } // namespace

@@ -109,24 +109,12 @@ bool IsMainDialog(HWND window)
 // A top-level window of `pid` that `match` accepts, shown or not.
 HWND HiddenOrShownWindow(DWORD pid, bool (*match)(HWND))
 {
-    struct Search {
-        DWORD pid;
-        bool (*match)(HWND);
-        HWND found;
-    } search { pid, match, nullptr };
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->pid && s->match(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : TopLevelWindows(pid, Visibility::kShownOrHidden)) {
+        if (match(window)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::vector<std::string> Kinds(const std::vector<RecordedRequest>& requests)

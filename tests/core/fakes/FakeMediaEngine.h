@@ -20,11 +20,13 @@ public:
 
     FakeMediaFiles files;
     int createSystemResult = 0;
+    std::string unavailableReason;
     int destroySystemResult = 0;
     bool refuseReader = false;
     int readersAlive = 0;
 
     int CreateSystem() override { return Log("CreateSystem"), createSystemResult; }
+    std::string UnavailableReason() const override { return unavailableReason; }
     int DestroySystem() override { return Log("DestroySystem"), destroySystemResult; }
     void ExecuteSystem() override { Log("ExecuteSystem"); }
     std::unique_ptr<MediaReader> CreateReader() override

@@ -105,6 +105,23 @@ INSTANTIATE_TEST_SUITE_P(
                      "RequestDownloadList", "send close", "ExecuteSystem", "repaint"}}),
     [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
+// A Game.dll the program cannot load (built for the other bitness, say) gets
+// its own explanation, then the usual error and close.
+TEST(StartupSequence, UnreachableEngineIsExplainedBeforeTheUsualError)
+{
+    Journal journal;
+    testing::FakeMainWindow window(journal);
+    testing::FakeMediaEngine engine(journal);
+    engine.createSystemResult = -1;
+    engine.unavailableReason = "wrong bitness";
+
+    RunStartupSequence(window, engine, StartupStages {});
+
+    EXPECT_EQ(journal,
+        (Journal { "CreateSystem", "message Error!: wrong bitness", "message Error!: Error while constructing System",
+            "post close", "ExecuteSystem", "repaint" }));
+}
+
 TEST(StartupSequence, StagesNotYetProvidedAreLeftOut)
 {
     Journal journal;

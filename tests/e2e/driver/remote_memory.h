@@ -10,8 +10,9 @@ namespace gsd::e2e {
 
 // A block of memory inside the process that owns a window, for messages
 // whose pointers the system does not carry across processes (list-view and
-// header messages). Both processes are 64-bit, so structures have the same
-// layout on both sides. Freed with the object; setup failures throw
+// header messages). Each build's tests drive that build's program, so both
+// processes have the same bitness and the structures the same layout on
+// both sides. Freed with the object; setup failures throw
 // std::runtime_error.
 class RemoteMemory {
 public:
