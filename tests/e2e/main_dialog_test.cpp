@@ -177,6 +177,7 @@ TEST_F(MainDialogTest, ClickedRowShowsItsDescriptionAndAClickOnNoRowEmptiesIt)
     GetClientRect(serverList, &client);
     POINT empty { client.left + 10, client.bottom - 5 };
     ClientToScreen(serverList, &empty);
+    BringForwardAt(serverList, empty);
     ClickAt(empty);
     EXPECT_TRUE(WaitUntil([&] { return SelectedRows(serverList).empty(); }));
     EXPECT_TRUE(shows("")) << ControlText(dialog, kDescription);

@@ -113,6 +113,16 @@ std::vector<int> SelectedRows(HWND list)
     return rows;
 }
 
+void BringForwardAt(HWND control, POINT screen)
+{
+    if (WindowFromPoint(screen) != control) {
+        HWND root = GetAncestor(control, GA_ROOT);
+        SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(root);
+        WaitUntil([&] { return WindowFromPoint(screen) == control; }, milliseconds(2000));
+    }
+}
+
 bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
 {
     if (row < 0 || row >= ListRowCount(list))
@@ -125,14 +135,7 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
     POINT point { (cell.left + std::min(cell.right, client.right)) / 2, (cell.top + cell.bottom) / 2 };
     ClientToScreen(list, &point);
 
-    // A click lands on whatever window is on top there (another program's
-    // window left on the shared display, say): bring the list's forward.
-    if (WindowFromPoint(point) != list) {
-        HWND root = GetAncestor(list, GA_ROOT);
-        SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(root);
-        WaitUntil([&] { return WindowFromPoint(point) == list; }, milliseconds(2000));
-    }
+    BringForwardAt(list, point);
 
     std::vector<int> expected = SelectedRows(list);
     if (!ctrl) {

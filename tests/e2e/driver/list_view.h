@@ -46,6 +46,11 @@ bool ClickRow(HWND list, int row, bool ctrl = false, milliseconds timeout = kDef
 // click there first waits that time out.
 void ClickAt(POINT screen);
 
+// A click lands on whatever window is on top at its point (another
+// program's window left on the shared display, say): brings the window of
+// `control` forward when the point is not on the control.
+void BringForwardAt(HWND control, POINT screen);
+
 // Holds a key (e.g. VK_CONTROL) down for the object's life, so that input
 // sent meanwhile is modified by it.
 class HeldKey {
