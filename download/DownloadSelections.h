@@ -19,7 +19,9 @@ namespace gsd {
 void DownloadSelections(const DownloadServices& services);
 
 // Whether the download list offers a program upgrade that can be fetched:
-// a line of kind 4 with a file name, before the first empty line.
+// the first line of kind 4 (before the first empty line) has a file name.
+// A nameless first one hides any later upgrade, so the offer cannot come
+// back for a line that can never be retired.
 bool HasProgramUpgrade(std::string_view downloadListText);
 
 // Fetches the program upgrades in list order until none is left (or one
