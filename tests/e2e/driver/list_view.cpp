@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -14,6 +15,11 @@ namespace {
 
 // Longest cell or heading text read; longer texts come back cut.
 constexpr size_t kTextCapacity = 1024;
+
+// A row click that has not shown in the selection by then, with the list
+// answering, was lost; ClickRow tries this many times in all.
+constexpr milliseconds kClickLandsWithin { 3000 };
+constexpr int kClickAttempts = 3;
 
 // Rectangle of part (LVIR_LABEL, ...) of row, in the list's client area.
 RECT ItemRect(HWND list, int row, int part)
@@ -135,9 +141,8 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
     POINT point { (cell.left + std::min(cell.right, client.right)) / 2, (cell.top + cell.bottom) / 2 };
     ClientToScreen(list, &point);
 
-    BringForwardAt(list, point);
-
-    std::vector<int> expected = SelectedRows(list);
+    const std::vector<int> before = SelectedRows(list);
+    std::vector<int> expected = before;
     if (!ctrl) {
         expected = { row };
     } else if (auto it = std::find(expected.begin(), expected.end(), row); it != expected.end()) {
@@ -145,13 +150,32 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
     } else {
         expected.insert(std::upper_bound(expected.begin(), expected.end(), row), row);
     }
-    // Ctrl stays down until the list has taken the click, whenever it
-    // reads the key state.
-    std::optional<HeldKey> held;
-    if (ctrl)
-        held.emplace(VK_CONTROL);
-    ClickAt(point);
-    return WaitUntil([&] { return SelectedRows(list) == expected; }, timeout);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto remaining = [&] {
+        return std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+    };
+    for (int attempt = 1;; ++attempt) {
+        BringForwardAt(list, point);
+        {
+            // Ctrl stays down until the list has taken the click, whenever
+            // it reads the key state.
+            std::optional<HeldKey> held;
+            if (ctrl)
+                held.emplace(VK_CONTROL);
+            ClickAt(point);
+            const milliseconds wait = attempt < kClickAttempts ? std::min(kClickLandsWithin, remaining()) : remaining();
+            if (WaitUntil([&] { return SelectedRows(list) == expected; }, std::max(wait, milliseconds(0))))
+                return true;
+        }
+        // On a loaded shared display a click is now and then lost
+        // altogether. Click again only when it surely was: the list answers
+        // (so the click is not still queued) and nothing changed; a second
+        // click after one that did land would undo a Ctrl toggle.
+        if (attempt == kClickAttempts || remaining() <= milliseconds(0) || SelectedRows(list) != before)
+            return false;
+        std::fprintf(stderr, "ClickRow: click on row %d at (%ld, %ld) was lost; clicking again\n", row,
+            static_cast<long>(point.x), static_cast<long>(point.y));
+    }
 }
 
 HeldKey::HeldKey(WORD key)

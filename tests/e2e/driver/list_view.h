@@ -37,7 +37,8 @@ std::vector<int> SelectedRows(HWND list);
 // select the row and notify its parent itself. Waits until the selection
 // shows the click (plain: exactly row selected; Ctrl: row's selection
 // toggled, the others kept) and returns false if it does not within
-// timeout or row does not exist. The parent's handling of the click may
+// timeout or row does not exist. A click that plainly got lost (nothing
+// changed after a few seconds, the list answering) is made again. The parent's handling of the click may
 // still be under way: wait for its visible effect.
 bool ClickRow(HWND list, int row, bool ctrl = false, milliseconds timeout = kDefaultTimeout);
 
