@@ -59,3 +59,13 @@ gsd_build() {
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 }
+
+# The Windows build preset that GSD_ARCH picks: x64 (the default) or x86, the
+# 32-bit build for a game whose Game.dll is 32-bit.
+gsd_windows_preset() {
+  case "${GSD_ARCH:-x64}" in
+    x64|x86_64|amd64) echo windows ;;
+    x86|i686|i386) echo windows-x86 ;;
+    *) echo "GSD_ARCH must be x64 (the default) or x86, not '$GSD_ARCH'" >&2; return 2 ;;
+  esac
+}
