@@ -45,12 +45,14 @@ void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder,
     std::string_view onDownloadTexts)
 {
     const Catalogue catalogue = ReadCatalogue(engine, window, folder, ReadLanguageIndex(options), onDownloadTexts);
-    ListView& list = window.LocalList();
-    list.InsertRow(LocalListRow(catalogue.ProgramRow, onDownloadTexts));
-    list.InsertRow(LocalListRow(catalogue.LanguageRow, onDownloadTexts));
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(catalogue.PackRows.size() + 2);
+    rows.push_back(LocalListRow(catalogue.ProgramRow, onDownloadTexts));
+    rows.push_back(LocalListRow(catalogue.LanguageRow, onDownloadTexts));
     for (const std::string& row : catalogue.PackRows) {
-        list.InsertRow(LocalListRow(row, onDownloadTexts));
+        rows.push_back(LocalListRow(row, onDownloadTexts));
     }
+    window.LocalList().InsertRows(rows);
 }
 
 void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,

@@ -47,14 +47,14 @@ void ShowEmptyServerList(MainWindow& window, std::string_view onDownloadTexts)
 
 int FillServerList(MainWindow& window, std::string_view downloadListText, std::string_view onDownloadTexts)
 {
-    ListView& list = window.ServerList();
-    int listed = 0;
+    std::vector<std::vector<std::string>> rows;
     FieldCursor lines(downloadListText, LineSeparator);
     std::string_view line;
     while (lines.Next(line) && !line.empty()) {
-        list.InsertRow(ServerListRow(line, onDownloadTexts));
-        ++listed;
+        rows.push_back(ServerListRow(line, onDownloadTexts));
     }
+    window.ServerList().InsertRows(rows);
+    const int listed = static_cast<int>(rows.size());
     if (listed > 0) {
         window.EnableControl(IDC_DOWNLOAD_SELECTIONS, true);
     } else {

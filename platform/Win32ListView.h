@@ -15,6 +15,7 @@ public:
     void AddColumn(int index, std::string_view heading, int width) override;
     void DeleteAllRows() override;
     int InsertRow(const std::vector<std::string>& columns) override;
+    void InsertRows(const std::vector<std::vector<std::string>>& rows) override;
     int RowCount() const override;
     int NextSelectedRow(int after) const override;
     int SelectedRowCount() const override;

@@ -26,6 +26,15 @@ public:
     // decides where the row ends up). Returns that index, or -1.
     virtual int InsertRow(const std::vector<std::string>& columns) = 0;
 
+    // Inserts each row as InsertRow does, first to last. A control may hold
+    // its painting until the last row is in.
+    virtual void InsertRows(const std::vector<std::vector<std::string>>& rows)
+    {
+        for (const std::vector<std::string>& row : rows) {
+            InsertRow(row);
+        }
+    }
+
     virtual int RowCount() const = 0;
 
     // The first selected row after row `after` (-1: from the top), in the
