@@ -14,6 +14,15 @@ bool SameLetters(std::string_view a, std::string_view b)
     });
 }
 
+// The fourth character of a COM or LPT port name: a digit, or one of the
+// superscripts one to three as the ANSI code page spells them, which Windows
+// also takes for the port ("COM\xB9" is COM1). Zero is reserved as well.
+bool IsPortNumber(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= '0' && byte <= '9') || byte == 0xB9 || byte == 0xB2 || byte == 0xB3;
+}
+
 // Windows takes the part before the first dot, blanks at its end dropped,
 // as the device name: "nul .txt" is the device too.
 bool IsDeviceName(std::string_view fileName)
@@ -27,7 +36,7 @@ bool IsDeviceName(std::string_view fileName)
         return true;
     }
     return stem.size() == 4 && (SameLetters(stem.substr(0, 3), "COM") || SameLetters(stem.substr(0, 3), "LPT"))
-        && stem[3] >= '1' && stem[3] <= '9';
+        && IsPortNumber(stem[3]);
 }
 
 } // namespace

@@ -19,7 +19,6 @@ TEST(MediaFileNameTest, RefusesNamesThatLeaveTheFolderOrNameADevice)
         { "Quarry Pack 2", "" },
         { "v1.2", "" },
         { "CONSOLE", "" },
-        { "COM0", "" },
         { "LPT10", "" },
         { "xCON", "" },
         { "\xE9t\xE9", "" },
@@ -50,6 +49,11 @@ TEST(MediaFileNameTest, RefusesNamesThatLeaveTheFolderOrNameADevice)
         { "com9", "it is the name of a device" },
         { "LPT1.mdc", "it is the name of a device" },
         { "lpt9", "it is the name of a device" },
+        { "COM0", "it is the name of a device" },
+        { "LPT0.mdc", "it is the name of a device" },
+        { "COM\xB9", "it is the name of a device" },
+        { "lpt\xB3.txt", "it is the name of a device" },
+        { "COM\xB4", "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
