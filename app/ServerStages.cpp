@@ -5,6 +5,7 @@
 #include "app/StartupStatusDialog.h"
 #include "catalogue/InventoryReport.h"
 #include "catalogue/ServerListRows.h"
+#include "platform/DisabledOwnerKept.h"
 #include "protocol/ActionMessage.h"
 #include "protocol/DownloadList.h"
 #include "protocol/ServerConnection.h"
@@ -24,15 +25,9 @@ std::unique_ptr<StatusDialog> ServerStages::Dialogs::OpenStatusDialog()
 bool ServerStages::Dialogs::OfferConnectionRetry(
     std::string_view text, std::string_view okText, std::string_view cancelText)
 {
-    // A modal dialog enables its owner when it ends; a busy main dialog
-    // must stay disabled.
-    const bool ownerEnabled = ::IsWindowEnabled(owner_) != FALSE;
+    const DisabledOwnerKept busy(owner_);
     ConnectionDialog dialog(text, okText, cancelText);
-    const bool retry = dialog.AskRetry(instance_, owner_);
-    if (!ownerEnabled) {
-        ::EnableWindow(owner_, FALSE);
-    }
-    return retry;
+    return dialog.AskRetry(instance_, owner_);
 }
 
 ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state,

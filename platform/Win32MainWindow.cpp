@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/DisabledOwnerKept.h"
 #include "res/resource.h"
 
 namespace gsd {
@@ -48,12 +49,8 @@ MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_vi
 {
     const std::string textZ(text);
     const std::string captionZ(caption);
-    const MessageAnswer answer = Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
-    if (busy_) {
-        // A message box enables its owner again when it closes.
-        ::EnableWindow(window_, FALSE);
-    }
-    return answer;
+    const DisabledOwnerKept busy(window_);
+    return Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
 }
 
 void Win32MainWindow::PostClose()
@@ -88,7 +85,6 @@ void Win32MainWindow::EndDialog(int result)
 
 void Win32MainWindow::SetBusy(bool busy)
 {
-    busy_ = busy;
     ::EnableWindow(window_, busy ? FALSE : TRUE);
 }
 

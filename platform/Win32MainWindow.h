@@ -27,7 +27,6 @@ public:
 
 private:
     HWND window_;
-    bool busy_ = false;
     Win32ListView localList_;
     Win32ListView serverList_;
 };
