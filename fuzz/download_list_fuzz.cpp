@@ -24,6 +24,7 @@
 #include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
 #include "res/resource.h"
+#include "FuzzRequire.h"
 
 namespace {
 
@@ -37,12 +38,7 @@ constexpr std::string_view OnDownloadTexts
 // items a run only gets slower, not more thorough.
 constexpr std::size_t MostItemsRetired = 64;
 
-void Require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using gsd::fuzz::Require;
 
 std::vector<std::string> Copies(const std::vector<std::string_view>& views)
 {

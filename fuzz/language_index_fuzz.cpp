@@ -18,15 +18,11 @@
 #include "fakes/FakeOptionsFile.h"
 #include "ports/MediaEngine.h"
 #include "texts/LanguageIndex.h"
+#include "FuzzRequire.h"
 
 namespace {
 
-void Require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using gsd::fuzz::Require;
 
 // The first four bytes a text-mode read of all of `stored` delivers (CR LF
 // read as LF, 0x1A ending the data), as a little-endian signed integer.

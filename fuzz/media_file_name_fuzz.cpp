@@ -11,18 +11,14 @@
 #include <string_view>
 
 #include "download/MediaFileName.h"
+#include "FuzzRequire.h"
 
 namespace {
 
 constexpr std::string_view Folder = "Media\\";
 constexpr std::string_view Extension = ".mdc";
 
-void Require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using gsd::fuzz::Require;
 
 bool IsControlByte(char c)
 {

@@ -34,6 +34,7 @@
 #include "protocol/DownloadList.h"
 #include "protocol/ServerConnection.h"
 #include "protocol/ServerErrors.h"
+#include "FuzzRequire.h"
 
 namespace {
 
@@ -51,12 +52,7 @@ constexpr std::string_view StartedUpgrade = "Temp\\Download.exe";
 // A read the server fails after its chunks: the connection was reset.
 constexpr gsd::InternetError ConnectionReset = 12031;
 
-void Require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using gsd::fuzz::Require;
 
 // The number a short reply stands for, read here with 64-bit arithmetic so
 // that it does not share the reader's way of holding the value in range.
