@@ -221,14 +221,22 @@ struct WorkFolder {
     }
 };
 
+// This program started in one of its child modes (`arguments`), which
+// print "BYTES SECONDS".
+Measurement MeasureChildMode(const std::string& arguments)
+{
+    Measurement measured = MeasureChild(gsd::test::QuoteArgument(ProgramPath()) + " " + arguments);
+    std::istringstream(measured.output) >> measured.bytes >> measured.transferSeconds;
+    return measured;
+}
+
 Measurement MeasureBareLoop(
     DWORD chunk, const Item& item, const std::string& url, const std::string& outFile, bool flush = false)
 {
-    Measurement measured = MeasureChild(gsd::test::QuoteArgument(ProgramPath()) + " --child-read "
-        + std::to_string(chunk) + " " + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.bodyFile)
-        + " " + gsd::test::QuoteArgument(outFile) + (flush ? " --flush" : ""));
+    Measurement measured = MeasureChildMode("--child-read " + std::to_string(chunk) + " "
+        + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.bodyFile) + " "
+        + gsd::test::QuoteArgument(outFile) + (flush ? " --flush" : ""));
     DeleteFileA(outFile.c_str());
-    std::istringstream(measured.output) >> measured.bytes >> measured.transferSeconds;
     return measured;
 }
 
@@ -348,11 +356,8 @@ int Measure(int runs, const std::vector<std::string>& sizes)
     // The program's own transfer first: the core's FetchAndInstallItem on
     // the program's adapters, the installed file's size as its bytes.
     readers.insert(readers.begin(), { "the program (FetchAndInstallItem)", [&](const Item& item) {
-        Measurement measured = MeasureChild(gsd::test::QuoteArgument(ProgramPath()) + " --child-program "
-            + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.line) + " "
-            + gsd::test::QuoteArgument(work.path));
-        std::istringstream(measured.output) >> measured.bytes >> measured.transferSeconds;
-        return measured;
+        return MeasureChildMode("--child-program " + gsd::test::QuoteArgument(url) + " "
+            + gsd::test::QuoteArgument(item.line) + " " + gsd::test::QuoteArgument(work.path));
     } });
 
     std::printf("Fetching one synthetic item from the reference server on loopback (TLS), writing it to a file;\n"
