@@ -11,7 +11,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,39 +113,6 @@ std::vector<RecordedRequest> FileRequests(const std::vector<RecordedRequest>& re
         }
     }
     return files;
-}
-
-struct AnyWindowSearch {
-    const std::function<bool(HWND)>& match;
-    HWND found;
-};
-
-// EnumWindows' callback has the system's calling convention, which a
-// lambda's conversion does not give on 32-bit Windows.
-BOOL CALLBACK FindShownWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<AnyWindowSearch*>(parameter);
-    if (::IsWindowVisible(window) && search->match(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A shown top-level window of any process that `match` accepts, waiting
-// for it; null when none came.
-HWND WaitForAnyWindow(const std::function<bool(HWND)>& match, milliseconds timeout = kDefaultTimeout)
-{
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            AnyWindowSearch search { match, nullptr };
-            ::EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
-            found = search.found;
-            return found != nullptr;
-        },
-        timeout);
-    return found;
 }
 
 // When a file was last written, as a comparable count.
@@ -317,7 +283,8 @@ TEST_F(DownloadTest, GameIsClosedFirstInstallerIsAwaitedAndGameStartsAtTheEnd)
         const std::string log = game_.Read("StandInGame.log");
         return log.find("started", log.find("close requested")) != std::string::npos;
     })) << "the game started again from the game folder";
-    if (HWND restartedGame = WaitForAnyWindow([](HWND w) { return ClassNameOf(w) == "Rubbleton: Gravelpit"; })) {
+    const auto isGame = [](HWND window) { return ClassNameOf(window) == "Rubbleton: Gravelpit"; };
+    if (HWND restartedGame = WaitForWindow(kAnyProcess, isGame)) {
         ::PostMessageA(restartedGame, WM_CLOSE, 0, 0);
     }
 }
@@ -361,7 +328,8 @@ TEST_F(DownloadTest, AcceptedUpgradeEndsTheProgramAndTheNewBuildReselectsTheRows
     // selects the recorded row again.
     ASSERT_TRUE(WaitUntil([&] { return game_.Exists("Installers.log"); }, milliseconds(60000)));
     EXPECT_EQ(game_.Read("SecureDownload.exe"), ReadBinFile("demo-payloads\\SecureDownloadUpgrade.exe"));
-    HWND restarted = WaitForAnyWindow([](HWND window) { return Caption(window) == kMainCaption; }, milliseconds(60000));
+    HWND restarted = WaitForWindow(
+        kAnyProcess, [](HWND window) { return Caption(window) == kMainCaption; }, milliseconds(60000));
     ASSERT_NE(restarted, nullptr);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(restarted, &pid);

@@ -22,7 +22,8 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param)
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && (search->which == Visibility::kShownOrHidden || IsWindowVisible(window))) {
+    if ((search->pid == kAnyProcess || pid == search->pid)
+        && (search->which == Visibility::kShownOrHidden || IsWindowVisible(window))) {
         search->found.push_back(window);
     }
     return TRUE;

@@ -15,6 +15,10 @@ namespace gsd::e2e {
 // dialog between its uses.
 enum class Visibility { kShown, kShownOrHidden };
 
+// For a pid: windows of every process (a program started by another one,
+// or the newer build an upgrade starts).
+inline constexpr DWORD kAnyProcess = 0;
+
 // The top-level windows of process pid (owned popups such as dialogs and
 // message boxes included), topmost first.
 std::vector<HWND> TopLevelWindows(DWORD pid, Visibility which = Visibility::kShown);
