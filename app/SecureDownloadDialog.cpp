@@ -6,6 +6,7 @@
 #include "shell/StartupSequence.h"
 #include "catalogue/LocalList.h"
 #include "download/Selection.h"
+#include "platform/GamePaths.h"
 #include "platform/ResourceStrings.h"
 #include "protocol/FieldList.h"
 #include "texts/InterfaceTexts.h"
@@ -32,7 +33,8 @@ bool SecureDownloadDialog::OnInit()
     ::SetDlgItemTextA(window(), IDC_DESCRIPTION, std::string(fixed_text::DefaultDescription).c_str());
 
     mainWindow_.emplace(window());
-    engine_.emplace(window(), instance_);
+    // The engine is the game's own, in the game folder, and nowhere else.
+    engine_.emplace(window(), instance_, GameFolderPath(GameDllFileName).Path);
     StartupStages stages;
     stages.LoadInterfaceTexts = [this] { LoadInterfaceTexts(*engine_, *mainWindow_, optionsFile_, state_); };
     stages.FillLocalList = [this] {

@@ -65,6 +65,7 @@ private:
         }
         int StatusCode() override { return 200; }
         std::optional<std::uint64_t> ContentLength() override { return std::nullopt; }
+        std::string RedirectLocation() override { return {}; }
 
     private:
         const std::string& reply_;

@@ -1,6 +1,7 @@
 #include "catalogue/ServerListRows.h"
 
 #include <cstddef>
+#include <unordered_set>
 
 #include "catalogue/DisplayNames.h"
 #include "protocol/DecimalNumber.h"
@@ -12,6 +13,8 @@ namespace gsd {
 namespace {
 
 constexpr int PlaceholderTitleText = 0;
+// The column that holds a row's FileName.
+constexpr std::size_t FileNameColumn = 5;
 constexpr int PlaceholderDescriptionText = 1;
 
 } // namespace
@@ -48,10 +51,17 @@ void ShowEmptyServerList(MainWindow& window, std::string_view onDownloadTexts)
 int FillServerList(MainWindow& window, std::string_view downloadListText, std::string_view onDownloadTexts)
 {
     std::vector<std::vector<std::string>> rows;
+    // A row is known by its file name everywhere (records, look-up), so a
+    // later line with a name already listed would stand for the earlier one.
+    // A line without a name stands for nothing that could be fetched.
+    std::unordered_set<std::string> listedNames;
     FieldCursor lines(downloadListText, LineSeparator);
     std::string_view line;
     while (lines.Next(line) && !line.empty()) {
-        rows.push_back(ServerListRow(line, onDownloadTexts));
+        std::vector<std::string> row = ServerListRow(line, onDownloadTexts);
+        if (row[FileNameColumn].empty() || listedNames.insert(row[FileNameColumn]).second) {
+            rows.push_back(std::move(row));
+        }
     }
     window.ServerList().InsertRows(rows);
     const int listed = static_cast<int>(rows.size());

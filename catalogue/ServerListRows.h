@@ -26,7 +26,8 @@ std::vector<std::string> ServerListRow(std::string_view line, std::string_view o
 void ShowEmptyServerList(MainWindow& window, std::string_view onDownloadTexts);
 
 // Adds one row to the server list per download-list line, from line 0 up to
-// the first empty line; the control keeps them sorted. With at least one
+// the first empty line, leaving out a line whose (non-empty) FileName an
+// earlier line already has; the control keeps them sorted. With at least one
 // row the download button is enabled; otherwise the list gets its
 // placeholder row and the button is disabled. Returns the number of lines
 // listed. Linear in the length of the list.

@@ -89,7 +89,7 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     }
     const std::string body = FileRequestBody(BuildFileRequestMessage(line));
     const std::unique_ptr<StatusDialog> status = services.exchange.dialogs.OpenStatusDialog();
-    TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts);
+    TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts, fileName);
 
     ExchangeRequest request;
     request.openFlags = BodyRequestOpenFlags;

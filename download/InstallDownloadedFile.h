@@ -14,6 +14,8 @@ namespace gsd {
 inline constexpr std::string_view TemporaryFilePath = "Temp\\Download.tmp";
 inline constexpr std::string_view InstallerPath = "Temp\\Download.exe";
 inline constexpr std::string_view InstallerFolder = "Temp";
+// The folder the transfer writes into.
+inline constexpr std::string_view TemporaryFolder = "Temp";
 
 // Installs the file just received in "Temp\Download.tmp" for the
 // download-list line `itemLine`; true when it is installed. `status` (may be

@@ -1,6 +1,7 @@
 #include "download/TransferSink.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "download/DownloadTexts.h"
 #include "download/InstallDownloadedFile.h"
@@ -12,6 +13,17 @@ namespace {
 // Bytes kept of a reply's start: one more than the longest error number.
 constexpr std::size_t KeptHeadBytes = 4;
 
+// Kilobytes as the progress counts them, rounded up or down.
+std::string KilobytesUp(std::uint64_t bytes)
+{
+    return std::to_string(bytes / 1000 + (bytes % 1000 != 0 ? 1 : 0)) + " KB";
+}
+
+std::string KilobytesDown(std::uint64_t bytes)
+{
+    return std::to_string(bytes / 1000) + " KB";
+}
+
 } // namespace
 
 std::string TransferProgressText(std::uint64_t total)
@@ -19,12 +31,19 @@ std::string TransferProgressText(std::uint64_t total)
     return std::string(TransferWaitText).append(TransferCountText).append(std::to_string(total / 1000));
 }
 
+std::string NotEnoughSpaceText(std::string_view fileName, std::uint64_t needed, std::uint64_t free)
+{
+    return "There is not enough free space on the game's drive for \"" + std::string(fileName) + "\": it needs "
+        + KilobytesUp(needed) + " and " + KilobytesDown(free) + " are free.  Nothing was downloaded.";
+}
+
 TransferSink::TransferSink(GameFiles& files, MainWindow& window, const MonotonicClock& clock, StatusDialog* status,
-    std::string_view onDownloadTexts)
+    std::string_view onDownloadTexts, std::string_view fileName)
     : files_(files)
     , window_(window)
     , status_(status)
     , onDownloadTexts_(onDownloadTexts)
+    , fileName_(fileName)
     , progressTimer_(clock)
 {
 }
@@ -46,8 +65,16 @@ bool TransferSink::BeginAttempt()
     return true;
 }
 
-void TransferSink::ReplyOpened(const ReplyHead& head)
+bool TransferSink::ReplyOpened(const ReplyHead& head)
 {
+    if (head.contentLength) {
+        const std::uint64_t needed = *head.contentLength + std::min(FreeSpaceMarginBytes, UINT64_MAX - *head.contentLength);
+        const std::optional<std::uint64_t> free = files_.FreeBytes(TemporaryFolder);
+        if (free && *free < needed) {
+            window_.ShowMessage(NotEnoughSpaceText(fileName_, needed, *free), fixed_text::ErrorCaption, MessageButtons::Ok);
+            return false;
+        }
+    }
     replyOpen_ = true;
     if (head.contentLength && *head.contentLength > 0) {
         length_ = head.contentLength;
@@ -59,6 +86,7 @@ void TransferSink::ReplyOpened(const ReplyHead& head)
     }
     // Expired, so the first chunk is counted at once.
     progressTimer_.Set(0);
+    return true;
 }
 
 bool TransferSink::Accept(std::string_view chunk, std::uint64_t total)

@@ -24,21 +24,32 @@ inline constexpr std::string_view TransferWaitText
 inline constexpr std::string_view TransferCountText = " Total KBytes Transfered = ";
 // The running count is rebuilt at most this often, and once at the end.
 inline constexpr std::int32_t ProgressIntervalMilliseconds = 100;
+// Free space a transfer leaves on the game's drive besides the file itself,
+// so that the player's drive is never filled to the last byte.
+inline constexpr std::uint64_t FreeSpaceMarginBytes = 4 * 1024 * 1024;
 
 // The second line with the count of `total` bytes, in whole thousands.
 std::string TransferProgressText(std::uint64_t total);
 
+// Why a file of `needed` bytes (its length and the margin) is not fetched
+// onto a drive with `free` bytes left.
+std::string NotEnoughSpaceText(std::string_view fileName, std::uint64_t needed, std::uint64_t free);
+
 class TransferSink final : public ReplySink {
 public:
     // `status` may be null; every reference must outlive the sink.
+    // `fileName` names the item in messages.
     TransferSink(GameFiles& files, MainWindow& window, const MonotonicClock& clock, StatusDialog* status,
-        std::string_view onDownloadTexts);
+        std::string_view onDownloadTexts, std::string_view fileName);
 
     // Empties (or creates) "Temp\Download.tmp"; false after reporting a
     // file error ("Error!"), so the attempt does not connect.
     bool BeginAttempt() override;
     // The receiving texts, and the progress bar when a length is announced.
-    void ReplyOpened(const ReplyHead& head) override;
+    // False after reporting ("Error!") that an announced length and the
+    // margin do not fit in the free space of the drive that holds "Temp":
+    // nothing is read then.
+    bool ReplyOpened(const ReplyHead& head) override;
     // Writes the chunk; false after reporting a file error.
     bool Accept(std::string_view chunk, std::uint64_t total) override;
     // Closes the file (a failure is a file error) and shows the final count.
@@ -58,6 +69,7 @@ private:
     MainWindow& window_;
     StatusDialog* status_;
     std::string_view onDownloadTexts_;
+    std::string_view fileName_;
     DeadlineTimer progressTimer_;
     std::unique_ptr<FileWriter> file_;
     bool fileFailed_ = false;

@@ -3,6 +3,7 @@
 #include "engine/EngineImage.h"
 
 #include <string>
+#include <utility>
 
 namespace gsd {
 
@@ -55,18 +56,12 @@ Fn Export(HMODULE library, const char* name)
 
 constexpr ImageBitness ThisProgramsBitness = sizeof(void*) == 8 ? ImageBitness::Bits64 : ImageBitness::Bits32;
 
-// The leading bytes of the Game.dll that the library search would have
-// found (the program's folder or the current directory, where the game keeps
-// it); empty when there is none or it cannot be read.
-std::string GameDllLeadingBytes()
+// The leading bytes of the Game.dll at `path`; empty when there is none or
+// it cannot be read.
+std::string GameDllLeadingBytes(const std::string& path)
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::SearchPathA(nullptr, "Game.dll", nullptr, MAX_PATH, path, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
     const unique_file file(::CreateFileA(
-        path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return {};
     }
@@ -79,19 +74,37 @@ std::string GameDllLeadingBytes()
     return bytes;
 }
 
+// Loads the library at `path`, resolving its own imports from its folder
+// and the system's. Systems without the safe search flags refuse them as
+// an invalid parameter; they get the older form of the same search.
+HMODULE LoadLibraryByPath(const std::string& path)
+{
+    HMODULE loaded = ::LoadLibraryExA(
+        path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (loaded == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+        loaded = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    return loaded;
+}
+
 } // namespace
 
-GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance) : window_(window), instance_(instance) {}
+GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance, std::string libraryPath)
+    : window_(window)
+    , instance_(instance)
+    , libraryPath_(std::move(libraryPath))
+{
+}
 
 bool GameDllEngine::Load()
 {
-    library_.reset(::LoadLibraryA("Game.dll"));
+    library_.reset(LoadLibraryByPath(libraryPath_));
     const DWORD loadError = ::GetLastError();
     if (!library_) {
         // A Game.dll of the other bitness is there but can never load into
         // this process: the user needs the program's other build.
         if (loadError == ERROR_BAD_EXE_FORMAT) {
-            unavailableReason_ = EngineBitnessMismatchText(ImageBitnessOf(GameDllLeadingBytes()), ThisProgramsBitness);
+            unavailableReason_ = EngineBitnessMismatchText(ImageBitnessOf(GameDllLeadingBytes(libraryPath_)), ThisProgramsBitness);
         }
         return false;
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/GameDllInterface.h"
 #include "ports/MediaEngine.h"
@@ -13,12 +14,18 @@
 
 namespace gsd {
 
+// The engine component's file in the game folder.
+inline constexpr std::string_view GameDllFileName = "Game.dll";
+
 class GameDllEngine final : public MediaEngine {
 public:
-    // `window` and `instance` are handed to the engine's CreateSystem.
-    GameDllEngine(HWND window, HINSTANCE instance);
+    // `window` and `instance` are handed to the engine's CreateSystem;
+    // `libraryPath` is the full path of the Game.dll to load.
+    GameDllEngine(HWND window, HINSTANCE instance, std::string libraryPath);
 
-    // Loads Game.dll (by the usual library search) and creates the system.
+    // Loads Game.dll from its full path (its own dependencies searched in
+    // its folder and the system's, never the current directory) and
+    // creates the system.
     // Non-zero when the library or one of its exports is missing, or when the
     // engine's CreateSystem fails.
     int CreateSystem() override;
@@ -38,6 +45,7 @@ private:
 
     HWND window_;
     HINSTANCE instance_;
+    std::string libraryPath_;
     unique_hmodule library_;
     std::string unavailableReason_;
     game_dll::CreateSystemFn createSystem_ = nullptr;

@@ -123,4 +123,15 @@ bool Win32GameFiles::Delete(std::string_view relative)
     return path.Problem.empty() && ::DeleteFileA(path.Path.c_str());
 }
 
+std::optional<std::uint64_t> Win32GameFiles::FreeBytes(std::string_view relative)
+{
+    // The folder's own path with a trailing backslash, as the call wants it.
+    const GamePath path = GameFolderPath(std::string(relative) + "\\");
+    ULARGE_INTEGER available {};
+    if (!path.Problem.empty() || !::GetDiskFreeSpaceExA(path.Path.c_str(), &available, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return available.QuadPart;
+}
+
 } // namespace gsd

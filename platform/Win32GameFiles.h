@@ -24,6 +24,9 @@ public:
 
     // DeleteFileA.
     bool Delete(std::string_view relative) override;
+
+    // GetDiskFreeSpaceExA's bytes free to the caller (quotas counted).
+    std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
 };
 
 } // namespace gsd

@@ -76,6 +76,21 @@ public:
         return length;
     }
 
+    std::string RedirectLocation() override
+    {
+        // A Location longer than this is no address the exchange would follow.
+        constexpr DWORD LongestLocation = 8192;
+        std::string location(LongestLocation, '\0');
+        DWORD size = LongestLocation;
+        if (!::HttpQueryInfoA(handle_.get(), HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
+            // Too long to be followed; the words say so in the message.
+            return ::GetLastError() == ERROR_INSUFFICIENT_BUFFER ? std::string("(an address of over 8 KB)")
+                                                                 : std::string();
+        }
+        location.resize(size);
+        return location;
+    }
+
     int StatusCode() override
     {
         DWORD status = 0;
@@ -102,7 +117,10 @@ public:
     InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) override
     {
         const std::string urlZ(url);
-        unique_hinternet opened(::InternetOpenUrlA(handle_.get(), urlZ.c_str(), nullptr, 0, flags, 0));
+        // WinINet would follow a redirect even from HTTPS to plain HTTP,
+        // sending the body there; the exchange judges every redirect itself.
+        unique_hinternet opened(::InternetOpenUrlA(
+            handle_.get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
         if (!opened) {
             return LastInternetError();
         }

@@ -51,6 +51,10 @@ public:
     // Deletes `relative`; false when there was nothing to delete or the
     // system refused.
     virtual bool Delete(std::string_view relative) = 0;
+
+    // The bytes this program may still write on the drive that holds the
+    // folder `relative`; nullopt when the system cannot tell.
+    virtual std::optional<std::uint64_t> FreeBytes(std::string_view relative) = 0;
 };
 
 } // namespace gsd

@@ -4,6 +4,10 @@
 // (e.g. 12029 when the server cannot be reached); 0 means success. The Win32
 // adapter sits on WinINet; tests use a scripted fake.
 //
+// The layer never follows a redirect by itself: a redirect is a reply like
+// any other, with its status code and RedirectLocation, and the exchange
+// decides where the request may go.
+//
 // Destroying an object closes its handle. A request must be destroyed before
 // the session it came from.
 #pragma once
@@ -12,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace gsd {
@@ -53,6 +58,11 @@ public:
 
     // The length the reply's header announces; nullopt when it sends none.
     virtual std::optional<std::uint64_t> ContentLength() = 0;
+
+    // The reply's Location header as sent; empty when it sends none. One
+    // too long to be an address reads as a text with blanks, which no
+    // redirect rule accepts.
+    virtual std::string RedirectLocation() = 0;
 };
 
 class HttpSession {

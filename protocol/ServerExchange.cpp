@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "protocol/FieldList.h"
+#include "protocol/SecureRedirect.h"
 #include "protocol/ServerEndpoint.h"
 #include "shell/FixedTexts.h"
 #include "shell/DeadlineTimer.h"
@@ -174,9 +175,47 @@ struct AttemptEnd {
     // The attempt ended without a reply to judge and without a retry.
     bool abandoned = false;
     ReadStop stopped = ReadStop::None;
+    // Why a redirect was not followed; the attempt is abandoned.
+    std::string redirectRefused;
     ReplyHead head;
     std::uint64_t received = 0;
 };
+
+// Opens `url` on the attempt's session and sends the request's body.
+InternetError SendRequest(const ExchangeRequest& request, Attempt& attempt, std::string_view url)
+{
+    attempt.request.reset();
+    InternetError error = attempt.session->OpenUrl(url, request.openFlags, attempt.request);
+    if (error == NoInternetError && request.body) {
+        error = attempt.request->Send(FormBodyHeader, *request.body);
+    }
+    return error;
+}
+
+// Sends the request, and again wherever the server redirects it as long as
+// that is an HTTPS address. Sets `refused` to the message when a redirect
+// is not followed.
+InternetError SendFollowingSecureRedirects(
+    const ExchangeServices& services, const ExchangeRequest& request, Attempt& attempt, std::string& refused)
+{
+    std::string url(services.url);
+    InternetError error = SendRequest(request, attempt, url);
+    for (int followed = 0; error == NoInternetError && IsRedirectStatus(attempt.request->StatusCode()); ++followed) {
+        const std::string location = attempt.request->RedirectLocation();
+        std::optional<std::string> target = SecureRedirectTarget(url, location);
+        if (!target) {
+            refused = InsecureRedirectText(location);
+            return NoInternetError;
+        }
+        if (followed == MaxRedirectsFollowed) {
+            refused = TooManyRedirectsText();
+            return NoInternetError;
+        }
+        url = std::move(*target);
+        error = SendRequest(request, attempt, url);
+    }
+    return error;
+}
 
 // Runs an attempt up to a read reply: the first error of the layer, or a
 // reply to judge.
@@ -191,18 +230,20 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
     attempt.buffer.assign(ReplyChunkSize + 1, '\0');
     end.error = services.http.OpenSession(ServerUserAgent, attempt.session);
     if (end.error == NoInternetError) {
-        end.error = attempt.session->OpenUrl(services.url, request.openFlags, attempt.request);
+        end.error = SendFollowingSecureRedirects(services, request, attempt, end.redirectRefused);
     }
-    if (end.error == NoInternetError && request.body) {
-        end.error = attempt.request->Send(FormBodyHeader, *request.body);
-    }
-    if (end.error != NoInternetError) {
+    if (end.error != NoInternetError || !end.redirectRefused.empty()) {
+        end.abandoned = !end.redirectRefused.empty();
         sink.EndAttempt();
         return end;
     }
     end.head = { attempt.request->StatusCode(), attempt.request->ContentLength() };
     status.Set(request.statusTexts.whileReading);
-    sink.ReplyOpened(end.head);
+    if (!sink.ReplyOpened(end.head)) {
+        end.abandoned = true;
+        sink.EndAttempt();
+        return end;
+    }
     ReplyWatch watch(services, request, status);
     const ReadEnd read = ReadReply(services, request, attempt, watch, sink);
     sink.EndAttempt();
@@ -218,8 +259,19 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
 bool TextReplySink::Accept(std::string_view chunk, std::uint64_t)
 {
     // A chunk of the text ends at its first NUL.
-    text.append(chunk.substr(0, std::min(chunk.find('\0'), chunk.size())));
+    const std::string_view part = chunk.substr(0, std::min(chunk.find('\0'), chunk.size()));
+    if (part.size() > MaxTextReplyBytes - text.size()) {
+        tooLong = true;
+        return false;
+    }
+    text.append(part);
     return true;
+}
+
+std::string TooLongReplyText()
+{
+    return "The download server's reply is longer than " + std::to_string(MaxTextReplyBytes / (1024 * 1024))
+        + " MB, far more than any list it sends.  It was not read further.";
 }
 
 std::string IdleReplyText()
@@ -257,6 +309,10 @@ ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRe
             result.stopped = end.stopped;
             if (end.stopped == ReadStop::Idle) {
                 services.window.ShowMessage(IdleReplyText(), fixed_text::ErrorCaption, MessageButtons::Ok);
+            } else if (!end.redirectRefused.empty()) {
+                services.window.ShowMessage(end.redirectRefused, fixed_text::ErrorCaption, MessageButtons::Ok);
+            } else if (textSink.tooLong) {
+                services.window.ShowMessage(TooLongReplyText(), fixed_text::ErrorCaption, MessageButtons::Ok);
             }
             continue;
         }

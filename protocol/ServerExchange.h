@@ -68,8 +68,10 @@ public:
     // the sink has told the user why.
     virtual bool BeginAttempt() { return true; }
 
-    // The reply stream is open; before the first read.
-    virtual void ReplyOpened(const ReplyHead&) { }
+    // The reply stream is open; before the first read. False ends the
+    // attempt without reading and without a retry; the sink has told the
+    // user why.
+    virtual bool ReplyOpened(const ReplyHead&) { return true; }
 
     // One chunk as read: binary, NULs included, handed on before the next
     // read. `total` counts this attempt's bytes, this chunk included. False
@@ -80,17 +82,26 @@ public:
     virtual void EndAttempt() { }
 };
 
-// The text of a reply: each chunk up to its first NUL byte.
+// The longest text reply read: far above any real download list, and a
+// bound on what a hostile server can make the program hold.
+inline constexpr std::size_t MaxTextReplyBytes = 16 * 1024 * 1024;
+
+// The text of a reply: each chunk up to its first NUL byte, at most
+// MaxTextReplyBytes of it.
 class TextReplySink final : public ReplySink {
 public:
     bool BeginAttempt() override
     {
         text.clear();
+        tooLong = false;
         return true;
     }
+    // False, with `tooLong` set, when the text would grow past
+    // MaxTextReplyBytes.
     bool Accept(std::string_view chunk, std::uint64_t total) override;
 
     std::string text;
+    bool tooLong = false;
 };
 
 // How long a reply may take.
@@ -161,13 +172,19 @@ struct ExchangeResult {
 // Shown when no byte of a reply arrived for 30 s.
 std::string IdleReplyText();
 
+// Shown when a text reply is longer than MaxTextReplyBytes.
+std::string TooLongReplyText();
+
 // Runs the exchange: opens the status dialog (unless the caller gave one),
 // runs attempts until one completes or fails without a retry, and closes the
 // dialog. A failure of the HTTP layer abandons the attempt with
 // ReportInternetError; only "cannot connect" followed by OK in the
-// connection dialog runs another attempt, on a new root session. Reading
-// past the idle limit is reported ("Error!") and fails the attempt; a
-// Cancel fails it silently; neither is retried. While the reply is awaited,
+// connection dialog runs another attempt, on a new root session. A redirect
+// to an HTTPS address is followed within the attempt (the same flags and
+// body, up to MaxRedirectsFollowed times); a redirect anywhere else is never
+// requested. Reading past the idle limit, a text reply longer than
+// MaxTextReplyBytes and a redirect not followed are reported ("Error!") and
+// fail the attempt; a Cancel fails it silently; none is retried. While the reply is awaited,
 // and now and then while it flows, pending window messages are handled.
 // Every handle is closed, request before session, before the next attempt
 // and before this returns.

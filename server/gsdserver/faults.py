@@ -9,6 +9,8 @@ Names:
   refuse               stop listening, so connections are refused (no scope)
   reply=TEXT           answer TEXT (may be empty) instead of the real reply
   status=CODE          answer HTTP status CODE (default 500) with an HTML page
+  redirect=URL         answer 302 with Location URL (a test's downgrade to
+                       plain HTTP, say)
   wrong-challenge      answer authentication with a challenge one letter off
   hangup               close the connection without answering
   delay=SECONDS        wait before answering
@@ -35,6 +37,7 @@ _NAMES = {
     "refuse": (None, ()),
     "reply": ("bytes", ()),
     "status": ("int?", ()),
+    "redirect": ("bytes", ()),
     "wrong-challenge": (None, ()),
     "hangup": (None, ()),
     "delay": ("float", ()),

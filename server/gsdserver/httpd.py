@@ -24,8 +24,9 @@ class Reply:
     """What the server answers: a status and a body from bytes or a payload
     (payload.FilePayload or payload.SyntheticPayload)."""
 
-    def __init__(self, body=b"", status=200, content_type="text/html", payload=None, note=None):
+    def __init__(self, body=b"", status=200, content_type="text/html", payload=None, note=None, headers=()):
         self.status = status
+        self.headers = list(headers)  # further (name, value) header lines
         self.body = body
         self.payload = payload
         self.content_type = content_type
@@ -105,6 +106,9 @@ class Handler(BaseHTTPRequestHandler):
             status = faults["status"].value
             reason = self.responses.get(status, ("Error",))[0]
             reply = Reply(error_page(status, reason), status=status)
+        elif "redirect" in faults:
+            location = faults["redirect"].value.decode("latin-1")
+            reply = Reply(error_page(302, "Found"), status=302, headers=[("Location", location)])
         elif "wrong-challenge" in faults and challenge is not None:
             reply = Reply(wire.wrong_challenge(challenge))
         app.requests.record(self, body, kind, faults, None if "hangup" in faults else reply)
@@ -116,6 +120,8 @@ class Handler(BaseHTTPRequestHandler):
                 return
             self.send_response(reply.status)
             self.send_header("Content-Type", reply.content_type)
+            for name, value in reply.headers:
+                self.send_header(name, value)
             self.send_header("Content-Length", str(shaping.announced_length(reply.length, faults)))
             self.end_headers()
             self._write_body(reply, faults)

@@ -20,6 +20,7 @@ class ParseFaultTest(unittest.TestCase):
             ("reply=%2C%00abc,times=2", "any", "reply", b",\0abc", {}, 2),
             ("status", "any", "status", 500, {}, None),
             ("file:status=404", "file", "status", 404, {}, None),
+            ("file:redirect=http://localhost:1/a.asp", "file", "redirect", b"http://localhost:1/a.asp", {}, None),
             ("wrong-challenge", "auth", "wrong-challenge", None, {}, None),
             ("check:delay=0.5", "check", "delay", 0.5, {}, None),
             ("stall=40,after=10", "any", "stall", 40.0, {"after": 10}, None),

@@ -386,7 +386,10 @@ INSTANTIATE_TEST_SUITE_P(Faults, TransferFaultTest,
         TransferFault { "FewerBytesThanAnnounced", "file:wrong-length", "Error!: " },
         TransferFault { "HttpErrorPage", "file:status=500", "Error!: " },
         TransferFault { "ServerErrorNumber", "file:reply=12", "Error Number 12: " },
-        TransferFault { "EmptyReply", "file:reply=", "Error Number : " }),
+        TransferFault { "EmptyReply", "file:reply=", "Error Number : " },
+        // Port 9 (discard): nothing may be asked there in clear, answered or not.
+        TransferFault { "RedirectToPlainHttp", "file:redirect=http://localhost:9/autodownload.asp",
+            "Error!: The download server sent the request on to \"http://localhost:9/" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)

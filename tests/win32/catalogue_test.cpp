@@ -97,7 +97,7 @@ protected:
 
     Journal journal_;
     testing::FakeMainWindow window_ { journal_ };
-    GameDllEngine engine_ { nullptr, GetModuleHandleA(nullptr) };
+    GameDllEngine engine_ { nullptr, GetModuleHandleA(nullptr), BinFolder() + "Game.dll" };
     Win32MediaFolder media_;
 };
 

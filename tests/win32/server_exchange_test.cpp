@@ -3,6 +3,7 @@
 // The window and the dialogs are fakes, so every message the user would see
 // is checked as text.
 #include <windows.h>
+#include <winsock2.h>
 #include <wininet.h>
 
 #include <gmock/gmock.h>
@@ -24,6 +25,7 @@
 #include "protocol/ActionMessage.h"
 #include "protocol/ActionRequestBody.h"
 #include "protocol/DownloadList.h"
+#include "protocol/SecureRedirect.h"
 #include "protocol/ServerConnection.h"
 #include "tests/support/ReferenceServer.h"
 
@@ -176,6 +178,89 @@ TEST_F(ExchangeOnWine, ErrorStatusPageIsNotTakenAsTheList)
     EXPECT_THAT(Messages(),
         ElementsAre("message Error!: The download server answered with HTTP status 500 instead of "
                     "the download list.  Closing Program."));
+}
+
+// A plain TCP listener on loopback that never answers: whether anything
+// connected to it shows in its backlog.
+class PlainListener {
+public:
+    PlainListener()
+    {
+        WSADATA data;
+        started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+        int size = sizeof address;
+        if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), size) == 0 && ::listen(socket_, 4) == 0
+            && ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+            port_ = ::ntohs(address.sin_port);
+        }
+    }
+    ~PlainListener()
+    {
+        ::closesocket(socket_);
+        if (started_) {
+            ::WSACleanup();
+        }
+    }
+    PlainListener(const PlainListener&) = delete;
+    PlainListener& operator=(const PlainListener&) = delete;
+
+    int port() const { return port_; }
+
+    bool SomethingConnected() const
+    {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket_, &readable);
+        timeval now {};
+        return ::select(0, &readable, nullptr, nullptr, &now) == 1;
+    }
+
+private:
+    bool started_ = false;
+    SOCKET socket_ = INVALID_SOCKET;
+    int port_ = 0;
+};
+
+TEST_F(ExchangeOnWine, RedirectIsFollowedToHttpsOnlyAndPlainHttpIsNeverAsked)
+{
+    PlainListener plain;
+    ASSERT_NE(plain.port(), 0);
+    const std::string plainUrl = "http://localhost:" + std::to_string(plain.port()) + "/autodownload.asp";
+    ReferenceServerOptions options;
+    options.catalogue = { "3|Bricks|Bricks|Quil|Bricks|new|1|0|0|1" };
+    StartServer(options);
+    struct Case {
+        const char* name;
+        std::string fault;
+        bool listed;
+        std::size_t requests;
+    };
+    const std::vector<Case> cases = {
+        // Each exchange opens the URL (a bodiless request) and then sends the body.
+        { "to the same server over https", "list:redirect=" + url_ + ",times=1", true, 4 },
+        { "to plain http", "list:redirect=" + plainUrl, false, 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        journal_.clear();
+        ASSERT_TRUE(server_->SetFaults({ c.fault })) << server_->Error();
+        const std::size_t before = server_->Requests().size();
+        std::string list;
+
+        const bool listed = RequestDownloadList(
+            Services(), [] { return BuildDownloadListMessage("1|0|0", "1|0|0|1", 0, "0"); }, list);
+
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(list, c.listed ? "3|Bricks|Bricks|Quil|Bricks|new|1|0|0|1" : "");
+        EXPECT_EQ(server_->Requests().size() - before, c.requests);
+        EXPECT_EQ(Messages(),
+            c.listed ? std::vector<std::string>() : std::vector<std::string> { "message Error!: " + InsecureRedirectText(plainUrl) });
+        EXPECT_FALSE(plain.SomethingConnected()) << "a request went out in clear";
+    }
 }
 
 TEST_F(ExchangeOnWine, RefusedConnectionIsDescribedAndOffersRetryWhichReachesTheServer)

@@ -61,6 +61,10 @@ TEST(FillServerListTest, ListsLinesUpToTheFirstEmptyOneSortedByKindName)
         { "final CR LF adds no row", "3|P\r\n2|L\r\n", { "L", "P" } },
         { "an empty line ends the list", "3|P\r\n\r\n1|G\r\n2|L", { "P" } },
         { "one line", "4|U", { "U" } },
+        // A row is known by its file name: a later line of the same name
+        // would be a row that fetches the first line's item.
+        { "a file name already listed", "1|Setup|Same\r\n3|Pack|Same\r\n3|Other|other\r\n3|Late|Same",
+            { "Other", "Setup" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,45 @@ TEST_F(TransferTest, OnlyACompleteFileIsInstalled)
         EXPECT_EQ(installed, c.messages.empty());
         EXPECT_EQ(Messages(fresh->journal), c.messages);
         EXPECT_EQ(std::count(fresh->journal.begin(), fresh->journal.end(), Installed), installed ? 1 : 0);
+        EXPECT_TRUE(fresh->AllReleased());
+    }
+}
+
+TEST_F(TransferTest, AnnouncedLengthMustFitTheDriveWithAMargin)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::uint64_t> freeBytes;
+        std::optional<std::uint64_t> contentLength;
+        std::vector<std::string> messages;
+    };
+    constexpr std::uint64_t Margin = 4 * 1024 * 1024;
+    const std::vector<Case> cases = {
+        { "48 MB on a drive with 11 MB", 11'000'000, 48'000'000,
+            { "message Error!: There is not enough free space on the game's drive for \"Bricks\": it needs "
+              "52195 KB and 11000 KB are free.  Nothing was downloaded." } },
+        { "one byte short of the margin", 8 + Margin - 1, 8,
+            { "message Error!: There is not enough free space on the game's drive for \"Bricks\": it needs "
+              "4195 KB and 4194 KB are free.  Nothing was downloaded." } },
+        { "the file and the margin fit exactly", 8 + Margin, 8, {} },
+        { "no length announced", 0, std::nullopt, {} },
+        { "free space unknown", std::nullopt, 8, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHttpAttempt attempt;
+        attempt.chunks = { "MDC1", "more" };
+        attempt.contentLength = c.contentLength;
+        const auto fresh = CaseRig(attempt);
+        fresh->files.freeBytes = c.freeBytes;
+
+        const bool installed = FetchAndInstallItem(fresh->Services(), "Bricks");
+
+        EXPECT_EQ(installed, c.messages.empty());
+        EXPECT_EQ(Messages(fresh->journal), c.messages);
+        if (!installed) {
+            EXPECT_EQ(fresh->files.files["Temp\\Download.tmp"], "") << "nothing was written";
+        }
         EXPECT_TRUE(fresh->AllReleased());
     }
 }

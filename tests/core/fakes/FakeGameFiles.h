@@ -25,6 +25,8 @@ public:
     std::optional<FileFailure> writeFailure;
     std::optional<FileFailure> closeFailure;
     std::optional<FileFailure> moveFailure;
+    // What FreeBytes answers; nullopt: the system cannot tell.
+    std::optional<std::uint64_t> freeBytes;
     int writersOpen = 0;
 
     std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override
@@ -50,6 +52,8 @@ public:
         files.erase(std::string(from));
         return std::nullopt;
     }
+
+    std::optional<std::uint64_t> FreeBytes(std::string_view) override { return freeBytes; }
 
     bool Delete(std::string_view relative) override
     {

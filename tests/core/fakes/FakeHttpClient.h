@@ -31,6 +31,9 @@ struct FakeHttpAttempt {
     std::int64_t millisecondsPerRead = 0;
     int statusCode = 200;
     std::optional<std::uint64_t> contentLength;
+    // The Location header of a redirect. A further URL opened on the same
+    // session (a redirect followed) plays the next scripted attempt.
+    std::string location;
     // After the chunks the server sends nothing more and never ends: the
     // read waits, 100 ms of the fake clock per call of its waiter, until
     // the waiter gives up.
@@ -112,6 +115,7 @@ private:
         }
         int StatusCode() override { return attempt_.statusCode; }
         std::optional<std::uint64_t> ContentLength() override { return attempt_.contentLength; }
+        std::string RedirectLocation() override { return attempt_.location; }
 
     private:
         FakeHttpClient& client_;
@@ -137,6 +141,13 @@ private:
             char hex[16];
             std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
             client_.journal_.push_back("open url " + std::string(url) + " " + hex);
+            if (urlsOpened_++ > 0) {
+                if (client_.attempts.empty()) {
+                    return 12029;
+                }
+                attempt_ = client_.attempts.front();
+                client_.attempts.pop_front();
+            }
             if (attempt_.openUrlError != NoInternetError) {
                 return attempt_.openUrlError;
             }
@@ -147,6 +158,7 @@ private:
     private:
         FakeHttpClient& client_;
         FakeHttpAttempt attempt_;
+        int urlsOpened_ = 0;
     };
 
     std::vector<std::string>& journal_;

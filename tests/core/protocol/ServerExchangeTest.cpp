@@ -267,9 +267,6 @@ TEST(ServerExchangeTest, CancelInTheConnectionDialogGivesUp)
     EXPECT_TRUE(rig.AllReleased());
 }
 
-} // namespace
-} // namespace gsd
-
 namespace gsd {
 namespace {
 
@@ -287,7 +284,11 @@ public:
         ++attempts;
         return true;
     }
-    void ReplyOpened(const ReplyHead& opened) override { head = opened; }
+    bool ReplyOpened(const ReplyHead& opened) override
+    {
+        head = opened;
+        return true;
+    }
     bool Accept(std::string_view chunk, std::uint64_t total) override
     {
         chunks.emplace_back(chunk);
@@ -384,6 +385,102 @@ TEST(StreamingExchangeTest, StartupRepliesIgnoreCancel)
     };
     EXPECT_TRUE(ServerExchange(rig.Services(), request).success);
     EXPECT_EQ(seen, "list");
+}
+
+} // namespace
+} // namespace gsd
+
+TEST(ServerExchangeTest, RedirectsAreFollowedOnlyToHttpsAddresses)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, std::string>> redirects; // status, Location
+        std::vector<std::string> urlsAfterTheFirst;
+        std::string message; // empty: the reply after the redirects is read
+    };
+    const std::string insecure = "message Error!: The download server sent the request on to ";
+    const std::vector<Case> cases = {
+        { "to another https host", { { 302, "https://mirror.example/get.asp" } }, { "https://mirror.example/get.asp" },
+            "" },
+        { "a path on the same host", { { 307, "/moved.asp?x=1" } }, { "https://localhost:47443/moved.asp?x=1" }, "" },
+        { "scheme-relative", { { 301, "//cdn.example/a" } }, { "https://cdn.example/a" }, "" },
+        { "scheme in capitals, twice", { { 303, "HTTPS://a.example/1" }, { 308, "https://b.example/2" } },
+            { "HTTPS://a.example/1", "https://b.example/2" }, "" },
+        { "to plain http", { { 302, "http://localhost:47480/autodownload.asp" } }, {},
+            insecure + "\"http://localhost:47480/autodownload.asp\", which is not a secure (HTTPS) address.  "
+                       "The request was not sent there." },
+        { "https, then plain http", { { 302, "https://a.example/1" }, { 302, "http://a.example/1" } },
+            { "https://a.example/1" }, insecure + "\"http://a.example/1\", which is not a secure (HTTPS) address.  "
+                                                  "The request was not sent there." },
+        { "no Location", { { 302, "" } }, {},
+            insecure + "\"\", which is not a secure (HTTPS) address.  The request was not sent there." },
+        { "a relative path", { { 302, "moved.asp" } }, {},
+            insecure + "\"moved.asp\", which is not a secure (HTTPS) address.  The request was not sent there." },
+        { "a blank hidden in the address", { { 302, "https://a.example/\r\nX: y" } }, {},
+            insecure + "\"https://a.example/??X: y\", which is not a secure (HTTPS) address.  "
+                       "The request was not sent there." },
+        { "six in a row",
+            { { 302, "https://r.example/1" }, { 302, "https://r.example/2" }, { 302, "https://r.example/3" },
+                { 302, "https://r.example/4" }, { 302, "https://r.example/5" }, { 302, "https://r.example/6" } },
+            { "https://r.example/1", "https://r.example/2", "https://r.example/3", "https://r.example/4",
+                "https://r.example/5" },
+            "message Error!: The download server sent the request on more than 5 times.  The request was given up." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        for (const auto& [status, location] : c.redirects) {
+            FakeHttpAttempt redirect;
+            redirect.statusCode = status;
+            redirect.location = location;
+            redirect.chunks = { "<html>Moved</html>" };
+            rig.http.attempts.push_back(redirect);
+        }
+        rig.Answer("list");
+
+        const ExchangeResult result = ServerExchange(rig.Services(), BodyRequest("body"));
+
+        std::vector<std::string> urls;
+        for (const std::string& line : rig.journal) {
+            if (line.starts_with("open url ")) {
+                urls.push_back(line.substr(9, line.rfind(' ') - 9));
+            }
+        }
+        std::vector<std::string> expectedUrls = { "https://localhost:47443/autodownload.asp" };
+        expectedUrls.insert(expectedUrls.end(), c.urlsAfterTheFirst.begin(), c.urlsAfterTheFirst.end());
+        EXPECT_EQ(urls, expectedUrls);
+        EXPECT_EQ(rig.http.sentBodies, std::vector<std::string>(urls.size(), "body"));
+        EXPECT_EQ(result.completed, c.message.empty());
+        EXPECT_EQ(result.replyText, c.message.empty() ? "list" : "");
+        EXPECT_EQ(testing::Messages(rig.journal),
+            c.message.empty() ? std::vector<std::string>() : std::vector<std::string> { c.message });
+        EXPECT_TRUE(rig.AllReleased());
+    }
+}
+
+TEST(ServerExchangeTest, TextReplyLongerThanTheLimitIsNeitherKeptNorJudged)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt attempt;
+    attempt.chunks.assign(MaxTextReplyBytes / 1024, std::string(1024, 'x'));
+    attempt.chunks.emplace_back("y");
+    rig.http.attempts.push_back(attempt);
+    bool evaluated = false;
+    ExchangeRequest request = BodyRequest("body");
+    request.evaluate = [&](const CompletedReply&) {
+        evaluated = true;
+        return ReplyVerdict { true, true };
+    };
+
+    const ExchangeResult result = ServerExchange(rig.Services(), request);
+
+    EXPECT_FALSE(result.completed);
+    EXPECT_FALSE(evaluated);
+    EXPECT_EQ(result.replyText, "");
+    EXPECT_THAT(testing::Messages(rig.journal),
+        ElementsAre("message Error!: The download server's reply is longer than 16 MB, far more than any list it "
+                    "sends.  It was not read further."));
+    EXPECT_TRUE(rig.AllReleased());
 }
 
 } // namespace
