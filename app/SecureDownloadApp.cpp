@@ -6,6 +6,8 @@
 #include "app/SecureDownloadDialog.h"
 #include "app/SingleInstance.h"
 #include "platform/ResourceStrings.h"
+#include "platform/Win32SupportLog.h"
+#include "shell/SupportLogLines.h"
 #include "resource.h"
 
 namespace gsd {
@@ -61,6 +63,7 @@ int SecureDownloadApp::Start(HINSTANCE instance)
     if (!instanceGuard.Claim()) {
         return 0;
     }
+    Win32SupportLog().Write(StartLogLine(ProgramVersion(), static_cast<int>(sizeof(void*) * 8)));
 
     SecureDownloadDialog dialog(instance);
     dialog.Run();

@@ -32,7 +32,7 @@ bool SecureDownloadDialog::OnInit()
     ::SendMessageA(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
     ::SetDlgItemTextA(window(), IDC_DESCRIPTION, std::string(fixed_text::DefaultDescription).c_str());
 
-    mainWindow_.emplace(window());
+    mainWindow_.emplace(window(), &log_);
     // The engine is the game's own, in the game folder, and nowhere else.
     engine_.emplace(window(), instance_, GameFolderPath(GameDllFileName).Path);
     StartupStages stages;
@@ -41,7 +41,7 @@ bool SecureDownloadDialog::OnInit()
         FillLocalList(*engine_, *mainWindow_, mediaFolder_, optionsFile_, state_.OnDownloadTexts);
     };
     stages.AuthenticationFailedText = [this] { return GetField(state_.InfoAndErrorTexts, 3, FieldSeparator); };
-    serverStages_.emplace(instance_, window(), *mainWindow_, state_, *engine_, mediaFolder_, optionsFile_);
+    serverStages_.emplace(instance_, window(), *mainWindow_, state_, *engine_, mediaFolder_, optionsFile_, log_);
     stages.CheckServerConnection = [this] { return serverStages_->CheckServerConnection(); };
     stages.AuthenticateHost = [this] { return serverStages_->AuthenticateHost(); };
     stages.RequestDownloadList = [this] { return serverStages_->RequestDownloadList(); };

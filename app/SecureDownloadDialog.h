@@ -16,6 +16,7 @@
 #include "platform/Win32MainWindow.h"
 #include "platform/Win32MediaFolder.h"
 #include "platform/Win32OptionsFile.h"
+#include "platform/Win32SupportLog.h"
 
 namespace gsd {
 
@@ -40,6 +41,7 @@ private:
     HINSTANCE instance_;
     HICON Icon;
     MainDialogState state_;
+    Win32SupportLog log_;
     std::optional<Win32MainWindow> mainWindow_;
     std::optional<GameDllEngine> engine_;
     Win32OptionsFile optionsFile_;

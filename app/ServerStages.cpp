@@ -31,7 +31,7 @@ bool ServerStages::Dialogs::OfferConnectionRetry(
 }
 
 ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state,
-    MediaEngine& engine, MediaFolder& mediaFolder, OptionsFile& options)
+    MediaEngine& engine, MediaFolder& mediaFolder, OptionsFile& options, SupportLog& log)
     : window_(window)
     , state_(state)
     , engine_(engine)
@@ -39,13 +39,14 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
     , options_(options)
     , dialogs_(instance, mainDialog)
     , sleeper_(MakePauseAfterReply())
+    , log_(log)
 {
 }
 
 ExchangeServices ServerStages::Services()
 {
     return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, pump_, DownloadServerUrl(),
-        state_.InfoAndErrorTexts };
+        state_.InfoAndErrorTexts, &log_ };
 }
 
 bool ServerStages::CheckServerConnection()

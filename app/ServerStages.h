@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "ports/SupportLog.h"
 #include "shell/MainDialogState.h"
 #include "ports/MainWindow.h"
 #include "ports/MediaFolder.h"
@@ -25,9 +26,9 @@ class ServerStages {
 public:
     // Everything given must outlive this object. `mainDialog` owns the
     // status and connection dialogs; `state` supplies the text lists and
-    // receives the download list.
+    // receives the download list; every exchange is written to `log`.
     ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& window, MainDialogState& state, MediaEngine& engine,
-        MediaFolder& mediaFolder, OptionsFile& options);
+        MediaFolder& mediaFolder, OptionsFile& options, SupportLog& log);
 
     ServerStages(const ServerStages&) = delete;
     ServerStages& operator=(const ServerStages&) = delete;
@@ -72,6 +73,7 @@ private:
     PerformanceCounterClock clock_;
     Win32MessagePump pump_;
     std::unique_ptr<Sleeper> sleeper_;
+    SupportLog& log_;
 };
 
 } // namespace gsd

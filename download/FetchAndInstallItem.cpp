@@ -15,6 +15,7 @@
 #include "protocol/ServerEndpoint.h"
 #include "protocol/ServerErrors.h"
 #include "shell/FixedTexts.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 namespace {
@@ -76,15 +77,22 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     const std::string onDownloadTexts = services.state.OnDownloadTexts;
     // A copy: the line must stay as it was while the list is changed.
     const std::string line = FindDownloadItemLine(services.state.DownloadListText, fileName);
+    const auto logged = [&](bool installed, std::string_view outcome, std::uint64_t bytes) {
+        if (services.exchange.log != nullptr) {
+            services.exchange.log->Write(
+                ItemLogLine(fileName, static_cast<int>(ItemKindOf(line)), outcome, bytes));
+        }
+        return installed;
+    };
     if (line.empty()) {
         window.ShowMessage(OnDownloadText(onDownloadTexts, on_download::NotInDownloadList) + std::string(fileName),
             NoticeCaption, MessageButtons::Ok);
-        return false;
+        return logged(false, "not in the download list", 0);
     }
     if (IsMediaKind(ItemKindOf(line))) {
         if (const std::string_view problem = MediaFileNameProblem(fileName); !problem.empty()) {
             window.ShowMessage(MediaFileNameErrorText(fileName, problem), fixed_text::ErrorCaption, MessageButtons::Ok);
-            return false;
+            return logged(false, "refused: not a media file name", 0);
         }
     }
     const std::string body = FileRequestBody(BuildFileRequestMessage(line));
@@ -92,6 +100,7 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts, fileName);
 
     ExchangeRequest request;
+    request.action = "RETURN+FILE";
     request.openFlags = BodyRequestOpenFlags;
     request.body = body;
     request.statusTexts = FileTransferTexts;
@@ -104,12 +113,13 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     request.statusDialog = status.get();
     request.cancellable = true;
     if (!ServerExchange(services.exchange, request).success) {
-        return false;
+        return logged(false, "not received", sink.Received());
     }
     if (status) {
         status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
     }
-    return InstallDownloadedFile(services, status.get(), line);
+    const bool installed = InstallDownloadedFile(services, status.get(), line);
+    return logged(installed, installed ? "installed" : "not installed", sink.Received());
 }
 
 } // namespace gsd

@@ -55,6 +55,8 @@ public:
     // Closes the file (a failure is a file error) and shows the final count.
     void EndAttempt() override;
 
+    // The bytes received in the latest attempt.
+    [[nodiscard]] std::uint64_t Received() const { return total_; }
     // Whether everything received in the attempt is in the file.
     [[nodiscard]] bool FileComplete() const { return !fileFailed_; }
     // The attempt's first bytes as text, up to the first NUL: the server's

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/DisabledOwnerKept.h"
+#include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
 namespace gsd {
@@ -36,10 +37,26 @@ MessageAnswer Answer(int pressed)
     }
 }
 
+const char* AnswerName(MessageAnswer answer)
+{
+    switch (answer) {
+    case MessageAnswer::Ok:
+        return "OK";
+    case MessageAnswer::Yes:
+        return "Yes";
+    case MessageAnswer::No:
+        return "No";
+    case MessageAnswer::Cancel:
+        break;
+    }
+    return "Cancel";
+}
+
 } // namespace
 
-Win32MainWindow::Win32MainWindow(HWND window)
+Win32MainWindow::Win32MainWindow(HWND window, SupportLog* log)
     : window_(window),
+      log_(log),
       localList_(::GetDlgItem(window, IDC_LOCAL_LIST)),
       serverList_(::GetDlgItem(window, IDC_SERVER_LIST))
 {
@@ -50,7 +67,11 @@ MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_vi
     const std::string textZ(text);
     const std::string captionZ(caption);
     const DisabledOwnerKept busy(window_);
-    return Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
+    const MessageAnswer answer = Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
+    if (log_ != nullptr) {
+        log_->Write(MessageLogLine(caption, text, AnswerName(answer)));
+    }
+    return answer;
 }
 
 void Win32MainWindow::PostClose()

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "ports/MainWindow.h"
+#include "ports/SupportLog.h"
 #include "platform/Win32ListView.h"
 
 namespace gsd {
@@ -11,7 +12,8 @@ namespace gsd {
 class Win32MainWindow final : public MainWindow {
 public:
     // `window` is the main dialog; its list views are looked up once here.
-    explicit Win32MainWindow(HWND window);
+    // Every message box and its answer goes to `log` when there is one.
+    explicit Win32MainWindow(HWND window, SupportLog* log = nullptr);
 
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons) override;
     void PostClose() override;
@@ -27,6 +29,7 @@ public:
 
 private:
     HWND window_;
+    SupportLog* log_;
     Win32ListView localList_;
     Win32ListView serverList_;
 };

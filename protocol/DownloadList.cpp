@@ -29,6 +29,7 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
 {
     const std::string body = DownloadListRequestBody(buildActionMessage ? buildActionMessage() : std::string());
     ExchangeRequest request;
+    request.action = "RETURN+DOWNLOAD+LIST";
     request.openFlags = BodyRequestOpenFlags;
     request.body = body;
     request.statusTexts = DownloadListTexts;

@@ -22,6 +22,7 @@ constexpr std::string_view ScramblingFailed = "Error Generating Secure Message f
 bool CheckServerConnection(const ExchangeServices& services)
 {
     ExchangeRequest request;
+    request.action = "check";
     request.openFlags = ConnectionCheckOpenFlags;
     request.statusTexts = ConnectionCheckTexts;
     // Whatever the reply, the exchange itself went well: the status after a
@@ -39,6 +40,7 @@ bool AuthenticateHost(const ExchangeServices& services, ChallengeGenerator& gene
     }
     const std::string body = AuthenticationRequestBody(payload->message);
     ExchangeRequest request;
+    request.action = "AUTHENTICATE+HOST";
     request.openFlags = BodyRequestOpenFlags;
     request.body = body;
     request.statusTexts = AuthenticationTexts;

@@ -10,6 +10,7 @@
 #include "protocol/ServerEndpoint.h"
 #include "shell/FixedTexts.h"
 #include "shell/DeadlineTimer.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 namespace {
@@ -254,6 +255,37 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
     return end;
 }
 
+// Seconds from `start` to now on the services' clock; 0 without a clock.
+double SecondsSince(const MonotonicClock& clock, std::int64_t start)
+{
+    const std::int64_t rate = clock.TicksPerSecond();
+    return rate > 0 ? static_cast<double>(clock.Ticks() - start) / static_cast<double>(rate) : 0.0;
+}
+
+// How an attempt ended, in the support log's words.
+std::string_view AttemptEnding(const AttemptEnd& end, const TextReplySink& textSink)
+{
+    if (end.error != NoInternetError) {
+        return "failed";
+    }
+    if (!end.abandoned) {
+        return "completed";
+    }
+    if (end.stopped == ReadStop::Idle) {
+        return "no data for 30 s";
+    }
+    if (end.stopped == ReadStop::Cancelled) {
+        return "cancelled";
+    }
+    if (!end.redirectRefused.empty()) {
+        return "redirect not followed";
+    }
+    if (textSink.tooLong) {
+        return "reply too long";
+    }
+    return "given up by the receiver";
+}
+
 } // namespace
 
 bool TextReplySink::Accept(std::string_view chunk, std::uint64_t)
@@ -299,7 +331,12 @@ ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRe
         status.Set(request.statusTexts.beforeConnecting);
         retry = false;
         Attempt attempt;
+        const std::int64_t started = services.clock.Ticks();
         const AttemptEnd end = RunAttempt(services, request, status, attempt, sink);
+        if (services.log != nullptr) {
+            services.log->Write(ExchangeLogLine({ request.action, end.head.statusCode, end.received,
+                SecondsSince(services.clock, started), end.error, AttemptEnding(end, textSink) }));
+        }
         if (end.error != NoInternetError) {
             retry = ReportInternetError(reporter, end.error, [&attempt] { attempt.Release(); });
             continue;

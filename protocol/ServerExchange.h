@@ -15,6 +15,7 @@
 #include "ports/StatusDialog.h"
 #include "ports/HttpClient.h"
 #include "ports/MessagePump.h"
+#include "ports/SupportLog.h"
 #include "protocol/InternetError.h"
 
 namespace gsd {
@@ -40,6 +41,8 @@ struct ExchangeServices {
     std::string_view url;
     // The "|"-separated information-and-error texts, taken as they are now.
     std::string_view infoAndErrorTexts;
+    // Where each attempt is logged; null: nowhere.
+    SupportLog* log = nullptr;
 };
 
 // The fields of the information-and-error texts shown as the status line;
@@ -134,6 +137,8 @@ struct ReplyVerdict {
 };
 
 struct ExchangeRequest {
+    // The request's action as the support log names it.
+    std::string_view action;
     std::uint32_t openFlags;
     // Sent with the form header on the opened request; none for a bodiless
     // request. Every attempt sends the same body.

@@ -159,6 +159,31 @@ TEST_F(TransferTest, AnnouncedLengthMustFitTheDriveWithAMargin)
     }
 }
 
+TEST_F(TransferTest, EachItemIsLoggedWithItsOutcomeAfterItsExchange)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> chunks;
+        std::string itemLine;
+    };
+    const std::vector<Case> cases = {
+        { "installed", { "MDC1", "more" }, "item Bricks (kind 3): installed, 8 bytes" },
+        { "server error number", { "12" }, "item Bricks (kind 3): not received, 2 bytes" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHttpAttempt attempt;
+        attempt.chunks = c.chunks;
+        const auto fresh = CaseRig(attempt);
+
+        FetchAndInstallItem(fresh->Services(), "Bricks");
+
+        ASSERT_EQ(fresh->logLines.size(), 2u);
+        EXPECT_THAT(fresh->logLines[0], StartsWith("exchange RETURN+FILE: completed, HTTP 200, "));
+        EXPECT_EQ(fresh->logLines[1], c.itemLine);
+    }
+}
+
 TEST_F(TransferTest, StoppedTransferIsNeverInstalled)
 {
     struct Case {

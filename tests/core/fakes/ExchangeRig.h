@@ -33,6 +33,19 @@ inline std::vector<std::string> Messages(const std::vector<std::string>& journal
     return messages;
 }
 
+// A support log that keeps its lines in memory.
+class CollectingSupportLog final : public SupportLog {
+public:
+    explicit CollectingSupportLog(std::vector<std::string>& lines)
+        : lines_(lines)
+    {
+    }
+    void Write(std::string_view event) override { lines_.emplace_back(event); }
+
+private:
+    std::vector<std::string>& lines_;
+};
+
 struct ExchangeRig {
     std::vector<std::string> journal;
     FakeMainWindow window { journal };
@@ -42,11 +55,14 @@ struct ExchangeRig {
     FakeSleeper sleeper { journal };
     FakeHttpClient http { journal, clock };
     FakeMessagePump pump;
+    // The support log's lines, without their time.
+    std::vector<std::string> logLines;
+    CollectingSupportLog log { logLines };
 
     ExchangeServices Services()
     {
         return ExchangeServices { http, window, dialogs, errorTexts, clock, sleeper, pump, RigUrl,
-            RigInfoAndErrorTexts };
+            RigInfoAndErrorTexts, &log };
     }
 
     // A good attempt that answers `reply` under status 200 in one chunk.

@@ -483,5 +483,25 @@ TEST(ServerExchangeTest, TextReplyLongerThanTheLimitIsNeitherKeptNorJudged)
     EXPECT_TRUE(rig.AllReleased());
 }
 
+TEST(ServerExchangeTest, EachAttemptIsLoggedWithItsEndingButNeverTheBody)
+{
+    ExchangeRig rig;
+    FakeHttpAttempt refused;
+    refused.openUrlError = 12029;
+    FakeHttpAttempt slow;
+    slow.chunks = { "li", "st" };
+    slow.millisecondsPerRead = 750;
+    rig.http.attempts = { refused, slow };
+    rig.dialogs.retryAnswers = { true };
+    ExchangeRequest request = BodyRequest("ACTION_REQUEST=X&ACTION_MESSAGE=secret");
+    request.action = "RETURN+DOWNLOAD+LIST";
+
+    ServerExchange(rig.Services(), request);
+
+    EXPECT_THAT(rig.logLines,
+        ElementsAre("exchange RETURN+DOWNLOAD+LIST: failed, HTTP 0, 0 bytes, 0.000 s, Internet error 12029",
+            "exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, 4 bytes, 2.250 s"));
+}
+
 } // namespace
 } // namespace gsd
