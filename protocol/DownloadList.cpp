@@ -11,7 +11,25 @@ namespace {
 
 constexpr StatusTextFields DownloadListTexts { 5, 10, 11 };
 
+bool HasMoreLinesThan(std::string_view text, std::size_t limit)
+{
+    std::size_t lines = 1;
+    for (std::size_t at = text.find(LineSeparator); at != std::string_view::npos;
+         at = text.find(LineSeparator, at + LineSeparator.size())) {
+        if (++lines > limit) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+std::string TooManyLinesText()
+{
+    return "The download list holds more than " + std::to_string(MaxDownloadListLines)
+        + " lines, far more than the server offers.  Closing Program.";
+}
 
 bool IsDeliveredStatus(int statusCode)
 {
@@ -41,6 +59,10 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
         if (!errorNumber && !IsDeliveredStatus(reply.statusCode)) {
             services.window.ShowMessage(
                 HttpStatusErrorText(reply.statusCode), fixed_text::ErrorCaption, MessageButtons::Ok);
+            return ReplyVerdict { false, false };
+        }
+        if (HasMoreLinesThan(reply.text, MaxDownloadListLines)) {
+            services.window.ShowMessage(TooManyLinesText(), fixed_text::ErrorCaption, MessageButtons::Ok);
             return ReplyVerdict { false, false };
         }
         downloadListText = std::string(reply.text);

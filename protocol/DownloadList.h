@@ -2,6 +2,7 @@
 // download item per CR LF separated line.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,11 +20,18 @@ namespace gsd {
 // `downloadListText`. A reply of 1 to 3 bytes is a server error code: it is
 // shown and the result is false. The empty reply is an empty list (true).
 // A reply under an HTTP error status is no list at all: the status is
-// shown, `downloadListText` is left alone and the result is false. When no
-// attempt completes, `downloadListText` is left alone and the result is
-// false.
+// shown, `downloadListText` is left alone and the result is false. So is a
+// list of more than MaxDownloadListLines lines. When no attempt completes,
+// `downloadListText` is left alone and the result is false.
 bool RequestDownloadList(const ExchangeServices& services, const std::function<std::string()>& buildActionMessage,
     std::string& downloadListText);
+
+// The most lines a download list may have: far above any real offer, and a
+// bound on the rows a hostile server can make the program build.
+inline constexpr std::size_t MaxDownloadListLines = 100'000;
+
+// The message for a list of more than MaxDownloadListLines lines.
+std::string TooManyLinesText();
 
 // Whether an HTTP status code stands for a delivered reply: any 2xx, and 0
 // (the layer could not tell, so the reply is taken as it is).

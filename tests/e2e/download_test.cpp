@@ -254,6 +254,51 @@ TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
     EXPECT_TRUE(run_->IsRunning()) << "No to starting the game keeps the program open";
 }
 
+// The support log of a pass with one failure and one success, in the
+// order things happened, and nothing of a request's body.
+TEST_F(DownloadTest, SupportLogTellsEachExchangeItemAndMessage)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kLanguageUpdate };
+    options.files = { { "Bench7.mdc", pack } };
+    options.faults = { "file:reply=12,times=1" };
+    Start(options);
+    Select({ "Language", "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Error Number 12", "Get File To Return Failed.", IDOK);
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+
+    std::vector<std::string> events;
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        // "YYYY-MM-DD HH:MM:SS.mmm " before each event.
+        ASSERT_GT(end - start, 24u) << log;
+        events.push_back(log.substr(start + 24, end - start - 24));
+    }
+    const std::string bits = sizeof(void*) == 8 ? "64" : "32";
+    const std::string packBytes = std::to_string(pack.size());
+    EXPECT_THAT(events,
+        ::testing::ElementsAre("start Gravelpit Secure Download 1.0 (" + bits + "-bit)",
+            ::testing::StartsWith("exchange check: completed, HTTP 200, 1 bytes, "),
+            ::testing::StartsWith("exchange AUTHENTICATE+HOST: completed, HTTP 200, 100 bytes, "),
+            ::testing::StartsWith("exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, "),
+            "message Notice: " + kConfirm + " [Yes]",
+            ::testing::StartsWith("exchange RETURN+FILE: completed, HTTP 200, 2 bytes, "),
+            "message Error Number 12: Get File To Return Failed. [OK]",
+            "item Language (kind 2): not received, 2 bytes",
+            "message Notice: " + kItemFailed + " [OK]",
+            ::testing::StartsWith("exchange RETURN+FILE: completed, HTTP 200, " + packBytes + " bytes, "),
+            "item Bench7 (kind 3): installed, " + packBytes + " bytes",
+            "message Notice: " + kAllProcessed + " [OK]",
+            "message Notice: " + kSomeFailed + " [OK]",
+            "message Notice: " + kStartGame + " [No]"));
+    EXPECT_THAT(log, ::testing::Not(HasSubstr("ACTION_"))) << "no request body is logged";
+}
+
 TEST_F(DownloadTest, GameIsClosedFirstInstallerIsAwaitedAndGameStartsAtTheEnd)
 {
     game_.CopyFromBin("Rubbleton Gravelpit.exe");

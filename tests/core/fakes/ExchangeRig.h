@@ -65,12 +65,13 @@ struct ExchangeRig {
             RigInfoAndErrorTexts, &log };
     }
 
-    // A good attempt that answers `reply` under status 200 in one chunk.
-    void Answer(std::string reply, int statusCode = 200)
+    // A good attempt that answers `reply` under `statusCode`, in reads of
+    // at most 1024 bytes.
+    void Answer(const std::string& reply, int statusCode = 200)
     {
         FakeHttpAttempt attempt;
-        if (!reply.empty()) {
-            attempt.chunks.push_back(std::move(reply));
+        for (std::size_t at = 0; at < reply.size(); at += 1024) {
+            attempt.chunks.push_back(reply.substr(at, 1024));
         }
         attempt.statusCode = statusCode;
         http.attempts.push_back(attempt);

@@ -33,7 +33,16 @@ TEST(RequestDownloadListTest, RepliesDecideOutcomeAndStoredList)
         std::vector<std::string> messages;
     };
     const std::string line = "3|Quarry Pack|QuarryPack.mdc|Quil|Rocks|new|1|0|5|1";
+    std::string mostLines;
+    for (int i = 1; i < 100'000; ++i) {
+        mostLines += "3|p\r\n";
+    }
+    mostLines += "3|p";
     const std::vector<Case> cases = {
+        { "the most lines a list may have", mostLines, 200, true, mostLines, {} },
+        { "one line more", mostLines + "\r\n3|p", 200, false, "previous",
+            { "message Error!: The download list holds more than 100000 lines, far more than the server offers.  "
+              "Closing Program." } },
         { "empty reply: nothing to download", "", 200, true, "", {} },
         { "two digits", "12", 200, false, "12",
             { "message Error Number 12: Get File To Return Failed.  Closing Program." } },
