@@ -122,6 +122,11 @@ TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
             { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
                 "message Error!: The installer \"Up\" is signed by someone other than the game's publisher.  It was "
                 "deleted and not started." } },
+        { "installer that cannot be opened", "1|Game|Setup", "Temp\\Download.tmp", {},
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+                "message Error!: The signature of the installer \"Setup\" could not be checked.  It was deleted and "
+                "not started.",
+                "delete Temp\\Download.exe" } },
         { "installer changed under its new name", "1|Game|Setup", "Temp\\Download.exe", altered,
             { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 CheckExe, ReleaseExe, "delete Temp\\Download.exe",

@@ -46,18 +46,6 @@ TEST(InstallerTrustTest, OnlyAnIntactSignatureOfThePublisherMayRun)
     }
 }
 
-TEST(InstallerTrustTest, RefusalNamesTheFileAndTheReason)
-{
-    EXPECT_EQ(InstallerRefusalText("GameSetup", InstallerDecision::NotSigned),
-        "The installer \"GameSetup\" is not signed.  It was deleted and not started.");
-    EXPECT_EQ(InstallerRefusalText("GameSetup", InstallerDecision::AlteredAfterSigning),
-        "The installer \"GameSetup\" was altered after it was signed.  It was deleted and not started.");
-    EXPECT_EQ(InstallerRefusalText("Up", InstallerDecision::OtherSigner),
-        "The installer \"Up\" is signed by someone other than the game's publisher.  It was deleted and not started.");
-    EXPECT_EQ(InstallerRefusalText("Up", InstallerDecision::Unreadable),
-        "The signature of the installer \"Up\" could not be checked.  It was deleted and not started.");
-}
-
 TEST(InstallerTrustTest, KeyListIsSplitAtCommasAndLowered)
 {
     EXPECT_EQ(PublisherKeyList(""), std::vector<std::string> {});
