@@ -24,8 +24,8 @@ bool IsPinned(std::string_view signerKey, const std::vector<std::string>& publis
         return false;
     }
     const std::string key = Lowered(signerKey);
-    return std::any_of(publisherKeys.begin(), publisherKeys.end(),
-        [&](const std::string& pinned) { return Lowered(pinned) == key; });
+    return std::any_of(
+        publisherKeys.begin(), publisherKeys.end(), [&](const std::string& pinned) { return Lowered(pinned) == key; });
 }
 
 } // namespace

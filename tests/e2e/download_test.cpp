@@ -438,7 +438,7 @@ void PrintTo(const RefusedInstaller& refused, std::ostream* out)
     *out << refused.name;
 }
 
-class RefusedInstallerTest : public DownloadTest, public ::testing::WithParamInterface<RefusedInstaller> {};
+class RefusedInstallerTest : public DownloadTest, public ::testing::WithParamInterface<RefusedInstaller> { };
 
 TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 {
@@ -465,9 +465,8 @@ TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
-    ::testing::Values(
-        RefusedInstaller { "OtherKeySameSubject", "signature-variants\\OtherSigner.exe", false,
-            "is signed by someone other than the game's publisher." },
+    ::testing::Values(RefusedInstaller { "OtherKeySameSubject", "signature-variants\\OtherSigner.exe", false,
+                          "is signed by someone other than the game's publisher." },
         RefusedInstaller { "AlteredAfterSigning", "GameInstaller.exe", true, "was altered after it was signed." }),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -476,7 +475,8 @@ TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFoll
     const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
     ReferenceServerOptions options;
     options.catalogue = { kNewPack, kClientUpgrade };
-    options.files = { { "Bench7.mdc", pack }, { "ClientUpgrade.exe", ReadBinFile("signature-variants\\Unsigned.exe") } };
+    options.files
+        = { { "Bench7.mdc", pack }, { "ClientUpgrade.exe", ReadBinFile("signature-variants\\Unsigned.exe") } };
     Start(options);
     Select({ "Bench7" });
     PressDownloadAndConfirm();

@@ -3,6 +3,7 @@
 // the tests' badly signed variants of it (tests/InstallerVariants.cmake).
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <wincrypt.h>
 
 #include <gtest/gtest.h>
@@ -39,8 +40,9 @@ public:
         std::vector<BYTE> der(size);
         CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
         store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
-        EXPECT_TRUE(store_ != nullptr && CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, der.data(),
-                                             size, CERT_STORE_ADD_REPLACE_EXISTING, &added_));
+        EXPECT_TRUE(store_ != nullptr
+            && CertAddEncodedCertificateToStore(
+                store_, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_REPLACE_EXISTING, &added_));
         // A registry store keeps its changes to itself until they are
         // committed; the chain engine reads the registry.
         EXPECT_TRUE(store_ != nullptr && CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr));
@@ -129,8 +131,8 @@ TEST_F(InstallerSignaturesOnWine, HeldFileCanBeReadButNotChangedMovedOrDeleted)
         path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)));
     EXPECT_FALSE(MoveFileExA(path.c_str(), game_.PathOf("Temp\\Other.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_TRUE(unique_file(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+    EXPECT_TRUE(
+        unique_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
 
     held.reset();
     EXPECT_TRUE(DeleteFileA(path.c_str())) << "released";

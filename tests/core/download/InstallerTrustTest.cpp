@@ -27,8 +27,8 @@ TEST(InstallerTrustTest, OnlyAnIntactSignatureOfThePublisherMayRun)
     const std::vector<Case> cases = {
         { "pinned key, machine does not know its root", { UntrustedChain, Publisher }, pinned, D::MayRun },
         { "the other pinned key", { Trusted, RolledOver }, pinned, D::MayRun },
-        { "pinned key in upper case", { UntrustedChain, "3F6A0C9B1E2D4A5B8C7D6E5F4A3B2C1D0E9F8A7B6C5D4E3F2A1B0C9D8E7F6A5B" },
-            pinned, D::MayRun },
+        { "pinned key in upper case",
+            { UntrustedChain, "3F6A0C9B1E2D4A5B8C7D6E5F4A3B2C1D0E9F8A7B6C5D4E3F2A1B0C9D8E7F6A5B" }, pinned, D::MayRun },
         { "trusted root but not pinned", { Trusted, Stranger }, pinned, D::OtherSigner },
         { "untrusted and not pinned", { UntrustedChain, Stranger }, pinned, D::OtherSigner },
         { "no signer key found", { UntrustedChain, "" }, pinned, D::OtherSigner },
