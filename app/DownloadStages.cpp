@@ -2,6 +2,7 @@
 
 #include "download/DownloadRecords.h"
 #include "download/DownloadSelections.h"
+#include "download/InstallerTrust.h"
 
 namespace gsd {
 
@@ -17,8 +18,10 @@ DownloadStages::DownloadStages(
 
 DownloadServices DownloadStages::Services()
 {
-    return DownloadServices { server_.Services(), files_, processes_, game_, records_, engine_, mediaFolder_, options_,
-        state_ };
+    // The build pins the keys of the game publisher's code-signing
+    // certificates; only installers they signed are started.
+    return DownloadServices { server_.Services(), files_, processes_, signatures_,
+        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), game_, records_, engine_, mediaFolder_, options_, state_ };
 }
 
 void DownloadStages::DownloadSelections()

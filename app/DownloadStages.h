@@ -1,11 +1,12 @@
 // The main dialog's download work: the download button and the reselection
 // of recorded rows at start-up, on the Win32 adapters of the registry, the
-// game folder's files, processes and the running game.
+// game folder's files, processes, installer signatures and the running game.
 #pragma once
 
 #include "app/ServerStages.h"
 #include "download/DownloadServices.h"
 #include "platform/Win32GameFiles.h"
+#include "platform/Win32InstallerSignatures.h"
 #include "platform/Win32Processes.h"
 #include "platform/Win32RecordStore.h"
 #include "platform/Win32RunningGame.h"
@@ -38,6 +39,7 @@ private:
     Win32RecordStore records_;
     Win32GameFiles files_;
     Win32Processes processes_;
+    Win32InstallerSignatures signatures_;
     Win32RunningGame game_;
 };
 

@@ -10,6 +10,7 @@
 #include "bench/SilentWindow.h"
 #include "download/FetchAndInstallItem.h"
 #include "platform/Win32GameFiles.h"
+#include "platform/Win32InstallerSignatures.h"
 #include "platform/Win32InternetErrorTexts.h"
 #include "platform/Win32MediaFolder.h"
 #include "platform/Win32MessagePump.h"
@@ -59,6 +60,7 @@ int ChildProgramTransfer(const std::string& url, const std::string& line, const 
     Win32MessagePump pump;
     Win32GameFiles files;
     Win32Processes processes;
+    Win32InstallerSignatures signatures;
     Win32RunningGame runningGame;
     Win32RecordStore records;
     NoEngine engine;
@@ -68,7 +70,7 @@ int ChildProgramTransfer(const std::string& url, const std::string& line, const 
     state.DownloadListText = line;
     const DownloadServices services { ExchangeServices { http, window, dialogs, errorTexts, clock, sleeper, pump, url,
                                           state.InfoAndErrorTexts },
-        files, processes, runningGame, records, engine, mediaFolder, options, state };
+        files, processes, signatures, {}, runningGame, records, engine, mediaFolder, options, state };
     const std::string fileName = GetField(line, DownloadItemField::FileName, FieldSeparator);
 
     bool installed = false;

@@ -2,7 +2,11 @@
 // outlive every call that is given the bundle.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "ports/GameFiles.h"
+#include "ports/InstallerSignatures.h"
 #include "ports/MediaEngine.h"
 #include "ports/MediaFolder.h"
 #include "ports/OptionsFile.h"
@@ -20,6 +24,12 @@ struct DownloadServices {
     ExchangeServices exchange;
     GameFiles& files;
     Processes& processes;
+    // Who made an installer before it is started: its signature, and the
+    // keys of the publisher's code-signing certificates (lower-case hex
+    // SHA-256 of each DER SubjectPublicKeyInfo; empty: any signer that
+    // chains to a root the machine trusts).
+    InstallerSignatures& signatures;
+    std::vector<std::string> publisherKeys;
     RunningGame& game;
     RecordStore& records;
     // What rebuilding the "My Computer" list after an installation reads.

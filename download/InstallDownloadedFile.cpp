@@ -5,6 +5,7 @@
 #include <string>
 
 #include "download/DownloadTexts.h"
+#include "download/InstallerTrust.h"
 #include "download/MediaFileName.h"
 #include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
@@ -49,14 +50,48 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
     return true;
 }
 
-// Moves the received file to the installer's name, a leftover of an earlier
-// run deleted first, and starts it. Null when it could not be moved or
-// started; the user has been told.
-std::unique_ptr<StartedProcess> StartInstaller(
-    const DownloadServices& services, std::optional<std::string_view> workingFolder)
+// Checks the installer file `relative`; the open file when it may run. A
+// refused file is deleted and the user told why, naming the item's
+// `fileName`.
+std::unique_ptr<HeldInstaller> HoldTrustedInstaller(
+    const DownloadServices& services, std::string_view relative, std::string_view fileName)
 {
+    SignatureFindings findings;
+    std::unique_ptr<HeldInstaller> held = services.signatures.Check(relative, findings);
+    InstallerDecision decision = DecideInstaller(findings, services.publisherKeys);
+    if (decision == InstallerDecision::MayRun && held) {
+        return held;
+    }
+    if (decision == InstallerDecision::MayRun) {
+        decision = InstallerDecision::Unreadable;
+    }
+    // Released first: an open file cannot be deleted.
+    held.reset();
+    services.files.Delete(relative);
+    services.window().ShowMessage(
+        InstallerRefusalText(fileName, decision), fixed_text::ErrorCaption, MessageButtons::Ok);
+    return nullptr;
+}
+
+// Moves the received file to the installer's name, a leftover of an earlier
+// run deleted first, and starts it. Only a file signed by the game's
+// publisher gets that name, and the file started is the one checked: it is
+// checked again under its new name and held open until the process has
+// started. Null when it was refused, could not be moved or started; the user
+// has been told.
+std::unique_ptr<StartedProcess> StartInstaller(
+    const DownloadServices& services, std::string_view fileName, std::optional<std::string_view> workingFolder)
+{
+    // Released at once: a file held open cannot be moved.
+    if (!HoldTrustedInstaller(services, TemporaryFilePath, fileName)) {
+        return nullptr;
+    }
     services.files.Delete(InstallerPath);
     if (!MoveReceivedFile(services, InstallerPath)) {
+        return nullptr;
+    }
+    const std::unique_ptr<HeldInstaller> held = HoldTrustedInstaller(services, InstallerPath, fileName);
+    if (!held) {
         return nullptr;
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
@@ -66,9 +101,9 @@ std::unique_ptr<StartedProcess> StartInstaller(
     return process;
 }
 
-bool RunAwaitedInstaller(const DownloadServices& services)
+bool RunAwaitedInstaller(const DownloadServices& services, std::string_view fileName)
 {
-    const std::unique_ptr<StartedProcess> process = StartInstaller(services, std::nullopt);
+    const std::unique_ptr<StartedProcess> process = StartInstaller(services, fileName, std::nullopt);
     if (process) {
         process->WaitForExit(services.exchange.pump);
     }
@@ -76,9 +111,9 @@ bool RunAwaitedInstaller(const DownloadServices& services)
     return process != nullptr;
 }
 
-bool StartProgramUpgrade(const DownloadServices& services)
+bool StartProgramUpgrade(const DownloadServices& services, std::string_view fileName)
 {
-    if (!StartInstaller(services, InstallerFolder)) {
+    if (!StartInstaller(services, fileName, InstallerFolder)) {
         return false;
     }
     // The upgrade replaces this program; the records stay for the next run.
@@ -90,14 +125,15 @@ bool StartProgramUpgrade(const DownloadServices& services)
 
 bool InstallDownloadedFile(const DownloadServices& services, StatusDialog* status, std::string_view itemLine)
 {
+    const std::string fileName = GetField(itemLine, DownloadItemField::FileName, FieldSeparator);
     switch (ItemKindOf(itemLine)) {
     case ItemKind::LanguageFile:
     case ItemKind::ObjectPack:
-        return InstallMediaFile(services, status, GetField(itemLine, DownloadItemField::FileName, FieldSeparator));
+        return InstallMediaFile(services, status, fileName);
     case ItemKind::GameProgram:
-        return RunAwaitedInstaller(services);
+        return RunAwaitedInstaller(services, fileName);
     case ItemKind::ProgramUpgrade:
-        return StartProgramUpgrade(services);
+        return StartProgramUpgrade(services, fileName);
     default:
         return false;
     }

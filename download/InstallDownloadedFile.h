@@ -25,12 +25,16 @@ inline constexpr std::string_view TemporaryFolder = "Temp";
 // "Media\" + FileName + ".mdc" in one step, then "Installed File
 // Successfully!". A file name MediaFileNameProblem refuses is reported
 // ("Error!") and nothing is moved.
-// Kind 1: a leftover "Temp\Download.exe" is deleted, the file is moved
-// there, started with the current folder and waited for (the windows keep
+// Kinds 1 and 4 (installers): the file's signature is checked first
+// (InstallerTrust.h); a file that may not run is deleted, "Error!" names the
+// item and says why, and the item fails: nothing is moved or started, and
+// the program goes on. Otherwise a leftover "Temp\Download.exe" is deleted,
+// the file is moved there, checked again under that name and held open
+// until its process has started.
+// Kind 1: started with the current folder and waited for (the windows keep
 // their messages meanwhile), then deleted; true whatever its exit code.
-// Kind 4: the same move, started with "Temp" as its working folder, then
-// this program ends at once (exit code 0) with its download records left
-// for the next start.
+// Kind 4: started with "Temp" as its working folder, then this program ends
+// at once (exit code 0) with its download records left for the next start.
 // A move that fails shows "Move File Error" with the system's text, and the
 // item fails: nothing is installed or started. A start without a process
 // shows "Error Retrieving Process ID to wait on." (caption "Error") and the

@@ -467,5 +467,84 @@ TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)
     EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
 }
 
+// Installers that the game's publisher did not sign, or that changed since,
+// are refused by the real program with the build's pinned key: deleted, not
+// started, and the pass goes on. Which verdict each kind of bad signature
+// gets is tested on the adapter (tests/win32); these rows show the build's
+// pin and the whole flow.
+struct RefusedInstaller {
+    const char* name;
+    // Served as the installer: this file of the bin folder, with one byte
+    // changed when `altered`.
+    const char* file;
+    bool altered;
+    std::string reason;
+};
+
+void PrintTo(const RefusedInstaller& refused, std::ostream* out)
+{
+    *out << refused.name;
+}
+
+class RefusedInstallerTest : public DownloadTest, public ::testing::WithParamInterface<RefusedInstaller> { };
+
+TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    std::string installer = ReadBinFile(GetParam().file);
+    if (GetParam().altered) {
+        installer[installer.size() / 2] = static_cast<char>(installer[installer.size() / 2] ^ 0x01);
+    }
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, kNewPack };
+    options.files = { { "GameSetup.exe", installer }, { "Bench7.mdc", pack } };
+    Start(options);
+    Select({ "GameSetup", "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Error!", "The installer \"GameSetup\" " + GetParam().reason + "  It was deleted and not started.", IDOK);
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
+    ::testing::Values(RefusedInstaller { "OtherKeySameSubject", "signature-variants\\OtherSigner.exe", false,
+                          "is signed by someone other than the game's publisher." },
+        RefusedInstaller { "AlteredAfterSigning", "GameInstaller.exe", true, "was altered after it was signed." }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFollow)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kClientUpgrade };
+    options.files
+        = { { "Bench7.mdc", pack }, { "ClientUpgrade.exe", ReadBinFile("signature-variants\\Unsigned.exe") } };
+    Start(options);
+    Select({ "Bench7" });
+    PressDownloadAndConfirm();
+    Answer("Notice", kUpgradeFirst, IDYES);
+    const auto refusal = FindMessageBox(run_->Pid(), milliseconds(60000));
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, "The installer \"ClientUpgrade\" is not signed.  It was deleted and not started.");
+    EXPECT_THAT(records_.Records(), ElementsAre("Bench7"));
+    ASSERT_TRUE(Press(*refusal, IDOK));
+    Answer("Notice",
+        "An error occurred when downloading a selected object pack or update. Continuing without downloading "
+        "erroneous file.",
+        IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_TRUE(run_->IsRunning());
+    EXPECT_FALSE(game_.Exists("Installers.log")) << "the upgrade ran";
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+}
+
 } // namespace
 } // namespace gsd::e2e

@@ -18,6 +18,10 @@ using Journal = std::vector<std::string>;
 const FileFailure Denied { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
 constexpr const char* MoveDenied = "message Move File Error: Access is denied.\r\nC:\\Game\\Temp\\Download.tmp";
 constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to wait on.";
+constexpr const char* CheckTmp = "check Temp\\Download.tmp";
+constexpr const char* ReleaseTmp = "release Temp\\Download.tmp";
+constexpr const char* CheckExe = "check Temp\\Download.exe";
+constexpr const char* ReleaseExe = "release Temp\\Download.exe";
 
 TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNothing)
 {
@@ -42,23 +46,26 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
         { "object pack named outside the folder", "3|Bricks|..\\Bricks", false, false, Outcome::Failed,
             { "message Error!: The server named the file \"..\\Bricks\" for this item, which cannot be installed "
               "in the Media folder: it holds a path separator." } },
-        { "installer", "1|Game|Setup", false, false, Outcome::Installed,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", "wait for exit", "delete Temp\\Download.exe" } },
-        { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
+        { "installer, started while the checked file is held", "1|Game|Setup", false, false, Outcome::Installed,
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                CheckExe, "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
                 "delete Temp\\Download.exe" } },
+        { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                MoveDenied, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", NoProcess, "delete Temp\\Download.exe" } },
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                CheckExe, "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
+                "delete Temp\\Download.exe" } },
         { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", "exit 0" } },
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                CheckExe, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied } },
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                MoveDenied } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
-            { "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", NoProcess } },
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                CheckExe, "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
         { "retired line", "0|Old|", false, false, Outcome::Failed, {} },
         { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, {} },
     };
@@ -91,6 +98,53 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
         if (c.moveFails) {
             EXPECT_EQ(rig.files.files["Temp\\Download.tmp"], "new");
         }
+    }
+}
+
+TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
+{
+    const SignatureFindings unsigned_ { SignatureVerdict::NotSigned, "" };
+    const SignatureFindings stranger { SignatureVerdict::UntrustedChain, testing::StrangerKey };
+    const SignatureFindings altered { SignatureVerdict::AlteredAfterSigning, "" };
+    struct Case {
+        const char* name;
+        std::string line;
+        std::string checkedFile;
+        SignatureFindings findings;
+        Journal journal;
+    };
+    const std::vector<Case> cases = {
+        { "unsigned game installer", "1|Game|Setup", "Temp\\Download.tmp", unsigned_,
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+                "message Error!: The installer \"Setup\" is not signed.  It was deleted and not started.",
+                "delete Temp\\Download.exe" } },
+        { "upgrade by another signer leaves the program running", "4|Upgrade|Up", "Temp\\Download.tmp", stranger,
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+                "message Error!: The installer \"Up\" is signed by someone other than the game's publisher.  It was "
+                "deleted and not started." } },
+        { "installer that cannot be opened", "1|Game|Setup", "Temp\\Download.tmp", {},
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+                "message Error!: The signature of the installer \"Setup\" could not be checked.  It was deleted and "
+                "not started.",
+                "delete Temp\\Download.exe" } },
+        { "installer changed under its new name", "1|Game|Setup", "Temp\\Download.exe", altered,
+            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                CheckExe, ReleaseExe, "delete Temp\\Download.exe",
+                "message Error!: The installer \"Setup\" was altered after it was signed.  It was deleted and not "
+                "started.",
+                "delete Temp\\Download.exe" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        rig.files.files = { { "Temp\\Download.tmp", "new" } };
+        rig.signatures.findingsOf[c.checkedFile] = c.findings;
+
+        EXPECT_FALSE(InstallDownloadedFile(rig.Services(), nullptr, c.line));
+
+        EXPECT_EQ(rig.journal, c.journal);
+        EXPECT_TRUE(rig.files.files.empty()) << "the refused file is gone";
+        EXPECT_EQ(rig.signatures.held, 0);
     }
 }
 

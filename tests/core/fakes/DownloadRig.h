@@ -10,6 +10,7 @@
 #include "download/DownloadServices.h"
 #include "fakes/ExchangeRig.h"
 #include "fakes/FakeGameFiles.h"
+#include "fakes/FakeInstallerSignatures.h"
 #include "fakes/FakeMediaEngine.h"
 #include "fakes/FakeMediaFolder.h"
 #include "fakes/FakeOptionsFile.h"
@@ -28,6 +29,8 @@ inline constexpr std::string_view RigOnDownloadTexts
 struct DownloadRig : ExchangeRig {
     FakeGameFiles files { journal };
     FakeProcesses processes { journal };
+    FakeInstallerSignatures signatures { journal };
+    std::vector<std::string> publisherKeys { PublisherKey };
     FakeRunningGame game { journal };
     FakeRecordStore records;
     FakeMediaEngine engine { journal };
@@ -39,8 +42,8 @@ struct DownloadRig : ExchangeRig {
 
     DownloadServices Services()
     {
-        return DownloadServices { ExchangeRig::Services(), files, processes, game, records, engine, mediaFolder,
-            options, state };
+        return DownloadServices { ExchangeRig::Services(), files, processes, signatures, publisherKeys, game, records,
+            engine, mediaFolder, options, state };
     }
 
     // Puts `lines` in the download list and one server-list row per line,

@@ -1,0 +1,102 @@
+# Who may have made the installers the program starts.
+#
+# DOWNLOAD_PUBLISHER_KEYS: the SHA-256, in hex, of the DER SubjectPublicKeyInfo
+# of each of the publisher's code-signing certificates (several, so that a
+# key can be rolled over). Checked here: 64 hex digits each.
+#
+# GSD_DEMO_PUBLISHER (the Windows presets): makes a demo publisher's key and
+# certificate in the build tree, signs the demo's installers with it and pins
+# it besides DOWNLOAD_PUBLISHER_KEYS. Never for a build that players get: the
+# key lies unprotected in the build tree. It also makes a second key whose
+# certificate has the same subject, which the tests sign with to prove that
+# the subject alone gets nobody in.
+#
+# Sets GSD_PUBLISHER_KEYS (the pinned keys, lower case, comma-separated) and,
+# with the demo publisher, GSD_DEMO_PUBLISHER_CERT/KEY, GSD_DEMO_PUBLISHER_SPKI,
+# GSD_OTHER_SIGNER_CERT/KEY and GSD_OTHER_SIGNER_SPKI; provides
+# gsd_sign_program(<target>).
+
+set(DOWNLOAD_PUBLISHER_KEYS "" CACHE STRING
+    "SHA-256 (hex) of the DER SubjectPublicKeyInfo of each of the publisher's code-signing certificates, ;-separated")
+option(GSD_DEMO_PUBLISHER "Make a demo publisher key, sign the demo installers with it and pin it (never for release)"
+       OFF)
+
+set(gsd_pinned_keys "")
+foreach(key IN LISTS DOWNLOAD_PUBLISHER_KEYS)
+  string(STRIP "${key}" key)
+  if(NOT key MATCHES "^[0-9A-Fa-f]+$")
+    message(FATAL_ERROR "DOWNLOAD_PUBLISHER_KEYS: \"${key}\" is not a hex SHA-256 (64 hex digits)")
+  endif()
+  string(LENGTH "${key}" key_length)
+  if(NOT key_length EQUAL 64)
+    message(FATAL_ERROR "DOWNLOAD_PUBLISHER_KEYS: \"${key}\" has ${key_length} hex digits, not 64")
+  endif()
+  string(TOLOWER "${key}" key)
+  list(APPEND gsd_pinned_keys ${key})
+endforeach()
+
+# gsd_make_signer(<name> <subject> <cert-var> <key-var> <spki-var>)
+# A self-signed code-signing certificate and its key in the build tree, made
+# once; the SHA-256 of its DER SubjectPublicKeyInfo, as the README's openssl
+# line computes it.
+function(gsd_make_signer name subject cert_var key_var spki_var)
+  find_program(GSD_OPENSSL openssl REQUIRED)
+  set(folder ${CMAKE_BINARY_DIR}/signing)
+  set(cert ${folder}/${name}.pem)
+  set(key ${folder}/${name}.key)
+  file(MAKE_DIRECTORY ${folder})
+  if(NOT EXISTS ${cert} OR NOT EXISTS ${key})
+    execute_process(
+      COMMAND ${GSD_OPENSSL} req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650
+        -subj ${subject} -addext "extendedKeyUsage=codeSigning"
+        -keyout ${key} -out ${cert}
+      RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE errors)
+    if(failed)
+      message(FATAL_ERROR "openssl could not make the ${name} certificate: ${errors}")
+    endif()
+  endif()
+  execute_process(
+    COMMAND ${GSD_OPENSSL} x509 -in ${cert} -pubkey -noout
+    COMMAND ${GSD_OPENSSL} pkey -pubin -outform DER -out ${folder}/${name}.spki.der
+    RESULT_VARIABLE failed ERROR_VARIABLE errors)
+  if(failed)
+    message(FATAL_ERROR "openssl could not read the ${name} certificate's key: ${errors}")
+  endif()
+  file(SHA256 ${folder}/${name}.spki.der spki)
+  set(${cert_var} ${cert} PARENT_SCOPE)
+  set(${key_var} ${key} PARENT_SCOPE)
+  set(${spki_var} ${spki} PARENT_SCOPE)
+endfunction()
+
+if(WIN32 AND GSD_DEMO_PUBLISHER)
+  set(demo_subject "/CN=Quil Studios Demo Publisher/O=Quil Studios")
+  gsd_make_signer(demo-publisher "${demo_subject}" GSD_DEMO_PUBLISHER_CERT GSD_DEMO_PUBLISHER_KEY
+                  GSD_DEMO_PUBLISHER_SPKI)
+  gsd_make_signer(other-signer "${demo_subject}" GSD_OTHER_SIGNER_CERT GSD_OTHER_SIGNER_KEY GSD_OTHER_SIGNER_SPKI)
+  list(APPEND gsd_pinned_keys ${GSD_DEMO_PUBLISHER_SPKI})
+  find_program(GSD_OSSLSIGNCODE osslsigncode REQUIRED)
+endif()
+
+list(REMOVE_DUPLICATES gsd_pinned_keys)
+list(JOIN gsd_pinned_keys "," GSD_PUBLISHER_KEYS)
+if(WIN32 AND GSD_PUBLISHER_KEYS STREQUAL "")
+  message(WARNING "No publisher is pinned (DOWNLOAD_PUBLISHER_KEYS is empty): the program will start any "
+                  "installer whose signature chains to a root the player's machine trusts, whoever signed it. "
+                  "Set DOWNLOAD_PUBLISHER_KEYS to the keys of the publisher's code-signing certificates.")
+endif()
+
+# gsd_sign_program(<target>): signs the target's program with the demo
+# publisher's key after every link (nothing without GSD_DEMO_PUBLISHER).
+function(gsd_sign_program target)
+  if(NOT GSD_DEMO_PUBLISHER_CERT)
+    return()
+  endif()
+  # A new key (a fresh build tree's) signs the program anew.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${GSD_DEMO_PUBLISHER_CERT} ${GSD_DEMO_PUBLISHER_KEY})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${GSD_OSSLSIGNCODE} sign -certs ${GSD_DEMO_PUBLISHER_CERT} -key ${GSD_DEMO_PUBLISHER_KEY} -h sha256
+      -n "Rubbleton: Gravelpit" -in $<TARGET_FILE:${target}> -out $<TARGET_FILE:${target}>.signed
+    COMMAND ${CMAKE_COMMAND} -E rename $<TARGET_FILE:${target}>.signed $<TARGET_FILE:${target}>
+    COMMENT "Signing ${target} with the demo publisher's key"
+    VERBATIM)
+endfunction()

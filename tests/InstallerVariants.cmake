@@ -1,0 +1,24 @@
+# The signed and badly signed installers the signature tests use, in
+# bin/signature-variants: the demo's game installer with its signature
+# removed (Unsigned.exe) and signed by a second key whose certificate has the
+# publisher's subject (OtherSigner.exe), and the demo publisher's
+# certificate. The tests make the altered and the truncated ones from the
+# signed bytes themselves. GSD_TEST_SIGNING_DEFINITIONS holds the keys the
+# tests expect, as openssl computed them.
+set(variants ${CMAKE_BINARY_DIR}/bin/signature-variants)
+set(GSD_TEST_SIGNING_DEFINITIONS "")
+if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
+  add_custom_command(OUTPUT ${variants}/Unsigned.exe ${variants}/OtherSigner.exe ${variants}/publisher.pem
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${variants}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${variants}/Unsigned.exe ${variants}/OtherSigner.exe
+    COMMAND ${GSD_OSSLSIGNCODE} remove-signature -in $<TARGET_FILE:GameInstaller> -out ${variants}/Unsigned.exe
+    COMMAND ${GSD_OSSLSIGNCODE} sign -certs ${GSD_OTHER_SIGNER_CERT} -key ${GSD_OTHER_SIGNER_KEY} -h sha256
+      -n "Rubbleton: Gravelpit" -in ${variants}/Unsigned.exe -out ${variants}/OtherSigner.exe
+    COMMAND ${CMAKE_COMMAND} -E copy ${GSD_DEMO_PUBLISHER_CERT} ${variants}/publisher.pem
+    DEPENDS GameInstaller $<TARGET_FILE:GameInstaller> ${GSD_OTHER_SIGNER_CERT}
+    COMMENT "Making the badly signed installers of the signature tests"
+    VERBATIM)
+  add_custom_target(installer_variants DEPENDS ${variants}/Unsigned.exe ${variants}/OtherSigner.exe)
+  set(GSD_TEST_SIGNING_DEFINITIONS
+    GSD_TEST_PUBLISHER_KEY="${GSD_DEMO_PUBLISHER_SPKI}" GSD_TEST_OTHER_SIGNER_KEY="${GSD_OTHER_SIGNER_SPKI}")
+endif()
