@@ -10,6 +10,7 @@
 #include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
 #include "shell/FixedTexts.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 namespace {
@@ -97,6 +98,8 @@ std::unique_ptr<StartedProcess> StartInstaller(
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
     if (!process) {
         services.window().ShowMessage(NoProcessText, NoProcessCaption, MessageButtons::Ok);
+    } else if (services.exchange.log != nullptr) {
+        services.exchange.log->Write(InstallerStartedLogLine(fileName));
     }
     return process;
 }
@@ -105,7 +108,10 @@ bool RunAwaitedInstaller(const DownloadServices& services, std::string_view file
 {
     const std::unique_ptr<StartedProcess> process = StartInstaller(services, fileName, std::nullopt);
     if (process) {
-        process->WaitForExit(services.exchange.pump);
+        const std::optional<std::uint32_t> exitCode = process->WaitForExit(services.exchange.pump);
+        if (services.exchange.log != nullptr) {
+            services.exchange.log->Write(InstallerEndedLogLine(fileName, exitCode));
+        }
     }
     services.files.Delete(InstallerPath);
     return process != nullptr;

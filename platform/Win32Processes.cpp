@@ -24,18 +24,19 @@ public:
     {
     }
 
-    void WaitForExit(MessagePump& pump) override
+    std::optional<std::uint32_t> WaitForExit(MessagePump& pump) override
     {
         HANDLE process = process_.get();
         for (;;) {
             const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, PumpIntervalMs, QS_ALLINPUT);
             if (woken == WAIT_OBJECT_0) {
-                return;
+                DWORD code = 0;
+                return ::GetExitCodeProcess(process, &code) ? std::optional<std::uint32_t>(code) : std::nullopt;
             }
             if (woken == WAIT_FAILED) {
                 // A handle that cannot be waited on never signals; waiting
                 // on would hang the program for good.
-                return;
+                return std::nullopt;
             }
             pump.HandlePendingMessages();
         }

@@ -2,6 +2,7 @@
 // program. The Win32 adapter uses ShellExecuteExA; tests record the calls.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -17,7 +18,8 @@ public:
 
     // Waits, without a time limit, until the process has ended, handling the
     // windows' pending messages meanwhile so that they keep painting.
-    virtual void WaitForExit(MessagePump& pump) = 0;
+    // Returns its exit code; nullopt when the system cannot tell it.
+    virtual std::optional<std::uint32_t> WaitForExit(MessagePump& pump) = 0;
 };
 
 class Processes {

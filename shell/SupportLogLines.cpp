@@ -42,6 +42,17 @@ std::string ItemLogLine(std::string_view fileName, int kind, std::string_view ou
         + std::to_string(bytes) + " bytes";
 }
 
+std::string InstallerStartedLogLine(std::string_view fileName)
+{
+    return "installer " + OneLine(fileName) + " started";
+}
+
+std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::uint32_t> exitCode)
+{
+    return "installer " + OneLine(fileName) + " ended, exit code "
+        + (exitCode ? std::to_string(*exitCode) : std::string("unknown"));
+}
+
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)
 {
     return "message " + OneLine(caption) + ": " + OneLine(text) + " [" + OneLine(answer) + "]";

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,12 @@ std::string ExchangeLogLine(const ExchangeLogEntry& entry);
 
 // "item <file name> (kind <kind>): <outcome>, <bytes> bytes".
 std::string ItemLogLine(std::string_view fileName, int kind, std::string_view outcome, std::uint64_t bytes);
+
+// "installer <file name> started".
+std::string InstallerStartedLogLine(std::string_view fileName);
+
+// "installer <file name> ended, exit code <code>" ("unknown" when nullopt).
+std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::uint32_t> exitCode);
 
 // "message <caption>: <text> [<answer>]".
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);

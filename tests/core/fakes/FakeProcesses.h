@@ -51,10 +51,11 @@ private:
             : journal_(journal)
         {
         }
-        void WaitForExit(MessagePump& pump) override
+        std::optional<std::uint32_t> WaitForExit(MessagePump& pump) override
         {
             pump.HandlePendingMessages();
             journal_.emplace_back("wait for exit");
+            return 0;
         }
 
     private:
