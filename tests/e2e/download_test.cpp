@@ -272,8 +272,13 @@ TEST_F(DownloadTest, SupportLogTellsEachExchangeItemAndMessage)
     Answer("Notice", kSomeFailed, IDOK);
     Answer("Notice", kStartGame, IDNO);
 
+    // The answer to the last question is written once its box has closed.
+    std::string log;
+    EXPECT_TRUE(WaitUntil([&] {
+        log = game_.Read("Temp\\SecureDownload.log");
+        return log.find("[No]") != std::string::npos;
+    }));
     std::vector<std::string> events;
-    const std::string log = game_.Read("Temp\\SecureDownload.log");
     for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
         // "YYYY-MM-DD HH:MM:SS.mmm " before each event.
         ASSERT_GT(end - start, 24u) << log;
