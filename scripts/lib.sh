@@ -54,10 +54,17 @@ gsd_ensure_packages() {
   fi
 }
 
+# gsd_build PRESET [TARGET...]: configures and builds the preset, only the
+# targets named when there are any.
 gsd_build() {
   local preset=$1
+  shift
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+  if [ $# -gt 0 ]; then
+    cmake --build --preset "$preset" --target "$@"
+  else
+    cmake --build --preset "$preset"
+  fi
 }
 
 # The Windows build preset that GSD_ARCH picks: x64 (the default) or x86, the

@@ -133,7 +133,7 @@ TEST(DemoInstallerTest, UpgradeWaitsForTheClientThenReplacesAndStartsIt)
     ASSERT_TRUE(started) << "the new client was not started";
     TerminateProcess(started.get(), 1);
     WaitForSingleObject(started.get(), 5000);
-    EXPECT_EQ(FileVersion(game.PathOf("SecureDownload.exe")), "1.1.0.1");
+    EXPECT_EQ(FileVersion(game.PathOf("SecureDownload.exe")), "1.0.4.1");
     EXPECT_FALSE(game.Exists("SecureDownload.new"));
     EXPECT_EQ(game.Read("Media\\Version.mdc"), PayloadBytes("Version104.mdc"));
     EXPECT_EQ(game.Read("Installers.log"), "upgrade installed\r\n");
