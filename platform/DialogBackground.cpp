@@ -9,8 +9,7 @@ bool IsGroupBox(HWND control)
 {
     char className[16] = {};
     ::GetClassNameA(control, className, sizeof className);
-    return lstrcmpiA(className, "Button") == 0
-        && (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    return lstrcmpiA(className, "Button") == 0 && (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
 // The control's rectangle in the dialog's client coordinates.

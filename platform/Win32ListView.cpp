@@ -122,7 +122,8 @@ void Win32ListView::ReplaceAllRows(const std::vector<std::vector<std::string>>& 
         for (int column = 0; column < std::max(columns, static_cast<int>(row.size())); ++column) {
             LVITEMA cell {};
             cell.iSubItem = column;
-            cell.pszText = TextField(static_cast<std::size_t>(column) < row.size() ? row[static_cast<std::size_t>(column)] : empty);
+            const auto at = static_cast<std::size_t>(column);
+            cell.pszText = TextField(at < row.size() ? row[at] : empty);
             ::SendMessageA(control_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
         }
     }
