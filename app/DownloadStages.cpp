@@ -2,6 +2,7 @@
 
 #include "download/DownloadRecords.h"
 #include "download/DownloadSelections.h"
+#include "download/InstallDownloadedFile.h"
 #include "download/InstallerTrust.h"
 
 namespace gsd {
@@ -27,6 +28,11 @@ DownloadServices DownloadStages::Services()
 void DownloadStages::DownloadSelections()
 {
     gsd::DownloadSelections(Services());
+}
+
+void DownloadStages::RemoveFinishedInstaller()
+{
+    files_.Delete(InstallerPath);
 }
 
 void DownloadStages::ReselectRecordedItems()

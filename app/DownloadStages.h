@@ -27,6 +27,10 @@ public:
     void DownloadSelections();
     // Start-up: the rows of the download records selected again.
     void ReselectRecordedItems();
+    // Start-up: deletes the installer a program upgrade left in
+    // "Temp\Download.exe" (it started this build and is done by now). One
+    // still running is refused by the system and stays for a later start.
+    void RemoveFinishedInstaller();
 
 private:
     DownloadServices Services();

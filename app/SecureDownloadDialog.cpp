@@ -6,6 +6,7 @@
 #include "shell/StartupSequence.h"
 #include "catalogue/LocalList.h"
 #include "download/Selection.h"
+#include "platform/DialogBackground.h"
 #include "platform/GamePaths.h"
 #include "platform/ResourceStrings.h"
 #include "protocol/FieldList.h"
@@ -48,6 +49,7 @@ bool SecureDownloadDialog::OnInit()
     stages.FillServerList = [this] { serverStages_->FillServerList(); };
     downloadStages_.emplace(*serverStages_, state_, *engine_, mediaFolder_, optionsFile_);
     stages.ReselectRecordedItems = [this] { downloadStages_->ReselectRecordedItems(); };
+    downloadStages_->RemoveFinishedInstaller();
     RunStartupSequence(*mainWindow_, *engine_, stages);
     return true;
 }
@@ -109,6 +111,14 @@ bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
             return true;
         }
         return false;
+    case WM_ERASEBKGND:
+        // The lists, the description and the buttons are left standing:
+        // the dialog is repainted after every reading pass while a download
+        // runs, and must never be seen without them.
+        EraseAroundControls(window(), reinterpret_cast<HDC>(wParam));
+        SetMsgResult(TRUE);
+        result = TRUE;
+        return true;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(Icon);
         return true;

@@ -27,7 +27,15 @@ StartupStatusDialog::StartupStatusDialog(HINSTANCE instance, HWND owner)
 StartupStatusDialog::~StartupStatusDialog()
 {
     if (window_) {
+        HWND owner = ::GetWindow(window_.get(), GW_OWNER);
         ::ShowWindow(window_.get(), SW_HIDE);
+        // The main dialog, which it covered in part and which has just become
+        // active again, is painted whole now: the thread goes on with more
+        // work (the next item, rebuilding a list) before it handles messages
+        // again.
+        if (owner != nullptr) {
+            ::RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        }
     }
 }
 
@@ -36,7 +44,7 @@ void StartupStatusDialog::Show()
     ::ShowWindow(window_.get(), SW_SHOW);
     // The thread is about to block in an exchange: paint the frame, both
     // lines and Cancel now rather than when messages are next handled.
-    ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void StartupStatusDialog::SetStatusLine(std::string_view text)

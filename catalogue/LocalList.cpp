@@ -41,8 +41,11 @@ std::vector<std::string> LocalListRow(std::string_view catalogueEntry, std::stri
     };
 }
 
-void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
-    std::string_view onDownloadTexts)
+namespace {
+
+// The rows in the order they go in, each at the top.
+std::vector<std::vector<std::string>> ReadLocalRows(MediaEngine& engine, MainWindow& window, MediaFolder& folder,
+    OptionsFile& options, std::string_view onDownloadTexts)
 {
     const Catalogue catalogue = ReadCatalogue(engine, window, folder, ReadLanguageIndex(options), onDownloadTexts);
     std::vector<std::vector<std::string>> rows;
@@ -52,14 +55,23 @@ void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder,
     for (const std::string& row : catalogue.PackRows) {
         rows.push_back(LocalListRow(row, onDownloadTexts));
     }
-    window.LocalList().InsertRows(rows);
+    return rows;
+}
+
+} // namespace
+
+void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
+    std::string_view onDownloadTexts)
+{
+    window.LocalList().InsertRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts));
 }
 
 void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
     std::string_view onDownloadTexts)
 {
-    window.LocalList().DeleteAllRows();
-    FillLocalList(engine, window, folder, options, onDownloadTexts);
+    // Read first: every reading pass repaints the dialog, which would show
+    // the list empty for the whole reading if its rows went first.
+    window.LocalList().ReplaceAllRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts));
 }
 
 } // namespace gsd

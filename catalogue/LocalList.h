@@ -27,7 +27,8 @@ std::vector<std::string> LocalListRow(std::string_view catalogueEntry, std::stri
 void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
     std::string_view onDownloadTexts);
 
-// Removes every row of the list, then fills it afresh.
+// Reads the catalogue as FillLocalList does, then replaces every row of the
+// list with the new ones; the old rows stay while the files are read.
 void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
     std::string_view onDownloadTexts);
 

@@ -112,14 +112,21 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     request.limit = ReadLimit::Idle;
     request.statusDialog = status.get();
     request.cancellable = true;
+    // Whatever a failed, cut or cancelled transfer left in the temporary
+    // file is of no use to anyone: it goes rather than stay in the game
+    // folder until the next download. After an installation it has moved.
     if (!ServerExchange(services.exchange, request).success) {
+        services.files.Delete(TemporaryFilePath);
         return logged(false, "not received", sink.Received());
     }
     if (status) {
         status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
     }
-    const bool installed = InstallDownloadedFile(services, status.get(), line);
-    return logged(installed, installed ? "installed" : "not installed", sink.Received());
+    if (!InstallDownloadedFile(services, status.get(), line)) {
+        services.files.Delete(TemporaryFilePath);
+        return logged(false, "not installed", sink.Received());
+    }
+    return logged(true, "installed", sink.Received());
 }
 
 } // namespace gsd

@@ -1,5 +1,7 @@
 #include "platform/Win32ListView.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 namespace gsd {
@@ -13,14 +15,16 @@ LPSTR TextField(const std::string& text)
     return const_cast<LPSTR>(text.c_str());
 }
 
-// Holds a control's painting for its life, then has it repaint whole.
+// Holds a control's painting for its life, then has it repaint whole at
+// once: the thread may not handle messages for a while (a download goes on
+// with its next item).
 class RedrawHeld {
 public:
     explicit RedrawHeld(HWND control) : control_(control) { ::SendMessageA(control_, WM_SETREDRAW, FALSE, 0); }
     ~RedrawHeld()
     {
         ::SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(control_, nullptr, TRUE);
+        ::RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     }
     RedrawHeld(const RedrawHeld&) = delete;
     RedrawHeld& operator=(const RedrawHeld&) = delete;
@@ -82,6 +86,51 @@ void Win32ListView::InsertRows(const std::vector<std::vector<std::string>>& rows
     for (const std::vector<std::string>& row : rows) {
         InsertRow(row);
     }
+}
+
+void Win32ListView::ReplaceAllRows(const std::vector<std::vector<std::string>>& rows)
+{
+    const RedrawHeld held(control_);
+    if ((::GetWindowLongA(control_, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) != 0) {
+        DeleteAllRows();
+        for (const std::vector<std::string>& row : rows) {
+            InsertRow(row);
+        }
+        return;
+    }
+    // Emptied, the control hides its scroll bars and repaints at once, held
+    // or not (seen under Wine): it would be seen empty. So the rows are
+    // rewritten where they stand, and only the difference in number is
+    // inserted or deleted, at the end. Each row inserted at the top would
+    // end up above the ones before it: the last row comes first.
+    const int wanted = static_cast<int>(rows.size());
+    for (int count = RowCount(); count > wanted; --count) {
+        DeleteRow(count - 1);
+    }
+    for (int count = RowCount(); count < wanted; ++count) {
+        LVITEMA item {};
+        item.mask = LVIF_TEXT;
+        item.iItem = count;
+        item.pszText = const_cast<LPSTR>("");
+        ::SendMessageA(control_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    const int columns = static_cast<int>(
+        ::SendMessageA(reinterpret_cast<HWND>(::SendMessageA(control_, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+    const std::string empty;
+    for (int index = 0; index < wanted; ++index) {
+        const std::vector<std::string>& row = rows[static_cast<std::size_t>(wanted - 1 - index)];
+        for (int column = 0; column < std::max(columns, static_cast<int>(row.size())); ++column) {
+            LVITEMA cell {};
+            cell.iSubItem = column;
+            const auto at = static_cast<std::size_t>(column);
+            cell.pszText = TextField(at < row.size() ? row[at] : empty);
+            ::SendMessageA(control_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    // New rows are not selected, as after emptying the control.
+    LVITEMA state {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageA(control_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
 }
 
 int Win32ListView::RowCount() const

@@ -16,6 +16,7 @@ public:
     void DeleteAllRows() override;
     int InsertRow(const std::vector<std::string>& columns) override;
     void InsertRows(const std::vector<std::vector<std::string>>& rows) override;
+    void ReplaceAllRows(const std::vector<std::vector<std::string>>& rows) override;
     int RowCount() const override;
     int NextSelectedRow(int after) const override;
     int SelectedRowCount() const override;

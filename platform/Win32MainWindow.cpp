@@ -111,8 +111,12 @@ void Win32MainWindow::SetBusy(bool busy)
 
 void Win32MainWindow::Repaint()
 {
-    ::InvalidateRect(window_, nullptr, TRUE);
-    ::UpdateWindow(window_);
+    // Every control repaints itself whole, at once. The dialog's own
+    // background is erased only where something uncovered it: an erase of
+    // all of it would wipe the group boxes, and until they had repainted the
+    // dialog would be seen without them (this runs after every reading
+    // pass, four times per item of a download).
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 } // namespace gsd

@@ -30,6 +30,9 @@ public:
         for (;;) {
             const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, PumpIntervalMs, QS_ALLINPUT);
             if (woken == WAIT_OBJECT_0) {
+                // Its windows have just gone: what they covered of ours is
+                // painted now, not once the next item is under way.
+                pump.HandlePendingMessages();
                 DWORD code = 0;
                 return ::GetExitCodeProcess(process, &code) ? std::optional<std::uint32_t>(code) : std::nullopt;
             }

@@ -35,6 +35,14 @@ public:
         }
     }
 
+    // Removes every row, then inserts `rows` as InsertRows does. A control
+    // may hold its painting throughout, so it is never seen empty between.
+    virtual void ReplaceAllRows(const std::vector<std::vector<std::string>>& rows)
+    {
+        DeleteAllRows();
+        InsertRows(rows);
+    }
+
     virtual int RowCount() const = 0;
 
     // The first selected row after row `after` (-1: from the top), in the

@@ -28,7 +28,8 @@ public:
     // Sends a close request: the dialog handles it before this returns.
     virtual void SendClose() = 0;
 
-    // Invalidates the whole dialog with background erase and paints it now.
+    // Invalidates the whole dialog, its controls included, and paints it
+    // now; its background is erased where something uncovered it.
     virtual void Repaint() = 0;
 
     // The dialog's window caption.

@@ -11,8 +11,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -29,7 +32,7 @@ using test::RecordedRequest;
 using test::ReferenceServer;
 using test::ReferenceServerOptions;
 
-constexpr int kDownloadButton = 1003, kServerList = 1007, kLocalList = 1008;
+constexpr int kDownloadButton = 1003, kDescription = 1005, kServerList = 1007, kLocalList = 1008;
 constexpr int kStatusLine = 1008, kDetailLines = 1009, kProgressBar = 1013;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 constexpr const char* kStatusCaption = "Gravelpit Download Program Startup Status";
@@ -218,7 +221,10 @@ TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
     ReferenceServerOptions options;
     options.catalogue = { kNewPack, kLanguageUpdate };
     options.files = { { "Bench7.mdc", pack }, { "Language.mdc", language } };
+    // A finished upgrade's installer, no longer running: gone at the start.
+    game_.Write("Temp\\Download.exe", "MZ left by an upgrade");
     Start(options);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
     // The control sorts by kind name: Language before Object Pack.
     Select({ "Language", "Bench7" });
     PressDownloadAndConfirm();
@@ -234,12 +240,17 @@ TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
     EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(dialog_, kDownloadButton); }));
     EXPECT_EQ(ListRowCount(list_), 1);
     EXPECT_FALSE(FindMessageBox(run_->Pid(), milliseconds(500)));
-    // The local list was rebuilt: the new pack shows.
+    // The local list was rebuilt: the new pack shows, and the rows stand
+    // as at a start, the language file's and the game's at the bottom.
+    const auto localRows = ListRows(Control(dialog_, kLocalList));
     bool packListed = false;
-    for (const auto& row : ListRows(Control(dialog_, kLocalList))) {
+    for (const auto& row : localRows) {
         packListed = packListed || row.at(1) == "Bench Pack 7";
     }
     EXPECT_TRUE(packListed);
+    ASSERT_GE(localRows.size(), 2u);
+    EXPECT_EQ(localRows[localRows.size() - 2].at(5), "Language");
+    EXPECT_EQ(localRows.back().at(5), "Rubbleton Gravelpit");
 
     // The file requests, in list order, with the item's fields.
     const std::vector<RecordedRequest> files = FileRequests(server_->Requests());
@@ -393,6 +404,155 @@ TEST_F(DownloadTest, AcceptedUpgradeEndsTheProgramAndTheNewBuildReselectsTheRows
     ::WaitForSingleObject(process.get(), 10000);
 }
 
+// Takes pictures of the display every 50 ms on a thread of its own while a
+// pass runs, and judges each at once: every watched control of the main
+// dialog that no other window covers must show more than one colour (an
+// unpainted control is one flat colour: the dialog's face, or a list's
+// empty background). A control seen so in two pictures in a row is an
+// offence: the program repaints within one picture's time, and a single
+// picture may catch a repaint under way. Keeps the first offending picture.
+class PaintingWatch {
+public:
+    PaintingWatch(HWND dialog, std::string firstBadPicture)
+        : dialog_(dialog)
+        , firstBadPicture_(std::move(firstBadPicture))
+    {
+        // The local list always has rows (the program's and the language
+        // file's): its part below the headings must show them. The server
+        // list is empty for a while at the end of the pass.
+        HWND localList = Control(dialog, kLocalList);
+        RECT rows = ClientOnScreen(localList);
+        RECT heading {};
+        GetWindowRect(FindWindowExA(localList, nullptr, "SysHeader32", nullptr), &heading);
+        rows.top = std::max(rows.top, heading.bottom);
+        watched_.push_back({ kLocalList, rows, false });
+        for (const int id : { kServerList, kDescription }) {
+            watched_.push_back({ id, ClientOnScreen(Control(dialog, id)), false });
+        }
+        for (const int id : { kDownloadButton, IDOK }) {
+            RECT button {};
+            GetWindowRect(Control(dialog, id), &button);
+            watched_.push_back({ id, button, false });
+        }
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~PaintingWatch() { Stop(); }
+    PaintingWatch(const PaintingWatch&) = delete;
+    PaintingWatch& operator=(const PaintingWatch&) = delete;
+
+    void Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+    int Frames() const { return frames_; }
+    // "control 1007 in frame 12, ..." for every offence.
+    const std::string& Offences() const { return offences_; }
+
+private:
+    struct Watched {
+        int id;
+        RECT rect;
+        bool missingBefore = false;
+    };
+
+    static RECT ClientOnScreen(HWND window)
+    {
+        RECT client {};
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        return client;
+    }
+
+    // The other windows on the display (of any program: an installer's too).
+    std::vector<RECT> Covers() const
+    {
+        std::vector<RECT> covers;
+        for (HWND window : TopLevelWindows(kAnyProcess)) {
+            RECT rect {};
+            if (window != dialog_ && GetWindowRect(window, &rect)) {
+                covers.push_back(rect);
+            }
+        }
+        return covers;
+    }
+
+    void Run()
+    {
+        // The display lags behind the windows' state a little: a window that
+        // has just closed may still be on it. So the windows seen at the
+        // previous picture count as covering too.
+        std::vector<RECT> previous;
+        while (!stop_) {
+            std::vector<RECT> covers = Covers();
+            const std::optional<ScreenPicture> picture = ScreenPicture::Capture();
+            const std::vector<RECT> after = Covers();
+            covers.insert(covers.end(), after.begin(), after.end());
+            covers.insert(covers.end(), previous.begin(), previous.end());
+            if (picture) {
+                Judge(*picture, covers);
+                ++frames_;
+            }
+            previous = after;
+            Sleep(50);
+        }
+    }
+
+    void Judge(const ScreenPicture& picture, const std::vector<RECT>& covers)
+    {
+        bool bad = false;
+        for (Watched& control : watched_) {
+            const bool covered = std::any_of(covers.begin(), covers.end(), [&](const RECT& cover) {
+                RECT overlap {};
+                return IntersectRect(&overlap, &cover, &control.rect) != FALSE;
+            });
+            const bool missing = !covered && picture.ColoursIn(control.rect).size() < 2;
+            if (missing && control.missingBefore) {
+                offences_ += "control " + std::to_string(control.id) + " in frame " + std::to_string(frames_) + ", ";
+                bad = true;
+            }
+            control.missingBefore = missing;
+        }
+        if (bad && !savedBad_) {
+            savedBad_ = picture.Save(firstBadPicture_);
+        }
+    }
+
+    HWND dialog_;
+    std::string firstBadPicture_;
+    std::vector<Watched> watched_;
+    std::atomic<bool> stop_ { false };
+    std::atomic<int> frames_ { 0 };
+    std::string offences_;
+    bool savedBad_ = false;
+    std::thread thread_;
+};
+
+TEST_F(DownloadTest, MainDialogIsDrawnWholeThroughoutAPass)
+{
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, kNewPack, kLanguageUpdate };
+    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") },
+        { "Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack7.mdc") },
+        { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") } };
+    Start(options, { { "GSD_INSTALLER_SECONDS", "1" } });
+    Select({ "GameSetup", "Bench7", "Language" });
+    PaintingWatch watch(dialog_, game_.PathOf("half-painted.bmp"));
+    PressDownloadAndConfirm();
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    // The last rows and the placeholder that replaces them.
+    Sleep(500);
+    watch.Stop();
+
+    EXPECT_GE(watch.Frames(), 20) << "too few pictures to tell";
+    EXPECT_EQ(watch.Offences(), "") << "the main dialog was drawn with a control missing";
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), ReadBinFile("..\\bench-media\\BenchPack7.mdc"));
+}
+
 // Every way a transfer can go wrong on the wire fails its item: the cause is
 // shown, then the pass's own message; Media and the old files stay as they
 // were, and nothing half-received is installed.
@@ -470,6 +630,7 @@ TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)
     Answer("Notice", kSomeFailed, IDOK);
     Answer("Notice", kStartGame, IDNO);
     EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp")) << "the part received is deleted";
 }
 
 // Installers that the game's publisher did not sign, or that changed since,

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -32,6 +33,7 @@ constexpr int kIntroduction = 1010, kLocalGroup = 1001, kServerGroup = 1002, kDo
               kServerList = 1007, kLocalList = 1008, kAboutCommand = 16;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 constexpr const char* kAboutCaption = "About Gravelpit Secure Download";
+const std::string kAboutVersionLine = "Gravelpit Secure Download Version 1.0";
 
 // The lines of a Game.dll trace, one call each.
 std::vector<std::string> TraceLines(const std::string& trace)
@@ -49,6 +51,49 @@ std::vector<std::string> ChildTexts(HWND window)
     for (HWND child : ChildWindows(window))
         texts.push_back(WindowText(child));
     return texts;
+}
+
+// The width in pixels of `text` in the dialogs' font ("MS Sans Serif", 8
+// points at the display's DPI), made the way the dialog manager makes it.
+int DialogTextWidth(const std::string& text)
+{
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
+    HGDIOBJ previous = SelectObject(screen, font);
+    SIZE size {};
+    GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(screen, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
+// Whether a one-line static shows all of `text` on screen: the static is
+// wide enough for it (a narrower one wraps the end onto a second line, out
+// of sight), and text is drawn where its last `tail` characters go.
+bool ShowsWholeLine(HWND label, const std::string& text, std::size_t tail, const std::string& picturePath)
+{
+    RECT client {};
+    GetClientRect(label, &client);
+    MapWindowPoints(label, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int width = DialogTextWidth(text);
+    if (client.right - client.left < width) {
+        ADD_FAILURE() << "the static is " << client.right - client.left << " pixels wide, its text " << width;
+        return false;
+    }
+    RECT end = client;
+    end.left = client.left + DialogTextWidth(text.substr(0, text.size() - tail));
+    end.right = client.left + width;
+    return WaitUntil([&] {
+        const std::optional<ScreenPicture> screen
+            = Screenshot(picturePath) ? ScreenPicture::Read(picturePath) : std::nullopt;
+        if (!screen) {
+            return false;
+        }
+        const std::set<COLORREF> colours = screen->ColoursIn(end);
+        return std::any_of(colours.begin(), colours.end(), IsDark);
+    });
 }
 
 // A window of this test program, to stand for another program in front,
@@ -202,7 +247,13 @@ TEST_F(MainDialogTest, SystemMenuCommandsSixteenToThirtyOneOpenTheAboutBox)
         HWND about = WaitForWindow(run_->Pid(), kAboutCaption);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
-        EXPECT_THAT(ChildTexts(about), ::testing::Contains("Gravelpit Secure Download Version 1.0"));
+        EXPECT_THAT(ChildTexts(about), ::testing::Contains(kAboutVersionLine));
+        for (HWND child : ChildWindows(about)) {
+            if (WindowText(child) == kAboutVersionLine) {
+                EXPECT_TRUE(ShowsWholeLine(child, kAboutVersionLine, 3, game_.PathOf("about.bmp")))
+                    << "the version number is not on screen";
+            }
+        }
         ASSERT_TRUE(Click(about, IDOK));
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     }

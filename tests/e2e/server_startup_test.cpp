@@ -38,6 +38,7 @@ using test::ReferenceServer;
 using test::ReferenceServerOptions;
 
 constexpr int kDownloadButton = 1003, kServerList = 1007, kLocalList = 1008, kConnectionText = 1012, kStatusLine = 1008;
+constexpr int kProgressBar = 1013;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 constexpr const char* kStatusCaption = "Gravelpit Download Program Startup Status";
 constexpr const char* kConnectionCaption = "Internet Connection";
@@ -444,6 +445,7 @@ TEST_F(ServerStartupTest, StatusDialogIsPaintedWhileTheProgramWaitsForTheServer)
         { { Control(status, kStatusLine), true }, { Control(status, IDCANCEL), false } }));
     EXPECT_EQ(server_->Requests().size(), 1U) << "the reply came before the picture";
     EXPECT_TRUE(IsWindowVisible(status));
+    EXPECT_FALSE(IsVisible(status, kProgressBar)) << "no length is known, so no progress bar";
 }
 
 } // namespace

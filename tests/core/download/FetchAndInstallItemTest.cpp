@@ -116,6 +116,7 @@ TEST_F(TransferTest, OnlyACompleteFileIsInstalled)
         EXPECT_EQ(installed, c.messages.empty());
         EXPECT_EQ(Messages(fresh->journal), c.messages);
         EXPECT_EQ(std::count(fresh->journal.begin(), fresh->journal.end(), Installed), installed ? 1 : 0);
+        EXPECT_FALSE(fresh->files.files.contains("Temp\\Download.tmp")) << "installed or deleted";
         EXPECT_TRUE(fresh->AllReleased());
     }
 }
@@ -207,6 +208,7 @@ TEST_F(TransferTest, StoppedTransferIsNeverInstalled)
 
         EXPECT_EQ(Messages(fresh->journal), c.messages);
         EXPECT_THAT(fresh->journal, Not(Contains(StartsWith("move "))));
+        EXPECT_FALSE(fresh->files.files.contains("Temp\\Download.tmp")) << "the part received is deleted";
         EXPECT_TRUE(fresh->AllReleased());
     }
 }
@@ -239,6 +241,7 @@ TEST_F(TransferTest, FileErrorEndsTheAttemptWithoutRetry)
         EXPECT_THAT(Messages(fresh->journal), ElementsAre(c.message));
         EXPECT_EQ(std::count(fresh->journal.begin(), fresh->journal.end(), "create Temp\\Download.tmp"), 1);
         EXPECT_EQ(fresh->http.sentBodies.size(), c.createFails ? 0U : 1U);
+        EXPECT_FALSE(fresh->files.files.contains("Temp\\Download.tmp"));
         EXPECT_TRUE(fresh->AllReleased());
         EXPECT_EQ(fresh->files.writersOpen, 0);
     }

@@ -63,7 +63,8 @@ size_t BmpStride(int width)
     return (static_cast<size_t>(width) * 3 + 3) & ~size_t { 3 };
 }
 
-bool ScreenshotBmp(const std::string& path)
+// The display as a whole 24-bit bitmap file's bytes; empty on failure.
+std::string CaptureBmpBytes()
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -71,7 +72,7 @@ bool ScreenshotBmp(const std::string& path)
     std::unique_ptr<HDC__, decltype(release_screen)> screen(GetDC(nullptr), release_screen);
     std::unique_ptr<HDC__, decltype(&DeleteDC)> memory(CreateCompatibleDC(screen.get()), DeleteDC);
     if (!screen || !memory || width <= 0 || height <= 0)
-        return false;
+        return {};
 
     BITMAPINFOHEADER header {};
     header.biSize = sizeof header;
@@ -86,13 +87,13 @@ bool ScreenshotBmp(const std::string& path)
         CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0),
         delete_bitmap);
     if (!bitmap)
-        return false;
+        return {};
     HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
     const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
     SelectObject(memory.get(), previous);
     GdiFlush();
     if (!copied)
-        return false;
+        return {};
 
     const size_t pixels = BmpStride(width) * height;
     BITMAPFILEHEADER file {};
@@ -103,7 +104,13 @@ bool ScreenshotBmp(const std::string& path)
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
     bytes.append(static_cast<const char*>(bits), pixels);
-    return WriteWholeFile(path, bytes.data(), bytes.size());
+    return bytes;
+}
+
+bool ScreenshotBmp(const std::string& path)
+{
+    const std::string bytes = CaptureBmpBytes();
+    return !bytes.empty() && WriteWholeFile(path, bytes.data(), bytes.size());
 }
 
 // The Unix path of a Windows path, through Wine's own converter; empty when
@@ -169,7 +176,21 @@ bool Screenshot(const std::string& path, milliseconds timeout)
 
 std::optional<ScreenPicture> ScreenPicture::Read(const std::string& path)
 {
-    std::string bytes = ReadWholeFile(FullPath(path));
+    return FromBytes(ReadWholeFile(FullPath(path)));
+}
+
+std::optional<ScreenPicture> ScreenPicture::Capture()
+{
+    return FromBytes(CaptureBmpBytes());
+}
+
+bool ScreenPicture::Save(const std::string& path) const
+{
+    return WriteWholeFile(FullPath(path), bytes_.data(), bytes_.size());
+}
+
+std::optional<ScreenPicture> ScreenPicture::FromBytes(std::string bytes)
+{
     constexpr size_t kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     if (bytes.size() < kHeaders)
         return std::nullopt;

@@ -28,6 +28,13 @@ public:
     // rows); nothing if the file is missing or of another kind.
     static std::optional<ScreenPicture> Read(const std::string& path);
 
+    // The display as it is now, kept in memory: quick enough for a series
+    // of pictures several times a second. Nothing if it cannot be read.
+    static std::optional<ScreenPicture> Capture();
+
+    // Writes the picture as a "*.bmp" file; whether it was written whole.
+    bool Save(const std::string& path) const;
+
     // The distinct colours inside rect, in screen coordinates (right and
     // bottom edges excluded, as GetWindowRect gives them); the part outside
     // the picture is left out.
@@ -35,6 +42,7 @@ public:
 
 private:
     ScreenPicture(std::string bytes, size_t pixels_at, int width, int height);
+    static std::optional<ScreenPicture> FromBytes(std::string bytes);
 
     std::string bytes_;
     size_t pixels_at_ = 0;
