@@ -92,7 +92,7 @@ public:
             stopped_ = ReadStop::Cancelled;
             return false;
         }
-        if (request_.limit == ReadLimit::Idle && idle_.Expired()) {
+        if (idle_.Expired()) {
             stopped_ = ReadStop::Idle;
             return false;
         }
@@ -224,7 +224,7 @@ bool TextReplySink::Accept(std::string_view chunk, std::uint64_t)
 
 std::string IdleReplyText()
 {
-    return "The download stopped: no data arrived from the server for "
+    return "The server stopped sending: no data arrived from it for "
         + std::to_string(ReplyDeadlineMilliseconds / 1000) + " seconds.";
 }
 
