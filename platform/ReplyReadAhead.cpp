@@ -93,8 +93,7 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
         DWORD got = 0;
         // The thread's own share keeps the handle open through the read,
         // however the caller gives up meanwhile.
-        const BOOL ok
-            = ::InternetReadFile(state.request->request.get(), buffer.data(), static_cast<DWORD>(size), &got);
+        const BOOL ok = ::InternetReadFile(state.request->request.get(), buffer.data(), static_cast<DWORD>(size), &got);
         const bool done = !ok || got == 0;
         if (done) {
             state.error = ok ? NoInternetError : LastInternetError();

@@ -66,8 +66,7 @@ public:
     {
         DWORD status = 0;
         DWORD size = sizeof status;
-        if (!::HttpQueryInfoA(
-                handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
             return 0;
         }
         return static_cast<int>(status);

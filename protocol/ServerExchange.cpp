@@ -224,8 +224,8 @@ bool TextReplySink::Accept(std::string_view chunk, std::uint64_t)
 
 std::string IdleReplyText()
 {
-    return "The server stopped sending: no data arrived from it for "
-        + std::to_string(ReplyDeadlineMilliseconds / 1000) + " seconds.";
+    return "The server stopped sending: no data arrived from it for " + std::to_string(ReplyDeadlineMilliseconds / 1000)
+        + " seconds.";
 }
 
 ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRequest& request)
