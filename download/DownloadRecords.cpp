@@ -86,11 +86,12 @@ void RetireDownloadListLine(std::string& downloadListText, std::string_view file
 
 } // namespace
 
-void RecordSelection(RecordStore& store, MainWindow& window)
+int RecordSelection(RecordStore& store, MainWindow& window)
 {
+    ListView& list = window.ServerList();
     const std::unique_ptr<RecordStoreKey> key = OpenOrReport(store, RecordStore::Access::ReadWrite, window);
     if (!key) {
-        return;
+        return list.SelectedRowCount();
     }
     // Read first, delete by name afterwards: no walk over indices that the
     // deletions shift, so a refused deletion cannot keep the loop going.
@@ -103,11 +104,18 @@ void RecordSelection(RecordStore& store, MainWindow& window)
             }
         }
     }
-    ListView& list = window.ServerList();
+    // A row whose record is refused (no rights, a full hive) is not fetched:
+    // the pass only fetches what the records name.
+    std::string firstUnrecorded;
+    int unrecorded = 0;
     int number = 1;
     for (int row = list.NextSelectedRow(-1); row >= 0; row = list.NextSelectedRow(row)) {
-        key->SetValue(
-            std::string(RecordNamePrefix) + std::to_string(number++), list.CellText(row, ServerFileNameColumn));
+        std::string fileName = list.CellText(row, ServerFileNameColumn);
+        if (!key->SetValue(std::string(RecordNamePrefix) + std::to_string(number++), fileName)) {
+            if (unrecorded++ == 0) {
+                firstUnrecorded = std::move(fileName);
+            }
+        }
     }
     if (kept > 0) {
         window.ShowMessage("The old download record \"" + firstKept + "\""
@@ -115,6 +123,13 @@ void RecordSelection(RecordStore& store, MainWindow& window)
                 + " could not be removed from the registry.  The items they name may be downloaded again.",
             NoticeCaption, MessageButtons::Ok);
     }
+    if (unrecorded > 0) {
+        window.ShowMessage("The download of \"" + firstUnrecorded + "\""
+                + (unrecorded > 1 ? " and " + std::to_string(unrecorded - 1) + " more" : std::string())
+                + " could not be recorded in the registry, so it is not done now.  Select it again later.",
+            NoticeCaption, MessageButtons::Ok);
+    }
+    return unrecorded;
 }
 
 std::string NextRecordedKey(RecordStore& store, MainWindow& window, const std::set<std::string>& skipped)

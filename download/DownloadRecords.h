@@ -29,7 +29,10 @@ inline constexpr int ServerFileNameColumn = 5;
 // row order, numbered from 1, each holding the row's file name. The clearing
 // always ends: a record the store refuses to delete is left and the others
 // are still deleted; the user is told once, naming the first such record.
-void RecordSelection(RecordStore& store, MainWindow& window);
+// A record the store refuses to write is left out, and the user is told
+// once, naming the first such file. Returns the number of selected rows
+// left without a record (all of them when the store cannot be opened).
+int RecordSelection(RecordStore& store, MainWindow& window);
 
 // The file name of the first record, skipping records that hold an empty
 // name or one of `skipped`; empty when there is none.

@@ -100,7 +100,7 @@ void DownloadProgramUpgrades(const DownloadServices& services)
     CloseThePass(services, failed);
 }
 
-void DownloadRecordedItems(const DownloadServices& services)
+void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
 {
     bool failed = false;
     // Names whose record could not be deleted: the store would yield them
@@ -119,8 +119,9 @@ void DownloadRecordedItems(const DownloadServices& services)
                   "selected again at the next start.",
             NoticeCaption, MessageButtons::Ok);
     }
-    Notice(services, on_download::AllProcessed);
-    CloseThePass(services, failed);
+    // Rows left without a record were not fetched: not all was processed.
+    Notice(services, unrecorded > 0 ? on_download::SomeItemsFailed : on_download::AllProcessed);
+    CloseThePass(services, failed && unrecorded == 0);
     if (AskYes(services, on_download::StartGame)) {
         // Whether the game starts is not examined: the program closes anyway.
         services.processes.Start(GameProgram, "");
@@ -138,8 +139,12 @@ void DownloadSelections(const DownloadServices& services)
         return;
     }
     const BusyWindow busy(services.window());
+    // Whatever the game did, the download goes on: a game that did not
+    // answer may still hold a file, and then that item's installation fails
+    // with its own message, as for any file held open. So the outcome is
+    // not looked at.
     services.game.AskToClose();
-    RecordSelection(services.records, services.window());
+    const int unrecorded = RecordSelection(services.records, services.window());
     while (HasProgramUpgrade(services.state.DownloadListText)) {
         if (!AskYes(services, on_download::UpgradeFirst)) {
             Notice(services, on_download::UpgradeDeclined);
@@ -147,7 +152,7 @@ void DownloadSelections(const DownloadServices& services)
         }
         DownloadProgramUpgrades(services);
     }
-    DownloadRecordedItems(services);
+    DownloadRecordedItems(services, unrecorded);
 }
 
 } // namespace gsd

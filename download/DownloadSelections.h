@@ -34,10 +34,11 @@ void DownloadProgramUpgrades(const DownloadServices& services);
 
 // Fetches the recorded items in record order, each retired whether it
 // succeeded or not (on-download text 11 after a failure), then on-download
-// text 12, the closing step, and on-download text 14: Yes starts the game
-// from the game folder and ends the dialog. A record the store refuses to
-// delete is fetched once and then passed over, so the pass ends; the user
-// is told once.
-void DownloadRecordedItems(const DownloadServices& services);
+// text 12 (all processed), or text 13 (some failed) when `unrecorded`
+// selected rows had no record and so were not fetched, the closing step,
+// and on-download text 14: Yes starts the game from the game folder and
+// ends the dialog. A record the store refuses to delete is fetched once and
+// then passed over, so the pass ends; the user is told once.
+void DownloadRecordedItems(const DownloadServices& services, int unrecorded);
 
 } // namespace gsd

@@ -15,13 +15,6 @@ constexpr std::size_t RingSlots = 64;
 // also ends by itself after a slice, so no wake-up can be lost for long.
 constexpr std::size_t WakeBatch = 16;
 constexpr DWORD WaitSliceMs = 100;
-constexpr DWORD JoinPatienceMs = 2000;
-
-InternetError ReadFailure()
-{
-    const DWORD code = ::GetLastError();
-    return code != 0 ? static_cast<InternetError>(code) : static_cast<InternetError>(ERROR_INTERNET_INTERNAL_ERROR);
-}
 
 } // namespace
 
@@ -29,14 +22,15 @@ InternetError ReadFailure()
 // chunks without a lock: the writer alone advances `written`, the reader
 // alone `taken`; a slot belongs to the writer while it is not between them.
 struct ReplyReadAhead::State {
-    explicit State(HINTERNET handle)
-        : request(handle)
+    explicit State(std::shared_ptr<const OpenedRequest> handles)
+        : request(std::move(handles))
         , dataReady(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
         , spaceReady(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     {
     }
 
-    HINTERNET request;
+    // Held by both sides, so it stays open while the thread may read.
+    std::shared_ptr<const OpenedRequest> request;
     unique_handle dataReady;
     unique_handle spaceReady;
     std::array<std::vector<char>, RingSlots> slots;
@@ -53,8 +47,8 @@ struct ReplyReadAhead::State {
     std::atomic<bool> writerWaiting { false };
 };
 
-ReplyReadAhead::ReplyReadAhead(HINTERNET request)
-    : state_(std::make_shared<State>(request))
+ReplyReadAhead::ReplyReadAhead(std::shared_ptr<const OpenedRequest> request)
+    : state_(std::make_shared<State>(std::move(request)))
 {
     if (!state_->dataReady || !state_->spaceReady) {
         return;
@@ -68,8 +62,9 @@ ReplyReadAhead::ReplyReadAhead(HINTERNET request)
 
 ReplyReadAhead::~ReplyReadAhead()
 {
+    // Not waited for: a thread blocked in a read ends with that read and
+    // then lets go of the request, closing it if it is the last owner.
     Stop();
-    Join();
 }
 
 DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
@@ -96,10 +91,12 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
         std::vector<char>& buffer = state.slots[slot];
         buffer.resize(size);
         DWORD got = 0;
-        const BOOL ok = ::InternetReadFile(state.request, buffer.data(), static_cast<DWORD>(size), &got);
+        // The thread's own share keeps the handle open through the read,
+        // however the caller gives up meanwhile.
+        const BOOL ok = ::InternetReadFile(state.request->request.get(), buffer.data(), static_cast<DWORD>(size), &got);
         const bool done = !ok || got == 0;
         if (done) {
-            state.error = ok ? NoInternetError : ReadFailure();
+            state.error = ok ? NoInternetError : LastInternetError();
             state.finished.store(true, std::memory_order_release);
         } else {
             state.lengths[slot] = got;
@@ -169,16 +166,6 @@ void ReplyReadAhead::Stop()
 {
     state_->stop.store(true);
     ::SetEvent(state_->spaceReady.get());
-}
-
-void ReplyReadAhead::Join()
-{
-    if (thread_ && ::WaitForSingleObject(thread_.get(), JoinPatienceMs) == WAIT_OBJECT_0) {
-        thread_.reset();
-        return;
-    }
-    // Still blocked: the thread holds its own share of the state.
-    thread_.reset();
 }
 
 } // namespace gsd

@@ -3,6 +3,12 @@
 // window thread) can handle window messages, and give up, while the server
 // is slow or silent. Every chunk is read with one InternetReadFile of the
 // caller's chunk size; at most 64 of them wait at a time.
+//
+// The thread shares the ownership of the request's handles. Giving the
+// reading up never closes them under it: a read the thread has begun runs
+// on an open handle until the server sends, closes or WinINet's receive
+// timeout ends it; the thread then reads no more and lets go of the
+// handles, and whoever lets go last closes them.
 #pragma once
 
 #include <windows.h>
@@ -12,14 +18,15 @@
 #include <memory>
 
 #include "platform/Handles.h"
+#include "platform/WinInetHandles.h"
 #include "ports/HttpClient.h"
 
 namespace gsd {
 
 class ReplyReadAhead {
 public:
-    // Reads from `request`, which must stay open until Stop has returned.
-    explicit ReplyReadAhead(HINTERNET request);
+    // Reads from `request`, keeping it open as long as the thread runs.
+    explicit ReplyReadAhead(std::shared_ptr<const OpenedRequest> request);
     ~ReplyReadAhead();
     ReplyReadAhead(const ReplyReadAhead&) = delete;
     ReplyReadAhead& operator=(const ReplyReadAhead&) = delete;
@@ -32,17 +39,10 @@ public:
     // messages, calling `waiter` at least ten times a second.
     InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter);
 
-    // Tells the thread to stop reading. The caller then closes the request
-    // handle, which ends a read the server keeps waiting, and calls Join.
-    void Stop();
-
-    // Waits a little for the thread to end. A thread still blocked after
-    // that is left to end by itself: what it uses stays alive until then.
-    void Join();
-
 private:
     struct State;
     static DWORD WINAPI ThreadMain(void* parameter);
+    void Stop();
 
     std::shared_ptr<State> state_;
     unique_handle thread_;

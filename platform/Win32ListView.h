@@ -24,8 +24,6 @@ public:
     void SelectRow(int row) override;
     void DeleteRow(int row) override;
 
-    [[nodiscard]] HWND control() const noexcept { return control_; }
-
 private:
     HWND control_;
 };

@@ -13,8 +13,6 @@ namespace {
 UINT ButtonStyle(MessageButtons buttons)
 {
     switch (buttons) {
-    case MessageButtons::OkCancel:
-        return MB_OKCANCEL;
     case MessageButtons::YesNo:
         return MB_YESNO;
     case MessageButtons::Ok:

@@ -9,30 +9,16 @@
 namespace gsd {
 namespace {
 
-// Every failing WinINet call leaves its code in the thread's last error.
-InternetError LastInternetError()
-{
-    const DWORD code = ::GetLastError();
-    // A failure without a code must still read as a failure.
-    return code != 0 ? static_cast<InternetError>(code) : static_cast<InternetError>(ERROR_INTERNET_INTERNAL_ERROR);
-}
-
 class WinInetRequest final : public HttpRequest {
 public:
-    explicit WinInetRequest(unique_hinternet handle)
-        : handle_(std::move(handle))
+    explicit WinInetRequest(std::shared_ptr<const OpenedRequest> handles)
+        : handles_(std::move(handles))
     {
     }
 
-    ~WinInetRequest() override
-    {
-        if (readAhead_) {
-            // Closing the handle ends a read the server keeps waiting.
-            readAhead_->Stop();
-            handle_.reset();
-            readAhead_->Join();
-        }
-    }
+    // Stops the read-ahead, which keeps the handles open until a read it
+    // has begun ends; closes them here when it holds them no more.
+    ~WinInetRequest() override = default;
 
     WinInetRequest(const WinInetRequest&) = delete;
     WinInetRequest& operator=(const WinInetRequest&) = delete;
@@ -41,7 +27,7 @@ public:
     {
         // WinINet takes the body through a non-const pointer but only reads it.
         std::string bodyCopy(body);
-        const BOOL sent = ::HttpSendRequestA(handle_.get(), header.data(), static_cast<DWORD>(header.size()),
+        const BOOL sent = ::HttpSendRequestA(handle(), header.data(), static_cast<DWORD>(header.size()),
             bodyCopy.empty() ? nullptr : bodyCopy.data(), static_cast<DWORD>(bodyCopy.size()));
         return sent ? NoInternetError : LastInternetError();
     }
@@ -49,12 +35,12 @@ public:
     InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) override
     {
         if (!readAhead_) {
-            readAhead_ = std::make_unique<ReplyReadAhead>(handle_.get());
+            readAhead_ = std::make_unique<ReplyReadAhead>(handles_);
         }
         if (!*readAhead_) {
             // No thread to read ahead: read here, without waiting for messages.
             DWORD read = 0;
-            const BOOL ok = ::InternetReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &read);
+            const BOOL ok = ::InternetReadFile(handle(), buffer, static_cast<DWORD>(capacity), &read);
             received = ok ? read : 0;
             return ok ? NoInternetError : LastInternetError();
         }
@@ -65,7 +51,7 @@ public:
     {
         char text[32] = {};
         DWORD size = sizeof text;
-        if (!::HttpQueryInfoA(handle_.get(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
             return std::nullopt;
         }
         std::uint64_t length = 0;
@@ -82,7 +68,7 @@ public:
         constexpr DWORD LongestLocation = 8192;
         std::string location(LongestLocation, '\0');
         DWORD size = LongestLocation;
-        if (!::HttpQueryInfoA(handle_.get(), HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
             // Too long to be followed; the words say so in the message.
             return ::GetLastError() == ERROR_INSUFFICIENT_BUFFER ? std::string("(an address of over 8 KB)")
                                                                  : std::string();
@@ -95,22 +81,24 @@ public:
     {
         DWORD status = 0;
         DWORD size = sizeof status;
-        if (!::HttpQueryInfoA(
-                handle_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
             return 0;
         }
         return static_cast<int>(status);
     }
 
 private:
-    unique_hinternet handle_;
+    HINTERNET handle() const { return handles_->request.get(); }
+
+    std::shared_ptr<const OpenedRequest> handles_;
+    // Declared last, so it stops before this object lets go of the handles.
     std::unique_ptr<ReplyReadAhead> readAhead_;
 };
 
 class WinInetSession final : public HttpSession {
 public:
     explicit WinInetSession(unique_hinternet handle)
-        : handle_(std::move(handle))
+        : handle_(std::make_shared<unique_hinternet>(std::move(handle)))
     {
     }
 
@@ -120,16 +108,18 @@ public:
         // WinINet would follow a redirect even from HTTPS to plain HTTP,
         // sending the body there; the exchange judges every redirect itself.
         unique_hinternet opened(::InternetOpenUrlA(
-            handle_.get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
+            handle_->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
         if (!opened) {
             return LastInternetError();
         }
-        request = std::make_unique<WinInetRequest>(std::move(opened));
+        request = std::make_unique<WinInetRequest>(
+            std::make_shared<const OpenedRequest>(OpenedRequest { handle_, std::move(opened) }));
         return NoInternetError;
     }
 
 private:
-    unique_hinternet handle_;
+    // Shared with every request opened from it, which must close first.
+    std::shared_ptr<const unique_hinternet> handle_;
 };
 
 } // namespace

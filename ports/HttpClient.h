@@ -9,7 +9,9 @@
 // decides where the request may go.
 //
 // Destroying an object closes its handle. A request must be destroyed before
-// the session it came from.
+// the session it came from. The layer may keep a request's handles (and its
+// session's) open beyond that while a read of the reply it has begun has
+// not returned, never letting a read meet a closed handle.
 #pragma once
 
 #include <cstddef>

@@ -9,7 +9,7 @@
 
 namespace gsd {
 
-enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 class MainWindow {

@@ -6,7 +6,6 @@ int ChallengeGenerator::Next()
 {
     // Unsigned arithmetic wraps modulo 2^32 as the generator requires.
     state_ = state_ * 214013u + 2531011u;
-    ++draw_count_;
     return static_cast<int>((state_ >> 16) & 0x7FFFu);
 }
 
@@ -23,11 +22,6 @@ ChallengeGenerator& ProcessChallengeGenerator()
 {
     static ChallengeGenerator generator;
     return generator;
-}
-
-std::string MakeChallenge()
-{
-    return ProcessChallengeGenerator().MakeChallenge();
 }
 
 } // namespace gsd

@@ -22,18 +22,12 @@ public:
     // letters "A" to "Y", never "Z".
     std::string MakeChallenge();
 
-    // Number of values drawn so far.
-    std::uint64_t DrawCount() const { return draw_count_; }
-
 private:
     std::uint32_t state_ = 1;
-    std::uint64_t draw_count_ = 0;
 };
 
-// The generator behind MakeChallenge(); nothing else draws from it.
+// The process-wide generator of the authentication challenges; nothing else
+// draws from it.
 ChallengeGenerator& ProcessChallengeGenerator();
-
-// Returns the next challenge of the process-wide generator.
-std::string MakeChallenge();
 
 } // namespace gsd

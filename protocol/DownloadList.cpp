@@ -75,9 +75,4 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
     return ServerExchange(services, request).success;
 }
 
-std::string DownloadItemLine(std::string_view downloadListText, int index)
-{
-    return GetField(downloadListText, index, LineSeparator);
-}
-
 } // namespace gsd

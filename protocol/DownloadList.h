@@ -40,8 +40,4 @@ bool IsDeliveredStatus(int statusCode);
 // The message shown for a reply under an HTTP error status.
 std::string HttpStatusErrorText(int statusCode);
 
-// Returns line `index` of the download list, counted from 0; empty past the
-// last line. For one look-up; to walk the list use ListLines.
-std::string DownloadItemLine(std::string_view downloadListText, int index);
-
 } // namespace gsd

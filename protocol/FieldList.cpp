@@ -105,7 +105,6 @@ bool FieldCursor::Next(std::string_view& field)
         field = text_.substr(position_, end - position_);
         position_ = end + separator_.size();
     }
-    ++next_index_;
     return true;
 }
 

@@ -47,14 +47,10 @@ public:
     // leaves `field` alone) once every field has been yielded.
     bool Next(std::string_view& field);
 
-    // Index of the field the next call to Next yields.
-    int NextIndex() const { return next_index_; }
-
 private:
     std::string_view text_;
     std::string_view separator_;
     std::size_t position_ = 0;
-    int next_index_ = 0;
     bool done_ = false;
 };
 

@@ -94,7 +94,7 @@ public:
             stopped_ = ReadStop::Cancelled;
             return false;
         }
-        if (request_.limit == ReadLimit::Idle && idle_.Expired()) {
+        if (idle_.Expired()) {
             stopped_ = ReadStop::Idle;
             return false;
         }
@@ -308,8 +308,8 @@ std::string TooLongReplyText()
 
 std::string IdleReplyText()
 {
-    return "The download stopped: no data arrived from the server for "
-        + std::to_string(ReplyDeadlineMilliseconds / 1000) + " seconds.";
+    return "The server stopped sending: no data arrived from it for " + std::to_string(ReplyDeadlineMilliseconds / 1000)
+        + " seconds.";
 }
 
 ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRequest& request)

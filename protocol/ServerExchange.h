@@ -107,13 +107,14 @@ public:
     bool tooLong = false;
 };
 
-// How long a reply may take.
+// How long a reply may take. Under either, the attempt fails when no byte
+// has arrived for 30 s, however the read is blocked: a server that sends
+// its header and then nothing cannot hold the program.
 enum class ReadLimit {
-    // Reading ends at the first chunk read 30 s after the first read began;
-    // that chunk is dropped and the reply taken as complete.
+    // Besides, reading ends at the first chunk read 30 s after the first
+    // read began; that chunk is dropped and the reply taken as complete.
     WholeReply,
-    // The attempt fails when no byte has arrived for 30 s, however the read
-    // is blocked; there is no limit while bytes flow.
+    // No other limit: a reply may take as long as its bytes keep flowing.
     Idle,
 };
 

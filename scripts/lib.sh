@@ -76,3 +76,12 @@ gsd_windows_preset() {
     *) echo "GSD_ARCH must be x64 (the default) or x86, not '$GSD_ARCH'" >&2; return 2 ;;
   esac
 }
+
+# Runs a command with every line of its output preceded by "[MARK] ", for
+# commands that run side by side; its exit status is the command's.
+gsd_run_marked() {
+  local mark=$1
+  shift
+  "$@" 2>&1 | sed -u "s/^/[$mark] /"
+  return "${PIPESTATUS[0]}"
+}

@@ -21,8 +21,7 @@ DeadlineTimer::DeadlineTimer(const MonotonicClock& clock)
 
 void DeadlineTimer::Set(std::int32_t milliseconds)
 {
-    Start = clock_.Ticks();
-    Deadline = Start + TicksIn(milliseconds, clock_.TicksPerSecond());
+    Deadline = clock_.Ticks() + TicksIn(milliseconds, clock_.TicksPerSecond());
     Armed = true;
 }
 

@@ -11,7 +11,6 @@ class DeadlineTimer {
 public:
     // An unarmed timer on `clock`, which must outlive it.
     explicit DeadlineTimer(const MonotonicClock& clock);
-    virtual ~DeadlineTimer() = default;
 
     // Arms the timer to expire `milliseconds` from now; re-arms an armed or
     // expired timer with a new start. 0 or a negative time expires at the
@@ -25,7 +24,6 @@ public:
 
 private:
     const MonotonicClock& clock_;
-    std::int64_t Start = 0;
     std::int64_t Deadline = 0;
     bool Armed = false;
 };

@@ -3,8 +3,9 @@
 // and every way the server or the connection can fail, each shown to the
 // user with its exact caption and text before the program closes.
 //
-// The program is built for https://localhost:47443/autodownload.asp, so
-// every test runs its own server on that port. The game folder holds the
+// The program is built for https://localhost:PORT/autodownload.asp (47443
+// for the 64-bit build, 47444 for the 32-bit one), so every test runs its
+// own server on that port. The game folder holds the
 // demo's media files.
 
 #include "driver/uidriver.h"

@@ -5,7 +5,7 @@
 //
 //   gsd::test::ReferenceServer server({.catalogue = {"3|Bricks|Bricks|A|D||1|0|0|1"}});
 //   ASSERT_TRUE(server.Start()) << server.Error();
-//   ... run the program against https://localhost:47443/autodownload.asp ...
+//   ... run the program against the build's https://localhost:PORT/autodownload.asp ...
 //   ASSERT_TRUE(server.SetFaults({"list:reply=12"})) << server.Error();
 //   EXPECT_EQ(server.Requests().back().body, "ACTION_REQUEST=...");
 //
@@ -30,9 +30,10 @@
 namespace gsd::test {
 
 struct ReferenceServerOptions {
-    // Port on 127.0.0.1. The program is built for 47443; 0 takes a free port
-    // (see ReferenceServer::Port()).
-    int port = 47443;
+    // Port on 127.0.0.1: by default the one the program is built for (the
+    // port of DOWNLOAD_SERVER_URL, given by the gsd_reference_server target);
+    // 0 takes a free port (see ReferenceServer::Port()).
+    int port = GSD_REFERENCE_SERVER_PORT;
     // A content folder (Windows or Unix path) with catalogue.txt and files/.
     // Empty: the server gets a folder of its own made from the two below.
     std::string contentDir;

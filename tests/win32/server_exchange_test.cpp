@@ -9,7 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -327,6 +330,48 @@ TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
     // hang here would outlast the test's time limit.
     request.reset();
     session.reset();
+}
+
+TEST_F(ExchangeOnWine, ReplyLongerThanTheReadAheadReachesASlowReaderWholeAndInOrder)
+{
+    // Numbered blocks, so a lost, doubled or swapped chunk shows; several
+    // times what the read-ahead holds (64 chunks of the reader's size).
+    std::string reply;
+    for (int block = 0; reply.size() < 256 * 1024; ++block) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%07d-", block);
+        reply += text;
+    }
+    ReferenceServerOptions options;
+    options.faults = { "check:reply=" + reply };
+    StartServer(options);
+    std::unique_ptr<HttpSession> session;
+    ASSERT_EQ(http_.OpenSession("test", session), NoInternetError);
+    std::unique_ptr<HttpRequest> request;
+    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request), NoInternetError);
+
+    CountingWaiter waiter(600);
+    char buffer[1024] = {};
+    std::size_t received = 0;
+    InternetError error = NoInternetError;
+    std::string text;
+    for (int reads = 0;; ++reads) {
+        // The reader falls behind now and then, long enough for the
+        // read-ahead to fill up and wait for room.
+        if (reads % 64 == 1) {
+            Win32Sleeper().Sleep(300);
+        }
+        error = request->Read(buffer, sizeof buffer, received, waiter);
+        if (error != NoInternetError || received == 0) {
+            break;
+        }
+        text.append(buffer, received);
+    }
+    EXPECT_EQ(error, NoInternetError);
+    EXPECT_EQ(text.size(), reply.size());
+    EXPECT_TRUE(text == reply) << "first difference at byte "
+                               << std::distance(text.begin(),
+                                      std::mismatch(text.begin(), text.end(), reply.begin(), reply.end()).first);
 }
 
 TEST_F(ExchangeOnWine, UntrustedCertificateIsReportedOnceWithoutRetryOffer)

@@ -199,5 +199,54 @@ TEST_F(DriverTest, ARecordThatCannotBeDeletedIsFetchedOnceAndThePassEnds)
             "message Notice: all processed", "message Notice: start the game?"));
 }
 
+TEST_F(DriverTest, ASelectionTheStoreCannotRecordIsReportedAndNotCalledDone)
+{
+    struct Case {
+        const char* name;
+        bool keyMissing;
+        std::vector<std::string> unwritable;
+        std::vector<std::string> messages;
+        std::size_t fetched;
+    };
+    const std::vector<Case> cases = {
+        { "one record refused", false, { "Secure Download Item 2" },
+            { "message Notice: confirm?",
+                "message Notice: The download of \"Canals\" could not be recorded in the registry, so it is not "
+                "done now.  Select it again later.",
+                "message Notice: some failed", "message Notice: start the game?" },
+            1 },
+        { "every record refused", false, { "Secure Download Item 1", "Secure Download Item 2" },
+            { "message Notice: confirm?",
+                "message Notice: The download of \"Bricks\" and 1 more could not be recorded in the registry, so "
+                "it is not done now.  Select it again later.",
+                "message Notice: some failed", "message Notice: start the game?" },
+            0 },
+        { "no key to record in", true, {},
+            { "message Notice: confirm?", "message Notice: Registry key missing.",
+                "message Notice: Registry key missing.", "message Notice: some failed",
+                "message Notice: start the game?" },
+            0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig fresh;
+        fresh.mediaFolder.names = { "Bricks.mdc" };
+        testing::AddPack(fresh.engine, "Bricks.mdc", { "1|0|0", "1", "Bricks" });
+        fresh.records.missing = c.keyMissing;
+        fresh.records.unwritable = { c.unwritable.begin(), c.unwritable.end() };
+        fresh.Answer("MDC-bricks");
+        fresh.Offer({ Bricks, Canals });
+        fresh.window.serverList.selected = { 0, 1 };
+        fresh.window.yesNoAnswers = { Answer::Yes, Answer::No };
+
+        DownloadSelections(fresh.Services());
+
+        EXPECT_EQ(Messages(fresh.journal), c.messages);
+        EXPECT_EQ(fresh.http.sentBodies.size(), c.fetched);
+        // The rows not fetched stay, to be chosen again.
+        EXPECT_THAT(fresh.window.serverList.rows, Contains(::testing::Contains("Canals")));
+    }
+}
+
 } // namespace
 } // namespace gsd

@@ -1,5 +1,6 @@
 // A record store held in memory: values in writing order, or sorted by name
-// the way Wine enumerates registry values; deletes of chosen names refused.
+// the way Wine enumerates registry values; writes and deletes of chosen names
+// refused.
 #pragma once
 
 #include <algorithm>
@@ -22,6 +23,8 @@ public:
     bool sortedByName = false;
     // Names whose deletion the store refuses.
     std::set<std::string> undeletable;
+    // Names whose writing the store refuses (no rights, a full hive).
+    std::set<std::string> unwritable;
     int keysOpen = 0;
 
     std::unique_ptr<RecordStoreKey> Open(Access) override
@@ -76,6 +79,9 @@ private:
         }
         bool SetValue(std::string_view name, std::string_view data) override
         {
+            if (store_.unwritable.contains(std::string(name))) {
+                return false;
+            }
             const auto found = Find(name);
             if (found != store_.values.end()) {
                 found->data = std::string(data);

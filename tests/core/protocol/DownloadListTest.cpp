@@ -160,22 +160,5 @@ TEST(RequestDownloadListTest, AbandonedExchangeLeavesTheListAlone)
     }
 }
 
-TEST(DownloadItemLineTest, TakesOneLineByNumber)
-{
-    const std::string list = "a|1\r\nb|2\r\n\r\nc|3";
-    const std::vector<std::pair<int, std::string>> cases = {
-        { 0, "a|1" },
-        { 1, "b|2" },
-        { 2, "" },
-        { 3, "c|3" },
-        { 4, "" },
-        { -1, "" },
-    };
-    for (const auto& [index, line] : cases) {
-        SCOPED_TRACE(index);
-        EXPECT_EQ(DownloadItemLine(list, index), line);
-    }
-}
-
 } // namespace
 } // namespace gsd

@@ -335,7 +335,9 @@ TEST(StreamingExchangeTest, StalledOrCancelledReadingFailsWithoutRetry)
     };
     const std::vector<Case> cases = {
         { "idle limit after a stall", ReadLimit::Idle, -1, ReadStop::Idle,
-            { "message Error!: The download stopped: no data arrived from the server for 30 seconds." } },
+            { "message Error!: The server stopped sending: no data arrived from it for 30 seconds." } },
+        { "idle limit within the whole-reply limit", ReadLimit::WholeReply, -1, ReadStop::Idle,
+            { "message Error!: The server stopped sending: no data arrived from it for 30 seconds." } },
         { "cancel while the server stalls", ReadLimit::Idle, 3, ReadStop::Cancelled, {} },
     };
     for (const Case& c : cases) {
