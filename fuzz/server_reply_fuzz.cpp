@@ -32,6 +32,7 @@
 #include "protocol/DecimalNumber.h"
 #include "protocol/DownloadItem.h"
 #include "protocol/DownloadList.h"
+#include "protocol/SecureRedirect.h"
 #include "protocol/ServerConnection.h"
 #include "protocol/ServerErrors.h"
 #include "FuzzRequire.h"
@@ -133,6 +134,18 @@ bool HasMessage(const std::vector<std::string>& journal, std::string_view start)
         journal.begin(), journal.end(), [&](const std::string& line) { return line.starts_with(start); });
 }
 
+// The scripted replies carry no Location: a redirect status is a redirect
+// that is never followed, whatever the body. Checks the message and tells
+// whether the reply was one.
+bool RefusedAsRedirect(const ScriptedReply& reply, const std::vector<std::string>& journal)
+{
+    if (!gsd::IsRedirectStatus(reply.attempt.statusCode)) {
+        return false;
+    }
+    Require(HasMessage(journal, "message Error!: The download server sent the request on to "));
+    return true;
+}
+
 void CheckDownloadList(const ScriptedReply& reply)
 {
     ExchangeRig rig;
@@ -141,6 +154,10 @@ void CheckDownloadList(const ScriptedReply& reply)
     const bool success = gsd::RequestDownloadList(rig.Services(), nullptr, list);
 
     Require(rig.AllReleased());
+    if (RefusedAsRedirect(reply, rig.journal)) {
+        Require(!success && list == PreviousList);
+        return;
+    }
     const bool errorNumber = !reply.text.empty() && reply.text.size() <= 3;
     const bool delivered = gsd::IsDeliveredStatus(reply.attempt.statusCode);
     if (reply.attempt.readError != gsd::NoInternetError) {
@@ -164,7 +181,9 @@ void CheckConnection(const ScriptedReply& reply)
     const bool success = gsd::CheckServerConnection(rig.Services());
 
     Require(rig.AllReleased());
-    if (reply.attempt.readError == gsd::NoInternetError) {
+    if (RefusedAsRedirect(reply, rig.journal)) {
+        Require(!success);
+    } else if (reply.attempt.readError == gsd::NoInternetError) {
         Require(success == (reply.text == "0"));
         Require(gsd::testing::Messages(rig.journal).empty());
     } else {
@@ -184,7 +203,9 @@ void CheckAuthentication(const ScriptedReply& reply)
     const bool success = gsd::AuthenticateHost(rig.Services(), generator);
 
     Require(rig.AllReleased());
-    if (reply.attempt.readError != gsd::NoInternetError) {
+    if (RefusedAsRedirect(reply, rig.journal)) {
+        Require(!success);
+    } else if (reply.attempt.readError != gsd::NoInternetError) {
         Require(!success);
     } else if (reply.text.size() <= 3) {
         Require(!success);
@@ -211,6 +232,10 @@ void CheckFileTransfer(const ScriptedReply& reply, int kind)
     }
 
     Require(rig.AllReleased() && rig.files.writersOpen == 0);
+    if (RefusedAsRedirect(reply, rig.journal)) {
+        Require(!success && !ended && !rig.files.files.contains(std::string(InstalledPack)));
+        return;
+    }
     const std::uint64_t size = reply.body.size();
     const bool complete = reply.attempt.readError == gsd::NoInternetError && size > 3
         && gsd::IsDeliveredStatus(reply.attempt.statusCode)
