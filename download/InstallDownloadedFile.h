@@ -13,9 +13,8 @@ namespace gsd {
 // The game folder's files of a download.
 inline constexpr std::string_view TemporaryFilePath = "Temp\\Download.tmp";
 inline constexpr std::string_view InstallerPath = "Temp\\Download.exe";
+// The folder the transfer writes into and the installers run from.
 inline constexpr std::string_view InstallerFolder = "Temp";
-// The folder the transfer writes into.
-inline constexpr std::string_view TemporaryFolder = "Temp";
 
 // Installs the file just received in "Temp\Download.tmp" for the
 // download-list line `itemLine`; true when it is installed. `status` (may be

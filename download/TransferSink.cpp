@@ -69,7 +69,7 @@ bool TransferSink::ReplyOpened(const ReplyHead& head)
 {
     if (head.contentLength) {
         const std::uint64_t needed = *head.contentLength + std::min(FreeSpaceMarginBytes, UINT64_MAX - *head.contentLength);
-        const std::optional<std::uint64_t> free = files_.FreeBytes(TemporaryFolder);
+        const std::optional<std::uint64_t> free = files_.FreeBytes(InstallerFolder);
         if (free && *free < needed) {
             window_.ShowMessage(NotEnoughSpaceText(fileName_, needed, *free), fixed_text::ErrorCaption, MessageButtons::Ok);
             return false;

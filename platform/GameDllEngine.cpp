@@ -79,6 +79,11 @@ std::string GameDllLeadingBytes(const std::string& path)
 // an invalid parameter; they get the older form of the same search.
 HMODULE LoadLibraryByPath(const std::string& path)
 {
+    // Without a full path (the game folder could not be read) the loader
+    // would search for the name: nothing is loaded then.
+    if (path.empty()) {
+        return nullptr;
+    }
     HMODULE loaded = ::LoadLibraryExA(
         path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (loaded == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
