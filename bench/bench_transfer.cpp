@@ -141,7 +141,7 @@ Measurement MeasureChild(const std::string& commandLine)
     std::string line = commandLine;
     const auto start = Clock::now();
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-        measured.error = "cannot start " + commandLine;
+        measured.error = "cannot start (error " + std::to_string(GetLastError()) + ") " + commandLine;
         return measured;
     }
     const gsd::unique_handle process(started.hProcess);
