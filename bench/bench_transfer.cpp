@@ -4,11 +4,11 @@
 // the program's transfer does at least), the same loop finishing its file as
 // the program does (flushed, closed, moved into place), the loop with 64 KB
 // reads, and curl on the host. Items are synthetic payloads (by default of
-// 10 MB and 200 MB) made on the fly by the server. Every reader is timed twice: by the
-// server, from the file request's arrival to its last byte sent, which is the
-// same clock for every reader, and by itself, end to end. Every reader runs
-// as a process of its own, so that its peak working set can be measured from
-// outside, the same way for the program's own transfer.
+// 10 MB and 200 MB) made on the fly by the server. Every reader is timed
+// twice: by the server, from the file request's arrival to its last byte
+// sent, which is the same clock for every reader, and by itself, end to end.
+// Every reader runs as a process of its own, so that its peak working set
+// can be measured from outside, the same way for the program's own transfer.
 //
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
