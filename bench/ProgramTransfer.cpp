@@ -41,6 +41,13 @@ public:
     std::unique_ptr<MediaReader> CreateReader() override { return nullptr; }
 };
 
+// The pause after a good reply gives the player time to read the status
+// line; it is no part of the transfer's cost.
+class NoPause final : public Sleeper {
+public:
+    void Sleep(int) override { }
+};
+
 } // namespace
 
 int ChildProgramTransfer(const std::string& url, const std::string& line, const std::string& workFolder)
@@ -56,7 +63,7 @@ int ChildProgramTransfer(const std::string& url, const std::string& line, const 
     NoDialogs dialogs;
     Win32InternetErrorTexts errorTexts;
     PerformanceCounterClock clock;
-    Win32Sleeper sleeper;
+    NoPause sleeper;
     Win32MessagePump pump;
     Win32GameFiles files;
     Win32Processes processes;

@@ -9,7 +9,8 @@ namespace gsd::bench {
 
 // Fetches and installs the object-pack item of download-list line `line`
 // from `url` in a new game folder below `workFolder`; prints "BYTES SECONDS"
-// (the installed file's size and the call's seconds). Returns the process
+// (the installed file's size and the call's seconds, without the pause
+// after a good reply). Returns the process
 // exit code: 0 on success.
 int ChildProgramTransfer(const std::string& url, const std::string& line, const std::string& workFolder);
 

@@ -1,18 +1,22 @@
 // Measures fetching one item from the reference server on loopback under
-// Wine, side by side in one run against one server: a bare WinINet read loop
-// with 1 KB reads writing to a file (what the program's transfer does at
-// least), the same with 64 KB reads, and curl on the host. Items are
-// synthetic payloads of 10 MB, 200 MB and 1 GB made on the fly by the server.
+// Wine, side by side in one run against one server: the program's own
+// transfer, a bare WinINet read loop with 1 KB reads writing to a file (what
+// the program's transfer does at least), the same loop finishing its file as
+// the program does (flushed, closed, moved into place), the loop with 64 KB
+// reads, and curl on the host. Items are synthetic payloads (by default of
+// 10 MB and 200 MB) made on the fly by the server. Every reader is timed
+// twice: by the server, from the file request's arrival to its last byte
+// sent, which is the same clock for every reader, and by itself, end to end.
 // Every reader runs as a process of its own, so that its peak working set
 // can be measured from outside, the same way for the program's own transfer.
 //
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
-//   tests/wine/wine-run build/windows/bin/bench_transfer.exe [--runs 3] [--sizes 10M,200M,1G]
+//   tests/wine/wine-run build/windows/bin/bench_transfer.exe [--runs 3] [--sizes 10M,200M]
 // The program's transfer, as the measuring run starts it:
 //   bench_transfer.exe --child-program URL ITEM_LINE WORK_FOLDER
 // One bare read loop, as the measuring run starts it:
-//   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE [--flush]
+//   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE [--flush-move]
 // prints "BYTES SECONDS" (the bytes received and the exchange's seconds).
 
 #include <windows.h>
@@ -60,16 +64,18 @@ std::string ProgramPath()
 }
 
 // One bare read loop: the file request sent as the program sends it, the
-// reply written to OUT_FILE in reads of at most `chunk` bytes.
-int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, const std::string& outFile, bool flush)
+// reply written to OUT_FILE in reads of at most `chunk` bytes. With
+// `finish`, the file is then flushed, closed and moved in place of
+// OUT_FILE.moved as the program installs what it received, inside the time.
+int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, const std::string& outFile, bool finish)
 {
     std::string body;
     if (chunk == 0 || !detail::ReadWholeFile(bodyFile, body)) {
         std::fprintf(stderr, "bench_transfer: bad chunk size or body file %s\n", bodyFile.c_str());
         return 2;
     }
-    const gsd::unique_file out(
-        CreateFileA(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    gsd::unique_file out(CreateFileA(
+        outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
         std::fprintf(stderr, "bench_transfer: cannot create %s\n", outFile.c_str());
         return 2;
@@ -84,7 +90,10 @@ int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, 
                total += size;
                return WriteFile(out.get(), bytes, size, &written, nullptr) && written == size;
            })
-        && (!flush || FlushFileBuffers(out.get()));
+        && (!finish
+            || (FlushFileBuffers(out.get()) && CloseHandle(out.release())
+                && MoveFileExA(outFile.c_str(), (outFile + ".moved").c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)));
     const double seconds = SecondsSince(start);
     if (!ok) {
         std::fprintf(stderr, "bench_transfer: transfer failed (error %lu)\n", GetLastError());
@@ -100,6 +109,7 @@ struct Measurement {
     std::string error;
     double wallSeconds = 0; // process start to end
     double transferSeconds = 0; // as the reader reports it; 0 when it cannot tell
+    double serverSeconds = 0; // the file request at the server, arrival to last byte sent
     std::uint64_t bytes = 0; // received, as the reader reports it
     std::uint64_t peakWorkingSet = 0; // bytes; 0 when unknown
     std::string output; // the reader's standard output
@@ -131,7 +141,7 @@ Measurement MeasureChild(const std::string& commandLine)
     std::string line = commandLine;
     const auto start = Clock::now();
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-        measured.error = "cannot start " + commandLine;
+        measured.error = "cannot start (error " + std::to_string(GetLastError()) + ") " + commandLine;
         return measured;
     }
     const gsd::unique_handle process(started.hProcess);
@@ -231,14 +241,65 @@ Measurement MeasureChildMode(const std::string& arguments)
 }
 
 Measurement MeasureBareLoop(
-    DWORD chunk, const Item& item, const std::string& url, const std::string& outFile, bool flush = false)
+    DWORD chunk, const Item& item, const std::string& url, const std::string& outFile, bool finish = false)
 {
     Measurement measured = MeasureChildMode("--child-read " + std::to_string(chunk) + " "
         + gsd::test::QuoteArgument(url) + " " + gsd::test::QuoteArgument(item.bodyFile) + " "
-        + gsd::test::QuoteArgument(outFile) + (flush ? " --flush" : ""));
+        + gsd::test::QuoteArgument(outFile) + (finish ? " --flush-move" : ""));
     DeleteFileA(outFile.c_str());
+    DeleteFileA((outFile + ".moved").c_str());
     return measured;
 }
+
+// The server's timings file (--log-timings): one JSON line per reply sent.
+class ServerTimings {
+public:
+    explicit ServerTimings(std::string path)
+        : path_(std::move(path))
+    {
+    }
+
+    const std::string& Path() const { return path_; }
+
+    // The seconds of the latest file reply of `bytes` bytes logged since the
+    // previous call, waiting a moment for the server to log it (the reader
+    // may see the last byte before the server has written its line); 0 when
+    // there is none.
+    double TakeFileReply(std::uint64_t bytes)
+    {
+        double seconds = 0;
+        detail::WaitFor(
+            [&] {
+                std::string text;
+                detail::ReadWholeFile(path_, text);
+                for (std::size_t at = seen_; at < text.size();) {
+                    const std::size_t end = std::min(text.find('\n', at), text.size());
+                    const std::string line = text.substr(at, end - at);
+                    if (end < text.size() && line.find("\"kind\": \"file\"") != std::string::npos
+                        && Number(line, "sent") == static_cast<double>(bytes)) {
+                        seconds = Number(line, "seconds");
+                    }
+                    if (end < text.size()) {
+                        seen_ = end + 1;
+                    }
+                    at = end + 1;
+                }
+                return seconds > 0;
+            },
+            2000);
+        return seconds;
+    }
+
+private:
+    static double Number(const std::string& line, const std::string& key)
+    {
+        const std::size_t at = line.find("\"" + key + "\": ");
+        return at == std::string::npos ? -1 : std::strtod(line.c_str() + at + key.size() + 4, nullptr);
+    }
+
+    std::string path_;
+    std::size_t seen_ = 0;
+};
 
 // curl on the host, through a small Python wrapper that times it and takes
 // its peak resident set (Wine can start a native program but not wait for
@@ -282,31 +343,54 @@ struct Reader {
     std::function<Measurement(const Item&)> measure;
 };
 
-// Best of `runs` (shortest transfer, largest peak), printed as one row;
-// false when a run failed or received other than the item's size.
-bool MeasureAndPrint(const Reader& reader, const Item& item, int runs)
+// The median of the runs' figures, and the largest peak.
+struct Figures {
+    double wallSeconds = 0;
+    double transferSeconds = 0;
+    double serverSeconds = 0;
+    std::uint64_t peakWorkingSet = 0;
+};
+
+double Median(std::vector<double> values)
 {
-    Measurement best;
-    std::uint64_t peak = 0;
-    for (int run = 0; run < runs; ++run) {
-        Measurement measured = reader.measure(item);
-        if (!measured.ok || measured.bytes != item.bytes) {
-            std::fprintf(stderr, "bench_transfer: %s, %s item: %s (received %" PRIu64 " of %" PRIu64 " bytes)\n",
-                reader.label.c_str(), item.size.c_str(), measured.error.c_str(), measured.bytes, item.bytes);
-            return false;
-        }
-        if (measured.transferSeconds <= 0) { // a reader that cannot tell: its whole run
-            measured.transferSeconds = measured.wallSeconds;
-        }
-        peak = std::max(peak, measured.peakWorkingSet);
-        if (run == 0 || measured.transferSeconds < best.transferSeconds) {
-            best = measured;
-        }
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+Figures MedianOf(const std::vector<Measurement>& runs)
+{
+    Figures figures;
+    std::vector<double> wall;
+    std::vector<double> transfer;
+    std::vector<double> server;
+    for (const Measurement& run : runs) {
+        wall.push_back(run.wallSeconds);
+        // A reader that cannot tell: its whole run.
+        transfer.push_back(run.transferSeconds > 0 ? run.transferSeconds : run.wallSeconds);
+        server.push_back(run.serverSeconds);
+        figures.peakWorkingSet = std::max(figures.peakWorkingSet, run.peakWorkingSet);
     }
-    const std::string peakText = peak == 0 ? "-" : std::to_string(static_cast<int>(peak / MiB + 0.5)) + " MB";
-    std::printf("  %-34s %8.3f %10.3f %9.1f %10s\n", reader.label.c_str(), best.wallSeconds, best.transferSeconds,
-        static_cast<double>(item.bytes) / MiB / best.transferSeconds, peakText.c_str());
-    return true;
+    figures.wallSeconds = Median(wall);
+    figures.transferSeconds = Median(transfer);
+    figures.serverSeconds = Median(server);
+    return figures;
+}
+
+void PrintRow(const std::string& label, const Figures& figures, std::uint64_t bytes)
+{
+    const std::string peakText = figures.peakWorkingSet == 0
+        ? "-"
+        : std::to_string(static_cast<int>(static_cast<double>(figures.peakWorkingSet) / MiB + 0.5)) + " MB";
+    std::printf("  %-36s %9.3f %12.3f %8.3f %8.1f %8s\n", label.c_str(), figures.serverSeconds,
+        figures.transferSeconds, figures.wallSeconds,
+        figures.serverSeconds > 0 ? static_cast<double>(bytes) / MiB / figures.serverSeconds : 0.0, peakText.c_str());
+}
+
+// How many times as fast as `floor` the program is (above 1: faster).
+double Speed(double program, double floor)
+{
+    return program > 0 ? floor / program : 0;
 }
 
 std::vector<std::string> SplitList(const std::string& text)
@@ -336,6 +420,8 @@ int Measure(int runs, const std::vector<std::string>& sizes)
         }
         items.push_back(item);
     }
+    ServerTimings timings(work.path + "\\timings.jsonl");
+    options.extraArguments = { "--log-timings", gsd::test::UnixPath(timings.Path()) };
     gsd::test::ReferenceServer server(options);
     if (!server.Start()) {
         std::fprintf(stderr, "bench_transfer: %s\n", server.Error().c_str());
@@ -343,36 +429,60 @@ int Measure(int runs, const std::vector<std::string>& sizes)
     }
     const std::string url = server.Url();
     const std::string bareOut = work.path + "\\bare.out";
-    std::vector<Reader> readers {
+    // The five figures, in this order.
+    enum { Program, Bare1K, Bare1KFinished, Bare64K, Curl };
+    const std::vector<Reader> readers {
+        // The core's FetchAndInstallItem on the program's adapters, the
+        // installed file's size as its bytes.
+        { "the program (FetchAndInstallItem)",
+            [&](const Item& item) {
+                return MeasureChildMode("--child-program " + gsd::test::QuoteArgument(url) + " "
+                    + gsd::test::QuoteArgument(item.line) + " " + gsd::test::QuoteArgument(work.path));
+            } },
         { "bare WinINet, 1 KB reads", [&](const Item& item) { return MeasureBareLoop(1024, item, url, bareOut); } },
-        // The program flushes the file to disk before it takes the place of
-        // the installed one; this loop does the same at its end.
-        { "bare WinINet, 1 KB reads, flushed",
+        // The program flushes the file to disk before it moves it in place
+        // of the installed one; this loop does the same at its end.
+        { "bare WinINet, 1 KB, flush and move",
             [&](const Item& item) { return MeasureBareLoop(1024, item, url, bareOut, true); } },
         { "bare WinINet, 64 KB reads", [&](const Item& item) { return MeasureBareLoop(65536, item, url, bareOut); } },
         { "curl on the host", [&](const Item& item) { return MeasureCurl(item, url, work.path); } },
     };
 
-    // The program's own transfer first: the core's FetchAndInstallItem on
-    // the program's adapters, the installed file's size as its bytes.
-    readers.insert(readers.begin(), { "the program (FetchAndInstallItem)", [&](const Item& item) {
-        return MeasureChildMode("--child-program " + gsd::test::QuoteArgument(url) + " "
-            + gsd::test::QuoteArgument(item.line) + " " + gsd::test::QuoteArgument(work.path));
-    } });
-
     std::printf("Fetching one synthetic item from the reference server on loopback (TLS), writing it to a file;\n"
-                "best of %d runs (shortest transfer), peak working set the largest of the runs.\n"
-                "transfer s: the exchange as the reader times it; wall s: its process from start to end.\n"
+                "medians of %d runs, the readers taking turns within each run; peak working set the largest.\n"
+                "server s: the file request at the server, from its arrival to its last byte sent;\n"
+                "end-to-end s: the reader's own time of the exchange (the program's: the whole fetch and\n"
+                "install, without the 500 ms pause after a good reply); wall s: its process from start to end.\n"
                 "curl's peak is its resident set on the host.\n",
         runs);
     for (const Item& item : items) {
-        std::printf("\n%s item (%" PRIu64 " bytes)\n", item.size.c_str(), item.bytes);
-        std::printf("  %-34s %8s %10s %9s %10s\n", "", "wall s", "transfer s", "MB/s", "peak WS");
-        for (const Reader& reader : readers) {
-            if (!MeasureAndPrint(reader, item, runs)) {
-                return 1;
+        std::vector<std::vector<Measurement>> measured(readers.size());
+        for (int run = 0; run < runs; ++run) {
+            for (std::size_t reader = 0; reader < readers.size(); ++reader) {
+                Measurement one = readers[reader].measure(item);
+                if (!one.ok || one.bytes != item.bytes) {
+                    std::fprintf(stderr, "bench_transfer: %s, %s item: %s (received %" PRIu64 " of %" PRIu64 " bytes)\n",
+                        readers[reader].label.c_str(), item.size.c_str(), one.error.c_str(), one.bytes, item.bytes);
+                    return 1;
+                }
+                one.serverSeconds = timings.TakeFileReply(item.bytes);
+                measured[reader].push_back(one);
             }
         }
+        std::vector<Figures> figures;
+        for (const std::vector<Measurement>& runsOfReader : measured) {
+            figures.push_back(MedianOf(runsOfReader));
+        }
+        std::printf("\n%s item (%" PRIu64 " bytes)\n", item.size.c_str(), item.bytes);
+        std::printf(
+            "  %-36s %9s %12s %8s %8s %8s\n", "", "server s", "end-to-end s", "wall s", "MB/s", "peak WS");
+        for (std::size_t reader = 0; reader < readers.size(); ++reader) {
+            PrintRow(readers[reader].label, figures[reader], item.bytes);
+        }
+        std::printf("  the program against the bare 1 KB loop, at the server:          %.2fx\n",
+            Speed(figures[Program].serverSeconds, figures[Bare1K].serverSeconds));
+        std::printf("  the program against the flush-and-move loop, end to end:        %.2fx\n",
+            Speed(figures[Program].transferSeconds, figures[Bare1KFinished].transferSeconds));
     }
     return 0;
 }
@@ -387,17 +497,17 @@ int main(int argc, char** argv)
     }
     if ((arguments.size() == 5 || arguments.size() == 6) && arguments[0] == "--child-read") {
         return ChildRead(static_cast<DWORD>(std::strtoul(arguments[1].c_str(), nullptr, 10)), arguments[2],
-            arguments[3], arguments[4], arguments.size() == 6 && arguments[5] == "--flush");
+            arguments[3], arguments[4], arguments.size() == 6 && arguments[5] == "--flush-move");
     }
     int runs = 3;
-    std::vector<std::string> sizes { "10M", "200M", "1G" };
+    std::vector<std::string> sizes { "10M", "200M" };
     for (std::size_t i = 0; i < arguments.size(); i += 2) {
         if (i + 1 < arguments.size() && arguments[i] == "--runs") {
             runs = std::max(1, std::atoi(arguments[i + 1].c_str()));
         } else if (i + 1 < arguments.size() && arguments[i] == "--sizes") {
             sizes = SplitList(arguments[i + 1]);
         } else {
-            std::fprintf(stderr, "usage: bench_transfer [--runs 3] [--sizes 10M,200M,1G]\n");
+            std::fprintf(stderr, "usage: bench_transfer [--runs 3] [--sizes 10M,200M]\n");
             return 2;
         }
     }

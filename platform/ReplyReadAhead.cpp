@@ -9,11 +9,16 @@
 namespace gsd {
 namespace {
 
-constexpr std::size_t RingSlots = 64;
+constexpr std::size_t RingSlots = 256;
 // The other side is woken only once this many slots have changed (or the
-// reply ended): waking costs a system call, a chunk is only 1 KB. Every wait
-// also ends by itself after a slice, so no wake-up can be lost for long.
-constexpr std::size_t WakeBatch = 16;
+// reply ended): waking costs a round trip to the system (under Wine, to its
+// server) for each side, while a chunk is only 1 KB. The window thread
+// writes a chunk faster than the reading thread receives one, so it is
+// woken when half the ring is ready, and the reading thread still has the
+// other half to fill while the window thread wakes up. Every wait also ends
+// by itself after a slice, so no wake-up can be lost for long.
+constexpr std::size_t ReaderWakeBatch = RingSlots / 2;
+constexpr std::size_t WriterWakeBatch = RingSlots / 4;
 constexpr DWORD WaitSliceMs = 100;
 
 } // namespace
@@ -103,7 +108,7 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
             state.written.store(written + 1, std::memory_order_release);
         }
         const std::size_t ready = written + (done ? 0 : 1) - state.taken.load(std::memory_order_acquire);
-        if ((done || ready >= WakeBatch) && state.readerWaiting.exchange(false)) {
+        if ((done || ready >= ReaderWakeBatch) && state.readerWaiting.exchange(false)) {
             ::SetEvent(state.dataReady.get());
         }
         if (done) {
@@ -155,7 +160,7 @@ InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size
         offset_ = 0;
         state.taken.store(taken + 1, std::memory_order_release);
         const std::size_t free = RingSlots - (state.written.load(std::memory_order_acquire) - (taken + 1));
-        if (free >= WakeBatch && state.writerWaiting.exchange(false)) {
+        if (free >= WriterWakeBatch && state.writerWaiting.exchange(false)) {
             ::SetEvent(state.spaceReady.get());
         }
     }

@@ -2,7 +2,7 @@
 // ahead of the caller, so that the caller's thread (the program's only
 // window thread) can handle window messages, and give up, while the server
 // is slow or silent. Every chunk is read with one InternetReadFile of the
-// caller's chunk size; at most 64 of them wait at a time.
+// caller's chunk size; at most 256 of them wait at a time.
 //
 // The thread shares the ownership of the request's handles. Giving the
 // reading up never closes them under it: a read the thread has begun runs

@@ -13,9 +13,13 @@ namespace gsd {
 // code (GetLastError) and its text (SystemErrorText).
 class Win32GameFiles final : public GameFiles {
 public:
-    // CreateFileA with CREATE_ALWAYS and GENERIC_WRITE (others may read);
-    // Write hands the whole span to WriteFile, as often as it takes, and
-    // Close flushes the file to disk (FlushFileBuffers) before closing it.
+    // CreateFileA with CREATE_ALWAYS and GENERIC_WRITE (others may read).
+    // Write gathers pieces of under 64 KB and hands them to WriteFile 64 KB
+    // at a time (a larger span at once, as often as it takes), so a failure
+    // to write may be reported by a later Write or by Close; Close writes
+    // what is gathered and flushes the file to disk (FlushFileBuffers)
+    // before closing it. A writer dropped without Close still writes what
+    // it has gathered.
     std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
 
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:

@@ -29,6 +29,8 @@ def parse_arguments(argv):
                         help="a fault active from the start (repeatable); see README")
     parser.add_argument("--control", metavar="FILE", help="faults file, re-read when it changes")
     parser.add_argument("--log-requests", metavar="FILE", help="append every request as a JSON line")
+    parser.add_argument("--log-timings", metavar="FILE",
+                        help="append every reply once sent, with its seconds from arrival, as a JSON line")
     parser.add_argument("--ready-file", metavar="FILE", help="written (JSON) once serving, removed at exit")
     parser.add_argument("--lease", metavar="FILE", help="stop as soon as this file no longer exists")
     parser.add_argument("--max-lifetime", type=float, metavar="SECONDS", help="stop after this long")
@@ -68,7 +70,7 @@ def main(argv=None):
         server = ReferenceServer(args.content, args.cert, args.key, port=args.port, faults=faults,
                                  request_log=args.log_requests,
                                  account=None if args.account is None else args.account.encode("utf-8", "surrogateescape"),
-                                 generated_dir=generated, log=log)
+                                 generated_dir=generated, log=log, timings_log=args.log_timings)
         control.run(server, control.ControlFile(args.control) if args.control else None,
                     args.ready_file, args.lease, args.max_lifetime)
     except (OSError, RuntimeError) as e:

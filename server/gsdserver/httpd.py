@@ -49,14 +49,20 @@ def error_page(status, reason):
 class RequestLog:
     """Every request as one JSON line: method, path, headers (in order, as
     [name, value] pairs), the exact body bytes in base64, how the server
-    classified it and what it answered."""
+    classified it and what it answered. With a timings file, every reply
+    once it has been sent, as one JSON line there: the request's "seq" and
+    "kind", the body bytes sent ("sent") and the seconds from the request's
+    arrival to its last byte handed to the connection ("seconds"), so that a
+    benchmark can time a client the same way whatever the client is."""
 
-    def __init__(self, path):
+    def __init__(self, path, timings_path=None):
         self._path = path
+        self._timings_path = timings_path
         self._lock = threading.Lock()
         self._sequence = 0
 
     def record(self, handler, body, kind, faults, reply):
+        """Logs the request; returns its sequence number."""
         with self._lock:
             self._sequence += 1
             entry = {
@@ -78,6 +84,14 @@ class RequestLog:
             if self._path:
                 with open(self._path, "a", encoding="ascii") as f:
                     f.write(json.dumps(entry) + "\n")
+            return self._sequence
+
+    def served(self, sequence, kind, sent, seconds):
+        if not self._timings_path:
+            return
+        entry = {"seq": sequence, "kind": kind, "sent": sent, "seconds": round(seconds, 6)}
+        with self._lock, open(self._timings_path, "a", encoding="ascii") as f:
+            f.write(json.dumps(entry) + "\n")
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -95,6 +109,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def _serve(self):
         app = self.server.app
+        arrived = time.perf_counter()
         body = self._read_body()
         if body is None:
             return
@@ -111,7 +126,7 @@ class Handler(BaseHTTPRequestHandler):
             reply = Reply(error_page(302, "Found"), status=302, headers=[("Location", location)])
         elif "wrong-challenge" in faults and challenge is not None:
             reply = Reply(wire.wrong_challenge(challenge))
-        app.requests.record(self, body, kind, faults, None if "hangup" in faults else reply)
+        sequence = app.requests.record(self, body, kind, faults, None if "hangup" in faults else reply)
         if "delay" in faults:
             time.sleep(faults["delay"].value)
         try:
@@ -124,7 +139,8 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_header(name, value)
             self.send_header("Content-Length", str(shaping.announced_length(reply.length, faults)))
             self.end_headers()
-            self._write_body(reply, faults)
+            sent = self._write_body(reply, faults)
+            app.requests.served(sequence, kind, sent, time.perf_counter() - arrived)
         except (OSError, ssl.SSLError) as e:
             app.say("reply to %s cut short: %s" % (self.address_string(), e))
             self.close_connection = True
@@ -181,15 +197,18 @@ class Handler(BaseHTTPRequestHandler):
 
     def _write_body(self, reply, faults):
         """Sends the body as the stall, slow, drop and wrong-length faults
-        shape it."""
+        shape it. Returns the body bytes sent."""
+        sent = 0
         for step in shaping.shape_body(reply.chunks(), reply.length, faults):
             if step[0] == shaping.SEND:
                 self.wfile.write(step[1])
+                sent += len(step[1])
             elif step[0] == shaping.WAIT:
                 time.sleep(step[1])
             else:
                 self._abort()
-                return
+                break
+        return sent
 
     def _abort(self):
         """Ends the connection at once: no rest of the reply, no TLS goodbye."""
@@ -248,12 +267,12 @@ class ReferenceServer:
     refuse fault is active."""
 
     def __init__(self, content_dir, certfile, keyfile, port=47443, faults=None, request_log=None,
-                 account=None, generated_dir=None, log=None):
+                 account=None, generated_dir=None, log=None, timings_log=None):
         self.content_dir = content_dir
         self.generated_dir = generated_dir
         self.account = account
         self.faults = faults if faults is not None else FaultSet()
-        self.requests = RequestLog(request_log)
+        self.requests = RequestLog(request_log, timings_log)
         self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         self.tls.load_cert_chain(certfile, keyfile)
         self.port = port

@@ -138,6 +138,28 @@ class ServerTest(unittest.TestCase):
         with self.assertRaises((http.client.RemoteDisconnected, ConnectionError, ssl.SSLError)):
             self.exchange(AUTH_BODY)
 
+    def test_timings_name_each_reply_once_sent(self):
+        timings = os.path.join(folder.name, "timings-%s.jsonl" % self.id())
+        server = ReferenceServer(os.path.join(folder.name, "content"), certificates[1], certificates[2],
+                                 port=0, timings_log=timings)
+        server.sync_listening()
+        self.addCleanup(server.stop)
+        self.server = server
+        self.set_faults("file:slow=0.05,chunk=262144")
+        self.assertEqual(self.exchange(AUTH_BODY), (200, CHALLENGE))
+        self.assertEqual(self.exchange(file_body(b"Sand"))[0], 200)
+        # The client may have the last byte before the server has logged it.
+        deadline = time.monotonic() + 10
+        while True:
+            with open(timings) as f:
+                entries = [json.loads(line) for line in f]
+            if len(entries) >= 2 or time.monotonic() > deadline:
+                break
+            time.sleep(0.02)
+        self.assertEqual([(e["seq"], e["kind"], e["sent"]) for e in entries], [(1, "auth", 100), (2, "file", SAND_SIZE)])
+        # The paced reply's pauses are inside its time.
+        self.assertGreaterEqual(entries[1]["seconds"], 0.05 * (SAND_SIZE // 262144))
+
     def test_file_replies_announce_their_length_unless_told_to_lie(self):
         cases = [((), FILE_BODY, len(PAYLOAD)), ((), file_body(b"Sand"), SAND_SIZE),
                  (("file:wrong-length",), FILE_BODY, len(PAYLOAD) * 5 // 4),

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "GameFolderScope.h"
 #include "platform/Win32GameFiles.h"
@@ -45,11 +46,15 @@ TEST_F(GameFilesOnWine, WrittenBytesArriveIntactAndInOrder)
     ASSERT_NE(writer, nullptr) << failure.description;
     EXPECT_EQ(writer->Write(first), std::nullopt);
     EXPECT_EQ(writer->Write(""), std::nullopt);
+    // Small pieces as a transfer hands them over, then one large span.
+    for (std::size_t at = 0; at < large.size(); at += 1000) {
+        ASSERT_EQ(writer->Write(std::string_view(large).substr(at, 1000)), std::nullopt) << at;
+    }
     EXPECT_EQ(writer->Write(large), std::nullopt);
     EXPECT_EQ(writer->Close(), std::nullopt);
     EXPECT_EQ(writer->Close(), std::nullopt) << "a second close does nothing";
 
-    EXPECT_EQ(game_.Read("Temp\\Download.tmp"), first + large);
+    EXPECT_EQ(game_.Read("Temp\\Download.tmp"), first + large + large);
 }
 
 TEST_F(GameFilesOnWine, MissingFolderIsAFailureNamingTheFileAndTheCause)

@@ -335,9 +335,9 @@ TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
 TEST_F(ExchangeOnWine, ReplyLongerThanTheReadAheadReachesASlowReaderWholeAndInOrder)
 {
     // Numbered blocks, so a lost, doubled or swapped chunk shows; several
-    // times what the read-ahead holds (64 chunks of the reader's size).
+    // times what the read-ahead holds (256 chunks of the reader's size).
     std::string reply;
-    for (int block = 0; reply.size() < 256 * 1024; ++block) {
+    for (int block = 0; reply.size() < 1024 * 1024; ++block) {
         char text[16];
         std::snprintf(text, sizeof text, "%07d-", block);
         reply += text;
@@ -358,7 +358,7 @@ TEST_F(ExchangeOnWine, ReplyLongerThanTheReadAheadReachesASlowReaderWholeAndInOr
     for (int reads = 0;; ++reads) {
         // The reader falls behind now and then, long enough for the
         // read-ahead to fill up and wait for room.
-        if (reads % 64 == 1) {
+        if (reads % 256 == 1) {
             Win32Sleeper().Sleep(300);
         }
         error = request->Read(buffer, sizeof buffer, received, waiter);
