@@ -39,7 +39,10 @@ bool SecureDownloadDialog::OnInit()
     StartupStages stages;
     stages.LoadInterfaceTexts = [this] { LoadInterfaceTexts(*engine_, *mainWindow_, optionsFile_, state_); };
     stages.FillLocalList = [this] {
-        FillLocalList(*engine_, *mainWindow_, mediaFolder_, optionsFile_, state_.OnDownloadTexts);
+        // The packs were read moments ago for the download-list request;
+        // the list takes their rows rather than reading every pack again.
+        const std::unique_ptr<InstalledPacks> packsRead = serverStages_->TakePacksRead();
+        FillLocalList(*engine_, *mainWindow_, mediaFolder_, optionsFile_, state_.OnDownloadTexts, packsRead.get());
     };
     stages.AuthenticationFailedText = [this] { return GetField(state_.InfoAndErrorTexts, 3, FieldSeparator); };
     serverStages_.emplace(instance_, window(), *mainWindow_, state_, *engine_, mediaFolder_, optionsFile_, log_);

@@ -61,9 +61,11 @@ bool ServerStages::AuthenticateHost()
 
 std::string ServerStages::BuildDownloadListMessage()
 {
-    const InventoryReport report = BuildInventoryReport(engine_, window_, mediaFolder_);
+    const int languageIndex = ReadLanguageIndex(options_);
+    packsRead_ = std::make_unique<InstalledPacks>();
+    const InventoryReport report = BuildInventoryReport(engine_, window_, mediaFolder_, languageIndex, *packsRead_);
     return gsd::BuildDownloadListMessage(
-        report.VersionReport, report.LanguageReport, ReadLanguageIndex(options_), report.PackReport);
+        report.VersionReport, report.LanguageReport, languageIndex, report.PackReport);
 }
 
 bool ServerStages::RequestDownloadList()

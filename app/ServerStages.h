@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "catalogue/InstalledPacks.h"
 #include "ports/SupportLog.h"
 #include "shell/MainDialogState.h"
 #include "ports/MainWindow.h"
@@ -38,6 +40,9 @@ public:
     // Reads the inventory report from the media files, then asks for the
     // list; stores it in the state's DownloadListText.
     bool RequestDownloadList();
+    // The packs the report read, handed once to the local list that
+    // follows; null when no report was built.
+    std::unique_ptr<InstalledPacks> TakePacksRead() { return std::move(packsRead_); }
     void FillServerList();
 
     // What every exchange with the server talks to.
@@ -74,6 +79,7 @@ private:
     Win32MessagePump pump_;
     std::unique_ptr<Sleeper> sleeper_;
     SupportLog& log_;
+    std::unique_ptr<InstalledPacks> packsRead_;
 };
 
 } // namespace gsd

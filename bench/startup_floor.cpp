@@ -6,7 +6,14 @@
 // engine, no media, no texts, no lists, no status dialogs, no pauses.
 // bench_startup times it against the program.
 //
-//   startup_floor.exe URL AUTH_BODY_FILE LIST_BODY_FILE
+//   startup_floor.exe URL AUTH_BODY_FILE LIST_BODY_FILE [--read-packs]
+//
+// With --read-packs it also reads, before the download-list request, the
+// media files of the current directory's Media folder once through the
+// Game.dll beside them: a plain loop over the exports, one reader, each
+// file opened once and each text an object pack's row and report need read
+// once (none of the program's code). Started in a game folder, this is the
+// least the program's start-up can cost with that folder's packs.
 //
 // The body files hold the exact bodies the program sent (bench_startup takes
 // them from the reference server's request log). The dialog is titled
@@ -20,12 +27,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "bench/BareExchange.h"
+#include "gamedll/include/GameSystem.h"
 #include "protocol/ServerEndpoint.h"
 
 namespace {
@@ -39,7 +49,68 @@ struct Exchanges {
     std::string url;
     std::string authenticationBody;
     std::string downloadListBody;
+    bool readPacks = false;
 };
+
+using CreateSystemFn = int(__cdecl*)(HWND, HINSTANCE);
+using DestroySystemFn = int(__cdecl*)();
+using CreateInterfaceFn = int(__cdecl*)(int, void**);
+
+struct LibraryFree {
+    void operator()(HMODULE module) const { ::FreeLibrary(module); }
+};
+
+// Reads every media file's texts once; false when Game.dll or its reader
+// cannot be had, so a broken set-up is never timed.
+bool ReadPacksOnce(HWND dialog)
+{
+    char folder[MAX_PATH] = {};
+    const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, folder);
+    const std::string game(folder, length);
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree> library(
+        ::LoadLibraryExA((game + "\\Game.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!library) {
+        return false;
+    }
+    const auto createSystem = reinterpret_cast<CreateSystemFn>(::GetProcAddress(library.get(), "CreateSystem"));
+    const auto destroySystem = reinterpret_cast<DestroySystemFn>(::GetProcAddress(library.get(), "DestroySystem"));
+    const auto createInterface
+        = reinterpret_cast<CreateInterfaceFn>(::GetProcAddress(library.get(), "CreateInterface"));
+    if (createSystem == nullptr || destroySystem == nullptr || createInterface == nullptr
+        || createSystem(dialog, ::GetModuleHandleA(nullptr)) != 0) {
+        return false;
+    }
+    void* object = nullptr;
+    if (createInterface(kMediaResourceReaderKind, &object) != 0 || object == nullptr) {
+        destroySystem();
+        return false;
+    }
+    auto* reader = static_cast<MediaResourceReader*>(object);
+    reader->Begin();
+    const auto read = [reader](const char* key) {
+        const bool present = reader->ReadResourceText(key, "txt", "txt") != nullptr;
+        reader->EndResourceRead();
+        return present;
+    };
+    WIN32_FIND_DATAA entry {};
+    const HANDLE search = ::FindFirstFileA((game + "\\Media\\*.mdc").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            reader->OpenMediaFile(entry.cFileName);
+            if (read("Gravelpit Objects")) {
+                for (const char* key : { "Gravelpit Version", "Gravelpit Languages Available",
+                         "Gravelpit Object Pack Title", "Gravelpit Object Pack Author",
+                         "Gravelpit Object Pack Description" }) {
+                    read(key);
+                }
+            }
+        } while (::FindNextFileA(search, &entry));
+        ::FindClose(search);
+    }
+    reader->Release();
+    destroySystem();
+    return true;
+}
 
 // One exchange, its reply read whole; nullopt when a WinINet call failed.
 std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, const std::string* body)
@@ -60,7 +131,7 @@ std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, con
 
 // The three exchanges; false as soon as one fails or brings a reply the
 // program would not go on with, so a broken set-up is never timed.
-bool RunExchanges(const Exchanges& exchanges)
+bool RunExchanges(HWND dialog, const Exchanges& exchanges)
 {
     const std::optional<std::string> check = Exchange(exchanges.url, gsd::ConnectionCheckOpenFlags, nullptr);
     if (!check || *check != "0") {
@@ -69,6 +140,9 @@ bool RunExchanges(const Exchanges& exchanges)
     const std::optional<std::string> challenge
         = Exchange(exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.authenticationBody);
     if (!challenge || challenge->size() != ChallengeLength) {
+        return false;
+    }
+    if (exchanges.readPacks && !ReadPacksOnce(dialog)) {
         return false;
     }
     const std::optional<std::string> list
@@ -80,7 +154,7 @@ INT_PTR CALLBACK FloorDialog(HWND dialog, UINT message, WPARAM, LPARAM parameter
 {
     switch (message) {
     case WM_INITDIALOG:
-        if (!RunExchanges(*reinterpret_cast<const Exchanges*>(parameter))) {
+        if (!RunExchanges(dialog, *reinterpret_cast<const Exchanges*>(parameter))) {
             ::EndDialog(dialog, ExchangeFailed);
         }
         return TRUE;
@@ -127,10 +201,11 @@ bool ReadFileBytes(const char* path, std::string& bytes)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    if (__argc != 4) {
+    const bool readPacks = __argc == 5 && std::string(__argv[4]) == "--read-packs";
+    if (__argc != 4 && !readPacks) {
         return 2;
     }
-    Exchanges exchanges { __argv[1], {}, {} };
+    Exchanges exchanges { __argv[1], {}, {}, readPacks };
     if (!ReadFileBytes(__argv[2], exchanges.authenticationBody)
         || !ReadFileBytes(__argv[3], exchanges.downloadListBody)) {
         return 2;

@@ -1,8 +1,5 @@
 #include "catalogue/Catalogue.h"
 
-#include <initializer_list>
-
-#include "catalogue/InventoryReport.h"
 #include "catalogue/LanguageMask.h"
 #include "engine/MediaKeys.h"
 #include "catalogue/VersionParts.h"
@@ -20,20 +17,6 @@ constexpr int LanguageDescriptionText = 19;
 constexpr std::string_view PackExtension = ".mdc";
 constexpr std::string_view Publisher = "Quil Studios";
 
-std::string JoinFields(std::initializer_list<std::string_view> fields)
-{
-    std::string row;
-    bool first = true;
-    for (const std::string_view field : fields) {
-        if (!first) {
-            row.append(FieldSeparator);
-        }
-        row.append(field);
-        first = false;
-    }
-    return row;
-}
-
 std::string ReadProgramRow(MediaEngine& engine, MainWindow& window, int languageIndex, std::string_view onDownloadTexts)
 {
     ReadingPass pass(engine, window);
@@ -47,7 +30,7 @@ std::string ReadProgramRow(MediaEngine& engine, MainWindow& window, int language
     const std::string version = VersionForRow(ReadText(reader, media_key::Version));
     reader.OpenMediaFile(media_key::LanguageFile);
     const std::string mask = LanguageFlagsToMask(ReadText(reader, media_key::LanguagesAvailable));
-    return JoinFields({ "1", "Rubbleton: Gravelpit", "Rubbleton Gravelpit", Publisher, description, version, mask });
+    return JoinCatalogueFields({ "1", "Rubbleton: Gravelpit", "Rubbleton Gravelpit", Publisher, description, version, mask });
 }
 
 std::string ReadLanguageRow(
@@ -63,37 +46,7 @@ std::string ReadLanguageRow(
     const std::string description = GetField(onDownloadTexts, LanguageDescriptionText, FieldSeparator);
     const std::string version = VersionForRow(ReadText(reader, media_key::Version));
     const std::string mask = LanguageFlagsToMask(ReadText(reader, media_key::LanguagesAvailable));
-    return JoinFields({ "2", "Language", "Language", Publisher, description, version, mask });
-}
-
-std::vector<std::string> ReadPackRows(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex)
-{
-    // Its count is not needed; it tells the user about an empty Media folder.
-    CountObjectPacks(engine, window, folder);
-    const MediaListing listing = folder.ListMediaFiles();
-    if (listing.Names.empty()) {
-        return {};
-    }
-    ReadingPass pass(engine, window);
-    if (!pass) {
-        return {};
-    }
-    MediaReader& reader = pass.reader();
-    ChooseInterfaceLanguage(reader, languageIndex);
-    std::vector<std::string> rows;
-    for (const std::string& name : listing.Names) {
-        reader.OpenMediaFile(name);
-        if (!reader.ReadResourceText(media_key::Objects)) {
-            continue;
-        }
-        const std::string title = ReadText(reader, media_key::PackTitle);
-        const std::string author = ReadText(reader, media_key::PackAuthor);
-        const std::string description = ReadText(reader, media_key::PackDescription);
-        const std::string version = VersionForRow(ReadText(reader, media_key::Version));
-        const std::string mask = LanguageFlagsToMask(ReadText(reader, media_key::LanguagesAvailable));
-        rows.push_back(JoinFields({ "3", title, PackBaseName(name), author, description, version, mask }));
-    }
-    return rows;
+    return JoinCatalogueFields({ "2", "Language", "Language", Publisher, description, version, mask });
 }
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view tail)
@@ -113,6 +66,20 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view tail)
 
 } // namespace
 
+std::string JoinCatalogueFields(std::initializer_list<std::string_view> fields)
+{
+    std::string row;
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first) {
+            row.append(FieldSeparator);
+        }
+        row.append(field);
+        first = false;
+    }
+    return row;
+}
+
 std::string PackBaseName(std::string_view fileName)
 {
     if (!EndsWithIgnoringCase(fileName, PackExtension)) {
@@ -121,13 +88,17 @@ std::string PackBaseName(std::string_view fileName)
     return std::string(fileName.substr(0, fileName.size() - PackExtension.size()));
 }
 
-Catalogue ReadCatalogue(
-    MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex, std::string_view onDownloadTexts)
+Catalogue ReadCatalogue(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    std::string_view onDownloadTexts, const InstalledPacks* packsRead)
 {
     Catalogue catalogue;
     catalogue.ProgramRow = ReadProgramRow(engine, window, languageIndex, onDownloadTexts);
     catalogue.LanguageRow = ReadLanguageRow(engine, window, languageIndex, onDownloadTexts);
-    catalogue.PackRows = ReadPackRows(engine, window, folder, languageIndex);
+    if (packsRead != nullptr && packsRead->Complete && packsRead->LanguageIndex == languageIndex) {
+        catalogue.PackRows = packsRead->PackRows;
+    } else {
+        catalogue.PackRows = ReadInstalledPacks(engine, window, folder, languageIndex).PackRows;
+    }
     return catalogue;
 }
 

@@ -7,10 +7,12 @@
 // fields of its row.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalogue/InstalledPacks.h"
 #include "ports/MainWindow.h"
 #include "ports/MediaFolder.h"
 #include "ports/MediaEngine.h"
@@ -30,14 +32,21 @@ struct Catalogue {
     std::vector<std::string> PackRows;
 };
 
-// Reads the catalogue in three reading passes (program row, language row,
-// pack rows), each of which first selects the interface language
-// `languageIndex` (field index + 1 of Language.mdc's "Gravelpit Languages").
-// Before the pack rows, CountObjectPacks runs for its message about an empty
-// Media folder. A refused reader leaves that part empty (and is reported by
-// its pass).
-Catalogue ReadCatalogue(
-    MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex, std::string_view onDownloadTexts);
+// Reads the catalogue in reading passes for the program row, the language
+// row and the pack rows (ReadInstalledPacks), each of which first selects
+// the interface language `languageIndex` (field index + 1 of Language.mdc's
+// "Gravelpit Languages"). A refused reader leaves that part empty (and is
+// reported by its pass).
+//
+// `packsRead`, when given, are the packs just read for the report: their
+// rows are taken instead of reading the packs again, provided that reading
+// was complete and in the same language. Otherwise the packs are read here,
+// with whatever that reading tells the user.
+Catalogue ReadCatalogue(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    std::string_view onDownloadTexts, const InstalledPacks* packsRead = nullptr);
+
+// Fields joined by "|" into a CatalogueEntry, as they are.
+std::string JoinCatalogueFields(std::initializer_list<std::string_view> fields);
 
 // A pack's file name without its ".mdc" extension (in any letter case); a
 // name without that extension stays whole.

@@ -45,9 +45,10 @@ namespace {
 
 // The rows in the order they go in, each at the top.
 std::vector<std::vector<std::string>> ReadLocalRows(MediaEngine& engine, MainWindow& window, MediaFolder& folder,
-    OptionsFile& options, std::string_view onDownloadTexts)
+    OptionsFile& options, std::string_view onDownloadTexts, const InstalledPacks* packsRead)
 {
-    const Catalogue catalogue = ReadCatalogue(engine, window, folder, ReadLanguageIndex(options), onDownloadTexts);
+    const Catalogue catalogue
+        = ReadCatalogue(engine, window, folder, ReadLanguageIndex(options), onDownloadTexts, packsRead);
     std::vector<std::vector<std::string>> rows;
     rows.reserve(catalogue.PackRows.size() + 2);
     rows.push_back(LocalListRow(catalogue.ProgramRow, onDownloadTexts));
@@ -61,9 +62,9 @@ std::vector<std::vector<std::string>> ReadLocalRows(MediaEngine& engine, MainWin
 } // namespace
 
 void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
-    std::string_view onDownloadTexts)
+    std::string_view onDownloadTexts, const InstalledPacks* packsRead)
 {
-    window.LocalList().InsertRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts));
+    window.LocalList().InsertRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts, packsRead));
 }
 
 void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
@@ -71,7 +72,7 @@ void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& fold
 {
     // Read first: every reading pass repaints the dialog, which would show
     // the list empty for the whole reading if its rows went first.
-    window.LocalList().ReplaceAllRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts));
+    window.LocalList().ReplaceAllRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts, nullptr));
 }
 
 } // namespace gsd

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/InstalledPacks.h"
 #include "ports/MainWindow.h"
 #include "ports/MediaFolder.h"
 #include "ports/MediaEngine.h"
@@ -23,11 +24,13 @@ std::vector<std::string> LocalListRow(std::string_view catalogueEntry, std::stri
 // row, then the packs in search order. So the list shows, top to bottom,
 // the packs in reverse search order, the language row, the program row.
 // The program and language rows are added even when they could not be
-// read. Problems are reported by the reading itself.
+// read. Problems are reported by the reading itself. `packsRead`: the
+// packs the start-up's report has just read, whose rows are taken when that
+// reading serves (see ReadCatalogue); otherwise the packs are read here.
 void FillLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
-    std::string_view onDownloadTexts);
+    std::string_view onDownloadTexts, const InstalledPacks* packsRead = nullptr);
 
-// Reads the catalogue as FillLocalList does, then replaces every row of the
+// Reads the catalogue afresh (the packs may have changed), then replaces every row of the
 // list with the new ones; the old rows stay while the files are read.
 void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& folder, OptionsFile& options,
     std::string_view onDownloadTexts);

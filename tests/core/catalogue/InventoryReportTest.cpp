@@ -25,6 +25,13 @@ protected:
     testing::FakeMainWindow window { journal };
     testing::FakeMediaEngine engine { journal };
     testing::FakeMediaFolder folder;
+
+    std::string PackReport() { return ReadInstalledPacks(engine, window, folder, 0).PackReport; }
+    InventoryReport Report()
+    {
+        InstalledPacks packs;
+        return BuildInventoryReport(engine, window, folder, 0, packs);
+    }
 };
 
 TEST_F(InventoryReportTest, VersionAndLanguageReports)
@@ -59,7 +66,7 @@ TEST_F(InventoryReportTest, PackReportCarriesEveryPackInSearchOrder)
         SCOPED_TRACE(c.name);
         folder.names = c.search;
         journal.clear();
-        EXPECT_EQ(BuildPackReport(engine, window, folder), c.report);
+        EXPECT_EQ(PackReport(), c.report);
         EXPECT_EQ(std::count(journal.begin(), journal.end(), NoPacksMessage), 0);
     }
 }
@@ -69,36 +76,35 @@ TEST_F(InventoryReportTest, TitleWithABarShiftsTheLaterFields)
     testing::AddPack(engine, "A.mdc", { .version = "1|0|0", .flags = "1", .title = "Rocks | Stones" });
     testing::AddPack(engine, "B.mdc", { .version = "2|0|0", .flags = "1", .title = "B" });
     folder.names = { "Version.mdc", "A.mdc", "B.mdc" };
-    EXPECT_EQ(BuildPackReport(engine, window, folder), "2|1|0|0|1|Rocks | Stones|2|0|0|1|B");
+    EXPECT_EQ(PackReport(), "2|1|0|0|1|Rocks | Stones|2|0|0|1|B");
 }
 
 TEST_F(InventoryReportTest, EmptyMediaFolderIsReportedOnceAndGivesCountZero)
 {
-    const InventoryReport report = BuildInventoryReport(engine, window, folder);
+    const InventoryReport report = Report();
     EXPECT_EQ(report.VersionReport, "1|0|3");
     EXPECT_EQ(report.LanguageReport, "2|1|0|11");
     EXPECT_EQ(report.PackReport, "0");
     // Two reading passes for the version and language reports; the pack
-    // report searches twice and reads nothing.
+    // report searches once and reads nothing.
     EXPECT_EQ(journal,
         (Journal { "CreateReader", "Release", "ExecuteSystem", "repaint", "CreateReader", "Release", "ExecuteSystem",
             "repaint", NoPacksMessage }));
-    EXPECT_EQ(folder.searches, 2);
+    EXPECT_EQ(folder.searches, 1);
 }
 
 TEST_F(InventoryReportTest, FolderThatCannotBeSearchedIsReportedInsteadOfMissingPacks)
 {
     folder.problem = "The game folder's path is too long for this program to use:\r\nC:\\...";
-    EXPECT_EQ(CountObjectPacks(engine, window, folder), 0);
-    EXPECT_EQ(BuildPackReport(engine, window, folder), "0");
-    EXPECT_EQ(journal, (Journal { "message Error!: " + folder.problem, "message Error!: " + folder.problem }));
+    EXPECT_EQ(PackReport(), "0");
+    EXPECT_EQ(journal, (Journal { "message Error!: " + folder.problem }));
 }
 
 TEST_F(InventoryReportTest, CountsOnlyFilesWithTheObjectsMarker)
 {
     testing::AddPack(engine, "A.mdc", { .title = "A" });
     folder.names = { "Version.mdc", "A.mdc", "Language.mdc", "Missing.mdc" };
-    EXPECT_EQ(CountObjectPacks(engine, window, folder), 1);
+    EXPECT_EQ(PackReport(), "1|1|0|0|1|A");
     EXPECT_EQ(journal, (Journal { "CreateReader", "Release", "ExecuteSystem", "repaint" }));
 }
 
@@ -107,7 +113,7 @@ TEST_F(InventoryReportTest, RefusedReaderGivesEmptyReportsAndTheCountAlone)
     testing::AddPack(engine, "A.mdc", { .title = "A" });
     folder.names = { "A.mdc" };
     engine.refuseReader = true;
-    const InventoryReport report = BuildInventoryReport(engine, window, folder);
+    const InventoryReport report = Report();
     EXPECT_EQ(report.VersionReport, "");
     EXPECT_EQ(report.LanguageReport, "");
     EXPECT_EQ(report.PackReport, "0");

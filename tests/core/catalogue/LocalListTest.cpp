@@ -7,6 +7,7 @@
 
 #include "MediaSet.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/InventoryReport.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeOptionsFile.h"
 
@@ -81,17 +82,33 @@ TEST_F(LocalListTest, ProgramAndLanguageRowsCarryTheirFields)
     EXPECT_EQ(catalogue.LanguageRow, "2|Language|Language|Quil Studios|Texts of the program|2.1.0|11");
 }
 
-TEST_F(LocalListTest, ThreeReadingPassesAndACountEachReleasingItsReader)
+TEST_F(LocalListTest, ThreeReadingPassesEachReleasingItsReader)
 {
     Fill();
     const Journal pass = { "CreateReader", "Release", "ExecuteSystem", "repaint" };
     Journal expected;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         expected.insert(expected.end(), pass.begin(), pass.end());
     }
     EXPECT_EQ(journal, expected);
     EXPECT_EQ(engine.readersAlive, 0);
     EXPECT_EQ(options.reads, 1);
+}
+
+TEST_F(LocalListTest, StartUpOpensEachPackOnceForTheReportAndTheList)
+{
+    options.bytes = "\x01";
+    InstalledPacks packs;
+    const InventoryReport report = BuildInventoryReport(engine, window, folder, 1, packs);
+    FillLocalList(engine, window, folder, options, OnDownloadTexts, &packs);
+    EXPECT_EQ(engine.opens["Canals.mdc"], 1);
+    EXPECT_EQ(engine.opens["Bricks.mdc"], 1);
+    // The report's titles carry no language choice, the list's do.
+    EXPECT_EQ(report.PackReport, "2|4|5|8|Canals|1|2|3|5|Bricks");
+    testing::FakeMainWindow fresh { journal };
+    FillLocalList(engine, fresh, folder, options, OnDownloadTexts);
+    EXPECT_EQ(window.localList.rows, fresh.localList.rows);
+    EXPECT_EQ(window.localList.rows.at(1).at(1), "Canaux");
 }
 
 TEST_F(LocalListTest, RefreshLeavesNoRowOfThePreviousFilling)

@@ -24,6 +24,8 @@ public:
     int destroySystemResult = 0;
     bool refuseReader = false;
     int readersAlive = 0;
+    // How often each file has been made current, by any reader.
+    std::map<std::string, int> opens;
 
     int CreateSystem() override { return Log("CreateSystem"), createSystemResult; }
     std::string UnavailableReason() const override { return unavailableReason; }
@@ -47,7 +49,11 @@ private:
             --engine_.readersAlive;
             engine_.Log("Release");
         }
-        void OpenMediaFile(std::string_view name) override { current_ = std::string(name); }
+        void OpenMediaFile(std::string_view name) override
+        {
+            current_ = std::string(name);
+            ++engine_.opens[current_];
+        }
         std::optional<std::string> ReadResourceText(std::string_view key) override
         {
             const auto file = engine_.files.find(current_);
