@@ -6,11 +6,16 @@ namespace gsd {
 
 std::string OneLine(std::string_view text)
 {
-    std::string line(text.substr(0, LoggedTextBytes));
-    for (char& c : line) {
+    constexpr char Hex[] = "0123456789ABCDEF";
+    std::string line;
+    for (const char c : text.substr(0, LoggedTextBytes)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = ' ';
+        if (byte < 0x20 || byte >= 0x7F) {
+            line += "\\x";
+            line += Hex[byte >> 4];
+            line += Hex[byte & 0x0F];
+        } else {
+            line += c;
         }
     }
     if (text.size() > LoggedTextBytes) {

@@ -1,7 +1,7 @@
 // The lines of the support log, built from what the program knows at each
 // event. Never the account field, the challenge or a request body: none of
 // them is a parameter here. Texts from outside (the server's file names,
-// message texts) are made one line and cut to a bounded length.
+// message texts) are made one printable line and cut to a bounded length.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +14,11 @@ namespace gsd {
 // Longest piece of outside text put into one line.
 inline constexpr std::size_t LoggedTextBytes = 400;
 
-// `text` as one line: control characters become blanks, and a text longer
-// than LoggedTextBytes is cut and marked with "...".
+// `text` as one line of printable ASCII: every other byte (line breaks,
+// control characters, bytes of 0x80 and above, which a hostile server could
+// use to make the log read otherwise than it is written) becomes "\xNN" in
+// hexadecimal, and a text longer than LoggedTextBytes is cut before that and
+// marked with "...".
 std::string OneLine(std::string_view text);
 
 // "start <product> <version> (<bits>-bit)".
