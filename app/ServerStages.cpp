@@ -46,7 +46,7 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
 ExchangeServices ServerStages::Services()
 {
     return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, pump_, DownloadServerUrl(),
-        state_.InfoAndErrorTexts, &log_ };
+        state_.InfoAndErrorTexts, &log_, DownloadRedirectHosts() };
 }
 
 bool ServerStages::CheckServerConnection()

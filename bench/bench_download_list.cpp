@@ -55,8 +55,8 @@ private:
             : reply_(reply)
         {
         }
-        InternetError Send(std::string_view, std::string_view) override { return NoInternetError; }
-        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter&) override
+        InternetError Send(std::string_view, std::string_view, ServerWaiter&) override { return NoInternetError; }
+        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter&) override
         {
             received = std::min(capacity, reply_.size() - position_);
             std::memcpy(buffer, reply_.data() + position_, received);
@@ -64,8 +64,8 @@ private:
             return NoInternetError;
         }
         int StatusCode() override { return 200; }
-        std::optional<std::uint64_t> ContentLength() override { return std::nullopt; }
-        std::string RedirectLocation() override { return {}; }
+        std::string RawHeaders() override { return {}; }
+        LocationHeader RedirectLocation() override { return {}; }
 
     private:
         const std::string& reply_;
@@ -77,7 +77,7 @@ private:
             : reply_(reply)
         {
         }
-        InternetError OpenUrl(std::string_view, std::uint32_t, std::unique_ptr<HttpRequest>& request) override
+        InternetError OpenUrl(std::string_view, std::uint32_t, std::unique_ptr<HttpRequest>& request, ServerWaiter&) override
         {
             request = std::make_unique<Request>(reply_);
             return NoInternetError;

@@ -12,7 +12,6 @@
 #include "protocol/DownloadItem.h"
 #include "protocol/DownloadList.h"
 #include "protocol/FieldList.h"
-#include "protocol/ServerEndpoint.h"
 #include "protocol/ServerErrors.h"
 #include "shell/FixedTexts.h"
 #include "shell/SupportLogLines.h"
@@ -47,12 +46,6 @@ bool IsCompleteFile(
     if (!IsDeliveredStatus(reply.statusCode)) {
         window.ShowMessage("The download server answered with HTTP status " + std::to_string(reply.statusCode)
                 + " instead of the file " + quoted + ".  Nothing was installed.",
-            fixed_text::ErrorCaption, MessageButtons::Ok);
-        return false;
-    }
-    if (reply.contentLength && reply.received < *reply.contentLength) {
-        window.ShowMessage("The download of " + quoted + " ended after " + std::to_string(reply.received) + " of "
-                + std::to_string(*reply.contentLength) + " bytes.  The incomplete file was not installed.",
             fixed_text::ErrorCaption, MessageButtons::Ok);
         return false;
     }
@@ -99,11 +92,7 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     const std::unique_ptr<StatusDialog> status = services.exchange.dialogs.OpenStatusDialog();
     TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts, fileName);
 
-    ExchangeRequest request;
-    request.action = "RETURN+FILE";
-    request.openFlags = BodyRequestOpenFlags;
-    request.body = body;
-    request.statusTexts = FileTransferTexts;
+    ExchangeRequest request = ServerRequest("RETURN+FILE", body, FileTransferTexts);
     request.evaluate = [&](const CompletedReply& reply) {
         return ReplyVerdict { IsCompleteFile(window, sink, reply, fileName), false };
     };
@@ -111,11 +100,16 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     // A large file may take long; only a server that stops sending fails it.
     request.limit = ReadLimit::Idle;
     request.statusDialog = status.get();
-    request.cancellable = true;
+    // A cancelled item fails like any other; the pass says so and goes on.
+    request.quietCancel = true;
+    request.cutOffText = [&](std::uint64_t received, std::uint64_t announced) {
+        return "The download of \"" + std::string(fileName) + "\" ended after " + std::to_string(received) + " of "
+            + std::to_string(announced) + " bytes.  The incomplete file was not installed.";
+    };
     // Whatever a failed, cut or cancelled transfer left in the temporary
     // file is of no use to anyone: it goes rather than stay in the game
     // folder until the next download. After an installation it has moved.
-    if (!ServerExchange(services.exchange, request).success) {
+    if (!ServerExchange(services.exchange, request)) {
         services.files.Delete(TemporaryFilePath);
         return logged(false, "not received", sink.Received());
     }

@@ -76,6 +76,12 @@ bool TransferSink::ReplyOpened(const ReplyHead& head)
         }
     }
     replyOpen_ = true;
+    // Without a length the file is written only as long as it leaves the
+    // margin free, as far as the drive's free space can be told.
+    freeWithoutLength_.reset();
+    if (!head.contentLength) {
+        freeWithoutLength_ = files_.FreeBytes(InstallerFolder);
+    }
     if (head.contentLength && *head.contentLength > 0) {
         length_ = head.contentLength;
     }
@@ -91,6 +97,11 @@ bool TransferSink::ReplyOpened(const ReplyHead& head)
 
 bool TransferSink::Accept(std::string_view chunk, std::uint64_t total)
 {
+    if (freeWithoutLength_ && total > *freeWithoutLength_ - std::min(*freeWithoutLength_, FreeSpaceMarginBytes)) {
+        window_.ShowMessage(NotEnoughSpaceText(fileName_, total + FreeSpaceMarginBytes, *freeWithoutLength_),
+            fixed_text::ErrorCaption, MessageButtons::Ok);
+        return false;
+    }
     if (head_.size() < KeptHeadBytes) {
         head_.append(chunk.substr(0, KeptHeadBytes - head_.size()));
     }

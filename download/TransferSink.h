@@ -50,7 +50,9 @@ public:
     // margin do not fit in the free space of the drive that holds "Temp":
     // nothing is read then.
     bool ReplyOpened(const ReplyHead& head) override;
-    // Writes the chunk; false after reporting a file error.
+    // Writes the chunk; false after reporting a file error, or (when no
+    // length was announced) that the file would leave less than the margin
+    // free on the drive.
     bool Accept(std::string_view chunk, std::uint64_t total) override;
     // Closes the file (a failure is a file error) and shows the final count.
     void EndAttempt() override;
@@ -77,6 +79,8 @@ private:
     bool fileFailed_ = false;
     bool replyOpen_ = false;
     std::optional<std::uint64_t> length_;
+    // Without an announced length: the drive's free space before the file.
+    std::optional<std::uint64_t> freeWithoutLength_;
     std::uint64_t total_ = 0;
     std::uint64_t shownTotal_ = 0;
     std::string head_;

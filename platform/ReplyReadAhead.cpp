@@ -117,7 +117,7 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
     }
 }
 
-InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter)
+InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter& waiter)
 {
     received = 0;
     State& state = *state_;
@@ -148,7 +148,7 @@ InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size
             && !state.finished.load() && !waiter.KeepWaiting()) {
             state.stop.store(true);
             ::SetEvent(state.spaceReady.get());
-            return ReadGivenUp;
+            return WaitGivenUp;
         }
     }
     const std::size_t slot = taken % RingSlots;

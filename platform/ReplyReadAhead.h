@@ -37,7 +37,7 @@ public:
     // Hands out the next bytes, up to `capacity`; 0 bytes at the end of the
     // reply. While none are at hand it waits for them and for window
     // messages, calling `waiter` at least ten times a second.
-    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter);
+    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter& waiter);
 
 private:
     struct State;

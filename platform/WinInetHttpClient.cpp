@@ -1,10 +1,10 @@
 #include "platform/WinInetHttpClient.h"
 
-#include <charconv>
 #include <string>
 
 #include "platform/ReplyReadAhead.h"
 #include "platform/WinInetHandles.h"
+#include "platform/WinInetWorkerCall.h"
 
 namespace gsd {
 namespace {
@@ -17,22 +17,32 @@ public:
     }
 
     // Stops the read-ahead, which keeps the handles open until a read it
-    // has begun ends; closes them here when it holds them no more.
-    ~WinInetRequest() override = default;
+    // has begun ends; the handles close away from the window thread, by
+    // whichever owner lets go last.
+    ~WinInetRequest() override
+    {
+        readAhead_.reset();
+        ReleaseAwayFromWindows(std::move(handles_));
+    }
 
     WinInetRequest(const WinInetRequest&) = delete;
     WinInetRequest& operator=(const WinInetRequest&) = delete;
 
-    InternetError Send(std::string_view header, std::string_view body) override
+    InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) override
     {
-        // WinINet takes the body through a non-const pointer but only reads it.
-        std::string bodyCopy(body);
-        const BOOL sent = ::HttpSendRequestA(handle(), header.data(), static_cast<DWORD>(header.size()),
-            bodyCopy.empty() ? nullptr : bodyCopy.data(), static_cast<DWORD>(bodyCopy.size()));
-        return sent ? NoInternetError : LastInternetError();
+        // The worker owns its copies: it may outlive this call.
+        return CallAwayFromWindows(
+            [handles = handles_, headerCopy = std::string(header), bodyCopy = std::string(body)]() mutable {
+                // WinINet takes the body through a non-const pointer but only reads it.
+                const BOOL sent = ::HttpSendRequestA(handles->request.get(), headerCopy.data(),
+                    static_cast<DWORD>(headerCopy.size()), bodyCopy.empty() ? nullptr : bodyCopy.data(),
+                    static_cast<DWORD>(bodyCopy.size()));
+                return sent ? NoInternetError : LastInternetError();
+            },
+            waiter);
     }
 
-    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) override
+    InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter& waiter) override
     {
         if (!readAhead_) {
             readAhead_ = std::make_unique<ReplyReadAhead>(handles_);
@@ -47,33 +57,33 @@ public:
         return readAhead_->Read(buffer, capacity, received, waiter);
     }
 
-    std::optional<std::uint64_t> ContentLength() override
+    std::string RawHeaders() override
     {
-        char text[32] = {};
-        DWORD size = sizeof text;
-        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
-            return std::nullopt;
+        DWORD size = 0;
+        if (::HttpQueryInfoA(handle(), HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr)
+            || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            return {};
         }
-        std::uint64_t length = 0;
-        const auto [end, error] = std::from_chars(text, text + size, length);
-        if (error != std::errc() || end == text) {
-            return std::nullopt;
+        std::string headers(size, '\0');
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &size, nullptr)) {
+            return {};
         }
-        return length;
+        headers.resize(size);
+        return headers;
     }
 
-    std::string RedirectLocation() override
+    LocationHeader RedirectLocation() override
     {
         // A Location longer than this is no address the exchange would follow.
         constexpr DWORD LongestLocation = 8192;
-        std::string location(LongestLocation, '\0');
+        LocationHeader location { std::string(LongestLocation, '\0'), false };
         DWORD size = LongestLocation;
-        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
-            // Too long to be followed; the words say so in the message.
-            return ::GetLastError() == ERROR_INSUFFICIENT_BUFFER ? std::string("(an address of over 8 KB)")
-                                                                 : std::string();
+        if (!::HttpQueryInfoA(handle(), HTTP_QUERY_LOCATION, location.value.data(), &size, nullptr)) {
+            location.overLong = ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+            location.value.clear();
+            return location;
         }
-        location.resize(size);
+        location.value.resize(size);
         return location;
     }
 
@@ -91,7 +101,6 @@ private:
     HINTERNET handle() const { return handles_->request.get(); }
 
     std::shared_ptr<const OpenedRequest> handles_;
-    // Declared last, so it stops before this object lets go of the handles.
     std::unique_ptr<ReplyReadAhead> readAhead_;
 };
 
@@ -102,18 +111,32 @@ public:
     {
     }
 
-    InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) override
+    ~WinInetSession() override { ReleaseAwayFromWindows(std::move(handle_)); }
+
+    WinInetSession(const WinInetSession&) = delete;
+    WinInetSession& operator=(const WinInetSession&) = delete;
+
+    InternetError OpenUrl(
+        std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request, ServerWaiter& waiter) override
     {
-        const std::string urlZ(url);
-        // WinINet would follow a redirect even from HTTPS to plain HTTP,
-        // sending the body there; the exchange judges every redirect itself.
-        unique_hinternet opened(::InternetOpenUrlA(
-            handle_->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
-        if (!opened) {
-            return LastInternetError();
+        // Filled by the worker; when the call is given up, the worker is its
+        // last owner and closes what it opened.
+        auto opened = std::make_shared<OpenedRequest>();
+        opened->session = handle_;
+        const InternetError error = CallAwayFromWindows(
+            [opened, urlZ = std::string(url), flags] {
+                // WinINet would follow a redirect even from HTTPS to plain
+                // HTTP, sending the body there; the exchange judges every
+                // redirect itself.
+                opened->request.reset(::InternetOpenUrlA(
+                    opened->session->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
+                return opened->request ? NoInternetError : LastInternetError();
+            },
+            waiter);
+        if (error != NoInternetError) {
+            return error;
         }
-        request = std::make_unique<WinInetRequest>(
-            std::make_shared<const OpenedRequest>(OpenedRequest { handle_, std::move(opened) }));
+        request = std::make_unique<WinInetRequest>(std::move(opened));
         return NoInternetError;
     }
 

@@ -4,6 +4,13 @@
 // (e.g. 12029 when the server cannot be reached); 0 means success. The Win32
 // adapter sits on WinINet; tests use a scripted fake.
 //
+// Every call that waits for the server (opening, sending, reading) runs away
+// from the caller's thread and calls its waiter while it waits, so the
+// caller's windows keep answering; a waiter that gives up ends the wait at
+// once. A call given up may still be blocked in the layer: it then keeps
+// what it opened, closes it itself when it returns, and its result is
+// dropped.
+//
 // The layer never follows a redirect by itself: a redirect is a reply like
 // any other, with its status code and RedirectLocation, and the exchange
 // decides where the request may go.
@@ -17,7 +24,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,44 +33,52 @@ namespace gsd {
 using InternetError = std::uint32_t;
 inline constexpr InternetError NoInternetError = 0;
 
-// The read's side of waiting for the server.
-class ReadWaiter {
+// The caller's side of waiting for the server.
+class ServerWaiter {
 public:
-    virtual ~ReadWaiter() = default;
+    virtual ~ServerWaiter() = default;
 
-    // Called about ten times a second while a read has no byte at hand yet.
-    // Returns false to give the read up: it then fails with ReadGivenUp and
-    // the request can no longer be read.
+    // Called about ten times a second while a call waits for the server.
+    // Returns false to give the call up: it then fails with WaitGivenUp and
+    // what it would have opened or read is never used.
     virtual bool KeepWaiting() = 0;
 };
 
-// The code of a read that its waiter gave up; not one of the layer's own.
-inline constexpr InternetError ReadGivenUp = 0x7FFF0001;
+// The code of a call that its waiter gave up; not one of the layer's own.
+inline constexpr InternetError WaitGivenUp = 0x7FFF0001;
+
+// The reply's Location header.
+struct LocationHeader {
+    // The value as sent; empty when the reply sends none.
+    std::string value;
+    // The value is too long to be an address anyone would follow; `value`
+    // is empty then.
+    bool overLong = false;
+};
 
 class HttpRequest {
 public:
     virtual ~HttpRequest() = default;
 
     // Sends the request again on this handle, with the method the opening
-    // used, the extra header line `header` and the body `body`.
-    virtual InternetError Send(std::string_view header, std::string_view body) = 0;
+    // used, the extra header line `header` and the body `body`, and waits
+    // for the reply's header.
+    virtual InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) = 0;
 
     // Reads up to `capacity` bytes of the reply into `buffer`; `received` is
     // the number of bytes read, 0 at the end of the reply. While no byte is
     // at hand it calls `waiter`, however long the server takes.
-    virtual InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) = 0;
+    virtual InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter& waiter) = 0;
 
     // The reply's HTTP status code (200, 404, 500...); 0 when the layer
     // cannot tell.
     virtual int StatusCode() = 0;
 
-    // The length the reply's header announces; nullopt when it sends none.
-    virtual std::optional<std::uint64_t> ContentLength() = 0;
+    // The reply's status line and header lines as received, each ended by
+    // CR LF; empty when the layer cannot tell.
+    virtual std::string RawHeaders() = 0;
 
-    // The reply's Location header as sent; empty when it sends none. One
-    // too long to be an address reads as a text with blanks, which no
-    // redirect rule accepts.
-    virtual std::string RedirectLocation() = 0;
+    virtual LocationHeader RedirectLocation() = 0;
 };
 
 class HttpSession {
@@ -72,8 +86,11 @@ public:
     virtual ~HttpSession() = default;
 
     // Opens `url` with the layer's open flags `flags`, no extra headers. For
-    // an HTTP URL this already issues one request without a body.
-    virtual InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) = 0;
+    // an HTTP URL this already issues one request without a body and waits
+    // for its reply's header.
+    virtual InternetError OpenUrl(
+        std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request, ServerWaiter& waiter)
+        = 0;
 };
 
 class HttpClient {

@@ -3,7 +3,6 @@
 #include "shell/FixedTexts.h"
 #include "protocol/ActionRequestBody.h"
 #include "protocol/FieldList.h"
-#include "protocol/ServerEndpoint.h"
 #include "protocol/ServerErrors.h"
 
 namespace gsd {
@@ -46,11 +45,7 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
     std::string& downloadListText)
 {
     const std::string body = DownloadListRequestBody(buildActionMessage ? buildActionMessage() : std::string());
-    ExchangeRequest request;
-    request.action = "RETURN+DOWNLOAD+LIST";
-    request.openFlags = BodyRequestOpenFlags;
-    request.body = body;
-    request.statusTexts = DownloadListTexts;
+    ExchangeRequest request = ServerRequest("RETURN+DOWNLOAD+LIST", body, DownloadListTexts);
     request.evaluate = [&](const CompletedReply& reply) {
         // A server error number is reported as one whatever the status says.
         const bool errorNumber = IsDownloadListErrorReply(reply.text);
@@ -72,7 +67,7 @@ bool RequestDownloadList(const ExchangeServices& services, const std::function<s
         }
         return ReplyVerdict { true, true };
     };
-    return ServerExchange(services, request).success;
+    return ServerExchange(services, request);
 }
 
 } // namespace gsd

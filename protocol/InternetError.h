@@ -17,6 +17,8 @@ namespace gsd {
 // The server address could not be reached; the only error that brings the
 // offer to try again.
 inline constexpr InternetError InternetCannotConnect = 12029;
+// The server did not answer in time.
+inline constexpr InternetError InternetTimeout = 12002;
 // The server sent an extended error text instead of a plain code.
 inline constexpr InternetError InternetExtendedError = 12003;
 

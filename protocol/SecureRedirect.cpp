@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell/SupportLogLines.h"
+
 namespace gsd {
 namespace {
 
@@ -35,11 +37,78 @@ std::string_view Origin(std::string_view url)
     return url.substr(0, pathStart);
 }
 
+std::string Lowered(std::string_view text)
+{
+    std::string lowered(text);
+    for (char& c : lowered) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return lowered;
+}
+
+bool IsHostByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// Host (lower case) and port of an authority "host[:port]"; nullopt when it
+// holds anything else (user names, brackets, escapes, a second colon).
+struct Endpoint {
+    std::string host;
+    std::string port;
+    bool operator==(const Endpoint&) const = default;
+};
+
+std::optional<Endpoint> ParseAuthority(std::string_view authority)
+{
+    const std::size_t colon = authority.find(':');
+    const std::string_view host = authority.substr(0, colon);
+    std::string_view port = colon == std::string_view::npos ? std::string_view("443") : authority.substr(colon + 1);
+    if (host.empty() || !std::all_of(host.begin(), host.end(), IsHostByte) || port.empty() || port.size() > 5
+        || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    while (port.size() > 1 && port.front() == '0') {
+        port.remove_prefix(1);
+    }
+    return Endpoint { Lowered(host), std::string(port) };
+}
+
+// The host and port of an "https://" address.
+std::optional<Endpoint> EndpointOf(std::string_view url)
+{
+    if (!StartsWithIgnoringCase(url, SecureScheme)) {
+        return std::nullopt;
+    }
+    const std::string_view rest = url.substr(SecureScheme.size());
+    return ParseAuthority(rest.substr(0, rest.find_first_of("/?#")));
+}
+
 } // namespace
 
 bool IsRedirectStatus(int statusCode)
 {
-    return statusCode == 301 || statusCode == 302 || statusCode == 303 || statusCode == 307 || statusCode == 308;
+    return statusCode == 301 || statusCode == 302 || statusCode == 307 || statusCode == 308;
+}
+
+bool IsAllowedRedirectTarget(std::string_view server, std::string_view target, std::string_view allowedHosts)
+{
+    const std::optional<Endpoint> to = EndpointOf(target);
+    if (!to) {
+        return false;
+    }
+    if (EndpointOf(server) == to) {
+        return true;
+    }
+    while (!allowedHosts.empty()) {
+        const std::size_t comma = allowedHosts.find(',');
+        const std::string_view entry = allowedHosts.substr(0, comma);
+        allowedHosts.remove_prefix(comma == std::string_view::npos ? allowedHosts.size() : comma + 1);
+        if (ParseAuthority(entry) == to) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<std::string> SecureRedirectTarget(std::string_view current, std::string_view location)
@@ -65,7 +134,10 @@ std::optional<std::string> SecureRedirectTarget(std::string_view current, std::s
     return std::nullopt;
 }
 
-std::string InsecureRedirectText(std::string_view location)
+namespace {
+
+// `location` for a message: one line, its first QuotedLocationBytes bytes.
+std::string Quoted(std::string_view location)
 {
     std::string quoted(location.substr(0, QuotedLocationBytes));
     for (char& c : quoted) {
@@ -76,8 +148,31 @@ std::string InsecureRedirectText(std::string_view location)
     if (location.size() > QuotedLocationBytes) {
         quoted += "...";
     }
-    return "The download server sent the request on to \"" + quoted
+    return quoted;
+}
+
+} // namespace
+
+std::string InsecureRedirectText(std::string_view location)
+{
+    return "The download server sent the request on to \"" + Quoted(location)
         + "\", which is not a secure (HTTPS) address.  The request was not sent there.";
+}
+
+std::string ForeignRedirectText(std::string_view location)
+{
+    return "The download server sent the request on to \"" + Quoted(location)
+        + "\", which is not an address of the download server.  The request was not sent there.";
+}
+
+std::string OverLongRedirectText()
+{
+    return "The download server sent the request on to an address of over 8 KB.  The request was not sent there.";
+}
+
+std::string RedirectLogLine(std::string_view action, int statusCode, std::string_view target)
+{
+    return "redirect " + OneLine(action) + ": HTTP " + std::to_string(statusCode) + " to " + OneLine(target);
 }
 
 std::string TooManyRedirectsText()

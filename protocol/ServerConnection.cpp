@@ -5,7 +5,6 @@
 #include "shell/FixedTexts.h"
 #include "protocol/ActionMessage.h"
 #include "protocol/ActionRequestBody.h"
-#include "protocol/ServerEndpoint.h"
 #include "protocol/ServerErrors.h"
 
 namespace gsd {
@@ -21,14 +20,11 @@ constexpr std::string_view ScramblingFailed = "Error Generating Secure Message f
 
 bool CheckServerConnection(const ExchangeServices& services)
 {
-    ExchangeRequest request;
-    request.action = "check";
-    request.openFlags = ConnectionCheckOpenFlags;
-    request.statusTexts = ConnectionCheckTexts;
+    ExchangeRequest request = ServerRequest("check", std::nullopt, ConnectionCheckTexts);
     // Whatever the reply, the exchange itself went well: the status after a
     // good reply is shown in every case.
     request.evaluate = [](const CompletedReply& reply) { return ReplyVerdict { reply.text == ServerIsThere, true }; };
-    return ServerExchange(services, request).success;
+    return ServerExchange(services, request);
 }
 
 bool AuthenticateHost(const ExchangeServices& services, ChallengeGenerator& generator)
@@ -39,11 +35,7 @@ bool AuthenticateHost(const ExchangeServices& services, ChallengeGenerator& gene
         return false;
     }
     const std::string body = AuthenticationRequestBody(payload->message);
-    ExchangeRequest request;
-    request.action = "AUTHENTICATE+HOST";
-    request.openFlags = BodyRequestOpenFlags;
-    request.body = body;
-    request.statusTexts = AuthenticationTexts;
+    ExchangeRequest request = ServerRequest("AUTHENTICATE+HOST", body, AuthenticationTexts);
     request.evaluate = [&](const CompletedReply& reply) {
         if (IsAuthenticationErrorReply(reply.text)) {
             ShowServerErrorReport(services.window, reply.text);
@@ -51,7 +43,7 @@ bool AuthenticateHost(const ExchangeServices& services, ChallengeGenerator& gene
         }
         return ReplyVerdict { reply.text == payload->challenge, true };
     };
-    return ServerExchange(services, request).success;
+    return ServerExchange(services, request);
 }
 
 bool AuthenticateHost(const ExchangeServices& services)

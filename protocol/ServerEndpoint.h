@@ -10,6 +10,11 @@ namespace gsd {
 // DOWNLOAD_SERVER_URL build setting).
 std::string_view DownloadServerUrl();
 
+// Hosts besides the server's own that a redirect may lead to, for a
+// publisher whose files come from a mirror: "host" or "host:port",
+// separated by commas (the DOWNLOAD_REDIRECT_HOSTS build setting).
+std::string_view DownloadRedirectHosts();
+
 // User agent of every root session.
 inline constexpr std::string_view ServerUserAgent = "Veraduri Ravirove 2003";
 

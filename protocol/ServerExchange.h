@@ -43,6 +43,10 @@ struct ExchangeServices {
     std::string_view infoAndErrorTexts;
     // Where each attempt is logged; null: nowhere.
     SupportLog* log = nullptr;
+    // Hosts besides the server's own that a redirect may lead to: "host" or
+    // "host:port", separated by commas (the DOWNLOAD_REDIRECT_HOSTS build
+    // setting).
+    std::string_view redirectHosts = {};
 };
 
 // The fields of the information-and-error texts shown as the status line;
@@ -111,20 +115,20 @@ public:
 // has arrived for 30 s, however the read is blocked: a server that sends
 // its header and then nothing cannot hold the program.
 enum class ReadLimit {
-    // Besides, reading ends at the first chunk read 30 s after the first
-    // read began; that chunk is dropped and the reply taken as complete.
+    // Besides, the whole reply must have arrived 30 s after the first read
+    // began; one that has not is cut off and fails the attempt.
     WholeReply,
     // No other limit: a reply may take as long as its bytes keep flowing.
     Idle,
 };
 
-// A reply that arrived in full (or up to the deadline).
+// A reply that arrived whole.
 struct CompletedReply {
     // The collected text; empty when the request has a sink of its own.
     std::string_view text;
     // The HTTP status code, 0 when the layer could not tell.
     int statusCode;
-    // Bytes received in the attempt and the announced length.
+    // Bytes received in the attempt, and the announced length.
     std::uint64_t received = 0;
     std::optional<std::uint64_t> contentLength;
 };
@@ -140,11 +144,11 @@ struct ReplyVerdict {
 struct ExchangeRequest {
     // The request's action as the support log names it.
     std::string_view action;
-    std::uint32_t openFlags;
+    std::uint32_t openFlags = 0;
     // Sent with the form header on the opened request; none for a bodiless
     // request. Every attempt sends the same body.
     std::optional<std::string_view> body;
-    StatusTextFields statusTexts;
+    StatusTextFields statusTexts {};
     // Judges the reply while the attempt's handles are still open; shows
     // the operation's own messages.
     std::function<ReplyVerdict(const CompletedReply&)> evaluate;
@@ -154,26 +158,20 @@ struct ExchangeRequest {
     // A status dialog the caller owns and keeps after the exchange; null:
     // the exchange opens and closes its own.
     StatusDialog* statusDialog = nullptr;
-    // Whether the status dialog's Cancel stops the reading (the attempt then
-    // fails without a message and without a retry).
-    bool cancellable = false;
+    // Whether the status dialog's Cancel fails the attempt without a
+    // message (the caller reports it); otherwise the exchange says that it
+    // was cancelled.
+    bool quietCancel = false;
+    // The message for a reply that ended before its announced length, from
+    // the bytes received and announced; null: CutOffReplyText.
+    std::function<std::string(std::uint64_t, std::uint64_t)> cutOffText;
 };
 
-// Why reading ended without a completed reply.
-enum class ReadStop { None, Idle, Cancelled };
-
-struct ExchangeResult {
-    // The verdict of the completed attempt; false when none completed.
-    bool success = false;
-    // Whether an attempt completed; otherwise the user has seen an error.
-    bool completed = false;
-    // The completed attempt's reply: every chunk read before the deadline,
-    // each up to its first NUL byte. Empty when none completed.
-    std::string replyText;
-    int statusCode = 0;
-    // Set when the idle limit or the user's Cancel ended the reading.
-    ReadStop stopped = ReadStop::None;
-};
+// A request to the server's script as every operation starts it: with a
+// body the flags of a body request, without one those of the connection
+// check.
+ExchangeRequest ServerRequest(
+    std::string_view action, std::optional<std::string_view> body, StatusTextFields statusTexts);
 
 // Shown when no byte of a reply arrived for 30 s.
 std::string IdleReplyText();
@@ -181,19 +179,30 @@ std::string IdleReplyText();
 // Shown when a text reply is longer than MaxTextReplyBytes.
 std::string TooLongReplyText();
 
+// Shown when a reply ended after `received` of `announced` bytes; with no
+// announced length, when it was not whole within the reply limit.
+std::string CutOffReplyText(std::uint64_t received, std::optional<std::uint64_t> announced);
+
+// Shown when the user cancelled an exchange whose caller does not report it.
+std::string CancelledExchangeText();
+
 // Runs the exchange: opens the status dialog (unless the caller gave one),
 // runs attempts until one completes or fails without a retry, and closes the
-// dialog. A failure of the HTTP layer abandons the attempt with
+// dialog; returns the verdict of the completed attempt, false when none
+// completed. A failure of the HTTP layer abandons the attempt with
 // ReportInternetError; only "cannot connect" followed by OK in the
-// connection dialog runs another attempt, on a new root session. A redirect
-// to an HTTPS address is followed within the attempt (the same flags and
-// body, up to MaxRedirectsFollowed times); a redirect anywhere else is never
-// requested. Reading past the idle limit, a text reply longer than
-// MaxTextReplyBytes and a redirect not followed are reported ("Error!") and
-// fail the attempt; a Cancel fails it silently; none is retried. While the reply is awaited,
-// and now and then while it flows, pending window messages are handled.
-// Every handle is closed, request before session, before the next attempt
-// and before this returns.
-ExchangeResult ServerExchange(const ExchangeServices& services, const ExchangeRequest& request);
+// connection dialog runs another attempt, on a new root session. No
+// progress for 30 s from opening the address to the reply's header fails
+// like the layer's time-out. A redirect is followed within the attempt (the
+// same flags and body, up to MaxRedirectsFollowed times) only to an HTTPS
+// address of the server or of a host in `redirectHosts`, and logged; it is
+// never requested anywhere else. A reply that is cut off, that announces a
+// malformed length or (as text) is longer than MaxTextReplyBytes, reading
+// past the idle limit and a redirect not followed are reported ("Error!")
+// and fail the attempt; a Cancel fails it; none is retried. While the
+// server is awaited, and now and then while bytes flow, pending window
+// messages are handled. Every handle is closed, request before session,
+// before the next attempt and before this returns.
+bool ServerExchange(const ExchangeServices& services, const ExchangeRequest& request);
 
 } // namespace gsd

@@ -288,7 +288,7 @@ TEST_F(ExchangeOnWine, RefusedConnectionIsDescribedAndOffersRetryWhichReachesThe
 }
 
 // Gives up after a number of waits.
-class CountingWaiter final : public ReadWaiter {
+class CountingWaiter final : public ServerWaiter {
 public:
     explicit CountingWaiter(int patience) : patience_(patience) {}
     bool KeepWaiting() override { return ++calls < patience_; }
@@ -306,8 +306,9 @@ TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
     std::unique_ptr<HttpSession> session;
     ASSERT_EQ(http_.OpenSession("test", session), NoInternetError);
     std::unique_ptr<HttpRequest> request;
-    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request), NoInternetError);
-    ASSERT_EQ(request->ContentLength(), std::optional<std::uint64_t>(1500));
+    CountingWaiter opening(1000);
+    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request, opening), NoInternetError);
+    EXPECT_THAT(request->RawHeaders(), HasSubstr("\r\nContent-Length: 1500\r\n"));
 
     CountingWaiter waiter(5);
     char buffer[1024] = {};
@@ -320,7 +321,7 @@ TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
         error = request->Read(buffer, sizeof buffer, received, waiter);
         text.append(buffer, error == NoInternetError ? received : 0);
     } while (error == NoInternetError && received > 0);
-    EXPECT_EQ(error, ReadGivenUp);
+    EXPECT_EQ(error, WaitGivenUp);
     // (WinINet under Wine hands out only whole 1024-byte reads before the
     // end of a reply.)
     EXPECT_FALSE(text.empty());
@@ -330,6 +331,27 @@ TEST_F(ExchangeOnWine, ReadOfAStalledReplyCallsItsWaiterAndCanBeGivenUp)
     // hang here would outlast the test's time limit.
     request.reset();
     session.reset();
+}
+
+TEST_F(ExchangeOnWine, OpeningWhoseHeaderIsHeldBackIsGivenUpAndLeftToItsWorker)
+{
+    ReferenceServerOptions options;
+    options.faults = { "check:delay=20" };
+    StartServer(options);
+    std::unique_ptr<HttpSession> session;
+    ASSERT_EQ(http_.OpenSession("test", session), NoInternetError);
+    std::unique_ptr<HttpRequest> request;
+    CountingWaiter waiter(10);
+    const ULONGLONG started = ::GetTickCount64();
+
+    EXPECT_EQ(session->OpenUrl(url_, 0x84800000, request, waiter), WaitGivenUp);
+    session.reset();
+
+    // Ten waits of a tenth of a second, and the session let go without
+    // waiting for the blocked opening.
+    EXPECT_EQ(waiter.calls, 10);
+    EXPECT_FALSE(request);
+    EXPECT_LT(::GetTickCount64() - started, 5000u);
 }
 
 TEST_F(ExchangeOnWine, ReplyLongerThanTheReadAheadReachesASlowReaderWholeAndInOrder)
@@ -348,9 +370,9 @@ TEST_F(ExchangeOnWine, ReplyLongerThanTheReadAheadReachesASlowReaderWholeAndInOr
     std::unique_ptr<HttpSession> session;
     ASSERT_EQ(http_.OpenSession("test", session), NoInternetError);
     std::unique_ptr<HttpRequest> request;
-    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request), NoInternetError);
-
     CountingWaiter waiter(600);
+    ASSERT_EQ(session->OpenUrl(url_, 0x84000000 | INTERNET_FLAG_SECURE, request, waiter), NoInternetError);
+
     char buffer[1024] = {};
     std::size_t received = 0;
     InternetError error = NoInternetError;

@@ -121,7 +121,7 @@ TEST_F(TransferTest, OnlyACompleteFileIsInstalled)
     }
 }
 
-TEST_F(TransferTest, AnnouncedLengthMustFitTheDriveWithAMargin)
+TEST_F(TransferTest, FileMustFitTheDriveWithAMargin)
 {
     struct Case {
         const char* name;
@@ -138,7 +138,11 @@ TEST_F(TransferTest, AnnouncedLengthMustFitTheDriveWithAMargin)
             { "message Error!: There is not enough free space on the game's drive for \"Bricks\": it needs "
               "4195 KB and 4194 KB are free.  Nothing was downloaded." } },
         { "the file and the margin fit exactly", 8 + Margin, 8, {} },
-        { "no length announced", 0, std::nullopt, {} },
+        { "no length, the file outgrows the margin", 6 + Margin, std::nullopt,
+            { "message Error!: There is not enough free space on the game's drive for \"Bricks\": it needs "
+              "4195 KB and 4194 KB are free.  Nothing was downloaded." } },
+        { "no length, the file and the margin fit exactly", 8 + Margin, std::nullopt, {} },
+        { "no length, free space unknown", std::nullopt, std::nullopt, {} },
         { "free space unknown", std::nullopt, 8, {} },
     };
     for (const Case& c : cases) {

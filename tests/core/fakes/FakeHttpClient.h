@@ -30,10 +30,18 @@ struct FakeHttpAttempt {
     // Milliseconds the fake clock moves on with every read.
     std::int64_t millisecondsPerRead = 0;
     int statusCode = 200;
+    // Announced as a Content-Length line of the header.
     std::optional<std::uint64_t> contentLength;
+    // Further header lines, each ended by CR LF.
+    std::string moreHeaders;
     // The Location header of a redirect. A further URL opened on the same
     // session (a redirect followed) plays the next scripted attempt.
-    std::string location;
+    LocationHeader location;
+    // The header never comes: the call that waits for it (the send, or the
+    // opening of a bodiless request) waits, 100 ms of the fake clock per
+    // call of its waiter, until the waiter gives up. The call then goes on
+    // blocking in the layer, which journals that it keeps its handle.
+    bool holdBackHeader = false;
     // After the chunks the server sends nothing more and never ends: the
     // read waits, 100 ms of the fake clock per call of its waiter, until
     // the waiter gives up.
@@ -52,6 +60,8 @@ public:
     std::deque<FakeHttpAttempt> attempts;
     // Every body sent, in order.
     std::vector<std::string> sentBodies;
+    // Calls of the waiters while a header was held back.
+    int headerWaits = 0;
     // Largest read asked for.
     std::size_t largestRead = 0;
     int sessionsOpen = 0;
@@ -88,13 +98,16 @@ private:
             --client_.requestsOpen;
             client_.journal_.emplace_back("close request");
         }
-        InternetError Send(std::string_view header, std::string_view body) override
+        InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) override
         {
             client_.journal_.push_back("send " + std::string(header));
             client_.sentBodies.emplace_back(body);
+            if (attempt_.sendError == NoInternetError && attempt_.holdBackHeader) {
+                return client_.HoldBackHeader(waiter, "send");
+            }
             return attempt_.sendError;
         }
-        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter& waiter) override
+        InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter& waiter) override
         {
             client_.largestRead = std::max(client_.largestRead, capacity);
             client_.clock_.now += attempt_.millisecondsPerRead;
@@ -108,14 +121,21 @@ private:
             while (attempt_.stallAfterChunks) {
                 client_.clock_.now += 100;
                 if (!waiter.KeepWaiting()) {
-                    return ReadGivenUp;
+                    return WaitGivenUp;
                 }
             }
             return attempt_.readError;
         }
         int StatusCode() override { return attempt_.statusCode; }
-        std::optional<std::uint64_t> ContentLength() override { return attempt_.contentLength; }
-        std::string RedirectLocation() override { return attempt_.location; }
+        std::string RawHeaders() override
+        {
+            std::string headers = "HTTP/1.1 " + std::to_string(attempt_.statusCode) + " Status\r\n";
+            if (attempt_.contentLength) {
+                headers += "Content-Length: " + std::to_string(*attempt_.contentLength) + "\r\n";
+            }
+            return headers + attempt_.moreHeaders;
+        }
+        LocationHeader RedirectLocation() override { return attempt_.location; }
 
     private:
         FakeHttpClient& client_;
@@ -136,7 +156,8 @@ private:
             --client_.sessionsOpen;
             client_.journal_.emplace_back("close session");
         }
-        InternetError OpenUrl(std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request) override
+        InternetError OpenUrl(
+            std::string_view url, std::uint32_t flags, std::unique_ptr<HttpRequest>& request, ServerWaiter& waiter) override
         {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
@@ -151,6 +172,10 @@ private:
             if (attempt_.openUrlError != NoInternetError) {
                 return attempt_.openUrlError;
             }
+            // Opening a bodiless request waits for its header.
+            if (attempt_.holdBackHeader && (flags & 0x00800000) != 0) {
+                return client_.HoldBackHeader(waiter, "open url");
+            }
             request = std::make_unique<Request>(client_, attempt_);
             return NoInternetError;
         }
@@ -160,6 +185,16 @@ private:
         FakeHttpAttempt attempt_;
         int urlsOpened_ = 0;
     };
+
+    InternetError HoldBackHeader(ServerWaiter& waiter, std::string_view call)
+    {
+        do {
+            clock_.now += 100;
+            ++headerWaits;
+        } while (waiter.KeepWaiting());
+        journal_.push_back("given up: " + std::string(call) + " keeps its handle");
+        return WaitGivenUp;
+    }
 
     std::vector<std::string>& journal_;
     FakeClock& clock_;

@@ -1,0 +1,33 @@
+// Runs a WinINet call that may wait for the server on a thread of its own,
+// while the calling thread (the program's window thread) keeps handling its
+// window messages and asks its waiter whether to go on.
+//
+// A call given up is never waited for: it keeps running on its thread with
+// everything it captured, which it owns (shared ownership), and releases all
+// of it, handles included, whenever WinINet returns, however late. Its result
+// is then dropped. Under Wine, closing a handle from another thread does not
+// end a blocked InternetOpenUrlA or HttpSendRequestA, so giving up is the
+// only end the caller can count on; the process can end meanwhile.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "ports/HttpClient.h"
+
+namespace gsd {
+
+// Runs `call` on a worker thread and returns its error once it returns, or
+// WaitGivenUp as soon as `waiter` gives up (asked about ten times a second
+// while the call runs, and whenever a window message arrives). `call` must
+// own (by value or shared pointer) everything it touches. Without a thread
+// to spare, runs it here.
+InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWaiter& waiter);
+
+// Lets go of `owned` on a worker thread, so that closing the handles it may
+// be the last owner of never blocks the window thread for long: waits up to
+// a second for it while answering messages sent to the thread's windows,
+// then leaves it to the worker.
+void ReleaseAwayFromWindows(std::shared_ptr<const void> owned);
+
+} // namespace gsd
