@@ -8,8 +8,9 @@
 // announced length, a failing read and the read size; the rest is the reply
 // body, served in reads of that size. Whatever arrives, everything opened is
 // closed, only the exact answers let the start go on, a list is taken only
-// from a delivered reply, and a file is installed only when all of it
-// arrived, byte for byte.
+// from a delivered reply, a reply shorter than its announced length is
+// never used, and a file is installed only when all of it arrived, byte for
+// byte.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -134,6 +135,21 @@ bool HasMessage(const std::vector<std::string>& journal, std::string_view start)
         journal.begin(), journal.end(), [&](const std::string& line) { return line.starts_with(start); });
 }
 
+// A reply whose connection ends before its announced length is never used;
+// the user is told it was cut off. Checks the message and tells whether the
+// reply was one.
+bool RefusedAsCutOff(const ScriptedReply& reply, const std::vector<std::string>& journal)
+{
+    if (reply.attempt.readError != gsd::NoInternetError || !reply.attempt.contentLength
+        || *reply.attempt.contentLength <= reply.body.size()) {
+        return false;
+    }
+    Require(HasMessage(journal, "message Error!: The download "));
+    Require(HasMessage(journal, "message Error!: The download server's reply was cut off after ")
+        || HasMessage(journal, "message Error!: The download of \""));
+    return true;
+}
+
 // The scripted replies carry no Location: a redirect status is a redirect
 // that is never followed, whatever the body. Checks the message and tells
 // whether the reply was one.
@@ -154,7 +170,7 @@ void CheckDownloadList(const ScriptedReply& reply)
     const bool success = gsd::RequestDownloadList(rig.Services(), nullptr, list);
 
     Require(rig.AllReleased());
-    if (RefusedAsRedirect(reply, rig.journal)) {
+    if (RefusedAsRedirect(reply, rig.journal) || RefusedAsCutOff(reply, rig.journal)) {
         Require(!success && list == PreviousList);
         return;
     }
@@ -181,7 +197,7 @@ void CheckConnection(const ScriptedReply& reply)
     const bool success = gsd::CheckServerConnection(rig.Services());
 
     Require(rig.AllReleased());
-    if (RefusedAsRedirect(reply, rig.journal)) {
+    if (RefusedAsRedirect(reply, rig.journal) || RefusedAsCutOff(reply, rig.journal)) {
         Require(!success);
     } else if (reply.attempt.readError == gsd::NoInternetError) {
         Require(success == (reply.text == "0"));
@@ -203,7 +219,7 @@ void CheckAuthentication(const ScriptedReply& reply)
     const bool success = gsd::AuthenticateHost(rig.Services(), generator);
 
     Require(rig.AllReleased());
-    if (RefusedAsRedirect(reply, rig.journal)) {
+    if (RefusedAsRedirect(reply, rig.journal) || RefusedAsCutOff(reply, rig.journal)) {
         Require(!success);
     } else if (reply.attempt.readError != gsd::NoInternetError) {
         Require(!success);
@@ -232,7 +248,7 @@ void CheckFileTransfer(const ScriptedReply& reply, int kind)
     }
 
     Require(rig.AllReleased() && rig.files.writersOpen == 0);
-    if (RefusedAsRedirect(reply, rig.journal)) {
+    if (RefusedAsRedirect(reply, rig.journal) || RefusedAsCutOff(reply, rig.journal)) {
         Require(!success && !ended && !rig.files.files.contains(std::string(InstalledPack)));
         return;
     }
