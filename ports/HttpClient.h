@@ -15,10 +15,11 @@
 // any other, with its status code and RedirectLocation, and the exchange
 // decides where the request may go.
 //
-// Destroying an object closes its handle. A request must be destroyed before
-// the session it came from. The layer may keep a request's handles (and its
-// session's) open beyond that while a read of the reply it has begun has
-// not returned, never letting a read meet a closed handle.
+// Destroying an object closes its handle, away from the caller's thread
+// when closing takes long. A request must be destroyed before the session
+// it came from. The layer may keep a request's handles (and its session's)
+// open beyond that while a call it has begun has not returned, never
+// letting a call meet a closed handle.
 #pragma once
 
 #include <cstddef>
