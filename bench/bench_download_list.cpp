@@ -56,6 +56,7 @@ private:
         {
         }
         InternetError Send(std::string_view, std::string_view) override { return NoInternetError; }
+        bool AskProxySignIn() override { return false; }
         InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ReadWaiter&) override
         {
             received = std::min(capacity, reply_.size() - position_);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/ReplyReadAhead.h"
+#include "platform/Win32ProxySignIn.h"
 #include "platform/WinInetHandles.h"
 
 namespace gsd {
@@ -61,6 +62,8 @@ public:
         }
         return length;
     }
+
+    bool AskProxySignIn() override { return gsd::AskProxySignIn(handle()); }
 
     std::string RedirectLocation() override
     {

@@ -61,6 +61,12 @@ public:
     // The length the reply's header announces; nullopt when it sends none.
     virtual std::optional<std::uint64_t> ContentLength() = 0;
 
+    // Shows the system's own sign-in for the proxy that answered 407, over
+    // the program's active window (so only on the window thread). True when
+    // the player signed in: the layer keeps the answer for the next Send.
+    // False when the player cancelled.
+    virtual bool AskProxySignIn() = 0;
+
     // The reply's Location header as sent; empty when it sends none. One
     // too long to be an address reads as a text with blanks, which no
     // redirect rule accepts.

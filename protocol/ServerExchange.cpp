@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "protocol/FieldList.h"
+#include "protocol/ProxySignIn.h"
 #include "protocol/SecureRedirect.h"
 #include "protocol/ServerEndpoint.h"
 #include "shell/FixedTexts.h"
@@ -182,13 +183,22 @@ struct AttemptEnd {
     std::uint64_t received = 0;
 };
 
-// Opens `url` on the attempt's session and sends the request's body.
-InternetError SendRequest(const ExchangeRequest& request, Attempt& attempt, std::string_view url)
+// Opens `url` on the attempt's session and sends the request's body, signed
+// in to a proxy that asks for it; `refused` is set when it stays refused.
+InternetError SendRequest(const ExchangeRequest& request, Attempt& attempt, std::string_view url, std::string& refused)
 {
     attempt.request.reset();
     InternetError error = attempt.session->OpenUrl(url, request.openFlags, attempt.request);
     if (error == NoInternetError && request.body) {
         error = attempt.request->Send(FormBodyHeader, *request.body);
+    }
+    bool proxyRefused = false;
+    if (error == NoInternetError) {
+        error = SignInToProxy(*attempt.request, request.body ? FormBodyHeader : std::string_view(),
+            request.body.value_or(std::string_view()), proxyRefused);
+    }
+    if (proxyRefused) {
+        refused = ProxySignInRefusedText;
     }
     return error;
 }
@@ -200,8 +210,8 @@ InternetError SendFollowingSecureRedirects(
     const ExchangeServices& services, const ExchangeRequest& request, Attempt& attempt, std::string& refused)
 {
     std::string url(services.url);
-    InternetError error = SendRequest(request, attempt, url);
-    for (int followed = 0; error == NoInternetError && IsRedirectStatus(attempt.request->StatusCode()); ++followed) {
+    InternetError error = SendRequest(request, attempt, url, refused);
+    for (int followed = 0; error == NoInternetError && refused.empty() && IsRedirectStatus(attempt.request->StatusCode()); ++followed) {
         const std::string location = attempt.request->RedirectLocation();
         std::optional<std::string> target = SecureRedirectTarget(url, location);
         if (!target) {
@@ -213,7 +223,7 @@ InternetError SendFollowingSecureRedirects(
             return NoInternetError;
         }
         url = std::move(*target);
-        error = SendRequest(request, attempt, url);
+        error = SendRequest(request, attempt, url, refused);
     }
     return error;
 }
@@ -276,6 +286,9 @@ std::string_view AttemptEnding(const AttemptEnd& end, const TextReplySink& textS
     }
     if (end.stopped == ReadStop::Cancelled) {
         return "cancelled";
+    }
+    if (end.redirectRefused == ProxySignInRefusedText) {
+        return "proxy sign-in refused";
     }
     if (!end.redirectRefused.empty()) {
         return "redirect not followed";

@@ -38,6 +38,11 @@ struct FakeHttpAttempt {
     // read waits, 100 ms of the fake clock per call of its waiter, until
     // the waiter gives up.
     bool stallAfterChunks = false;
+    // A proxy that wants a password answers 407 this many times: every send
+    // after a sign-in takes one away. Each sign-in asked is journaled and
+    // answered as scripted here (true: signed in; missing: cancelled).
+    int proxyRefusals = 0;
+    std::vector<bool> signIns;
 };
 
 class FakeHttpClient : public HttpClient {
@@ -90,6 +95,10 @@ private:
         }
         InternetError Send(std::string_view header, std::string_view body) override
         {
+            if (signedIn_ && attempt_.proxyRefusals > 0) {
+                --attempt_.proxyRefusals;
+            }
+            signedIn_ = false;
             client_.journal_.push_back("send " + std::string(header));
             client_.sentBodies.emplace_back(body);
             return attempt_.sendError;
@@ -113,7 +122,14 @@ private:
             }
             return attempt_.readError;
         }
-        int StatusCode() override { return attempt_.statusCode; }
+        int StatusCode() override { return attempt_.proxyRefusals > 0 ? 407 : attempt_.statusCode; }
+        bool AskProxySignIn() override
+        {
+            client_.journal_.emplace_back("proxy sign-in");
+            signedIn_ = asked_ < attempt_.signIns.size() && attempt_.signIns[asked_];
+            ++asked_;
+            return signedIn_;
+        }
         std::optional<std::uint64_t> ContentLength() override { return attempt_.contentLength; }
         std::string RedirectLocation() override { return attempt_.location; }
 
@@ -121,6 +137,8 @@ private:
         FakeHttpClient& client_;
         FakeHttpAttempt attempt_;
         std::size_t next_ = 0;
+        bool signedIn_ = false;
+        std::size_t asked_ = 0;
     };
 
     class Session : public HttpSession {
