@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/SecureDownloadDialog.h"
 #include "app/SingleInstance.h"
@@ -45,6 +46,24 @@ private:
     bool started_;
 };
 
+// COM for this thread, the window thread, as a single-threaded apartment:
+// the desktop's shell that starts the game is reached through it.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment()
+    {
+        if (initialised_) {
+            ::CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
 } // namespace
 
 int SecureDownloadApp::Start(HINSTANCE instance)
@@ -59,6 +78,7 @@ int SecureDownloadApp::Start(HINSTANCE instance)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
 
+    const ComApartment com;
     SingleInstance instanceGuard;
     if (!instanceGuard.Claim()) {
         return 0;

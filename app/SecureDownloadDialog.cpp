@@ -4,6 +4,7 @@
 #include "shell/FixedTexts.h"
 #include "app/SingleInstance.h"
 #include "shell/StartupSequence.h"
+#include "shell/SupportLogLines.h"
 #include "catalogue/LocalList.h"
 #include "download/Selection.h"
 #include "platform/DialogBackground.h"
@@ -53,7 +54,7 @@ bool SecureDownloadDialog::OnInit()
     downloadStages_.emplace(*serverStages_, state_, *engine_, mediaFolder_, optionsFile_);
     stages.ReselectRecordedItems = [this] { downloadStages_->ReselectRecordedItems(); };
     downloadStages_->RemoveFinishedInstaller();
-    RunStartupSequence(*mainWindow_, *engine_, stages);
+    state_.RunEnding = RunStartupSequence(*mainWindow_, *engine_, stages);
     return true;
 }
 
@@ -166,6 +167,7 @@ void SecureDownloadDialog::OnDestroy()
         ::MessageBoxA(nullptr, std::string(fixed_text::DeconstructingSystemFailed).c_str(),
                       std::string(fixed_text::ErrorCaption).c_str(), MB_OK);
     }
+    log_.Write(RunEndLogLine(state_.RunEnding, mainWindow_ && mainWindow_->ClosedByTheProgram()));
 }
 
 } // namespace gsd

@@ -57,6 +57,7 @@ private:
         }
         InternetError Send(std::string_view, std::string_view, ServerWaiter&) override { return NoInternetError; }
         InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter&) override
+        bool AskProxySignIn() override { return false; }
         {
             received = std::min(capacity, reply_.size() - position_);
             std::memcpy(buffer, reply_.data() + position_, received);

@@ -49,6 +49,25 @@ std::string PathTooLongText(std::string_view path)
     return "The game folder's path is too long for this program to use:\r\n" + std::string(path);
 }
 
+std::size_t Utf16Length(std::string_view text)
+{
+    std::size_t units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Continuation bytes add nothing; a lead byte of four a second unit.
+        if ((byte & 0xC0) != 0x80) {
+            units += byte >= 0xF0 ? 2 : 1;
+        }
+    }
+    return units;
+}
+
+std::string UnspellableNameText(std::string_view name)
+{
+    return "The file name \"" + std::string(name)
+        + "\" is not a name this system can use: its code page holds no characters for some of its bytes.";
+}
+
 GamePath FormGamePath(std::string_view gameFolder, std::string_view relative)
 {
     if (gameFolder.empty()) {
@@ -59,7 +78,7 @@ GamePath FormGamePath(std::string_view gameFolder, std::string_view relative)
         joined.push_back('\\');
     }
     joined.append(relative);
-    if (joined.size() < ClassicPathLimit) {
+    if (Utf16Length(joined) < ClassicPathLimit) {
         return { std::move(joined), std::string() };
     }
 
@@ -75,7 +94,7 @@ GamePath FormGamePath(std::string_view gameFolder, std::string_view relative)
         return Refused(PathTooLongText(joined));
     }
     const std::string_view afterPrefix = std::string_view(extended).substr(ExtendedPrefix.size());
-    if (HasRelativeParts(afterPrefix) || extended.size() >= ExtendedPathLimit) {
+    if (HasRelativeParts(afterPrefix) || Utf16Length(extended) >= ExtendedPathLimit) {
         return Refused(PathTooLongText(joined));
     }
     return { std::move(extended), std::string() };

@@ -6,6 +6,9 @@
 // cannot hold is handed on in the system's extended-length form ("\\?\"),
 // and one that cannot be put in that form is refused with a message, so that
 // nothing is ever read from or written to a wrong place.
+//
+// Paths here are UTF-8, so that a game folder named in any script keeps its
+// name; the system's limits count UTF-16 units, and so do these rules.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +17,10 @@
 
 namespace gsd {
 
-// The classic limit of a path, its terminating NUL included.
+// The classic limit of a path in UTF-16 units, its terminating NUL included.
 inline constexpr std::size_t ClassicPathLimit = 260;
 
-// The limit of an extended-length path, its terminating NUL included.
+// The limit of an extended-length path in UTF-16 units, its NUL included.
 inline constexpr std::size_t ExtendedPathLimit = 32767;
 
 struct GamePath {
@@ -30,7 +33,7 @@ struct GamePath {
 // The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp")
 // below `gameFolder`, an absolute folder as the system reports it (drive
 // "C:\..." or network "\\server\share\..."; a trailing backslash is allowed).
-// A result of ClassicPathLimit characters or more gets the extended-length
+// A result of ClassicPathLimit UTF-16 units or more gets the extended-length
 // prefix ("\\?\C:\..." or "\\?\UNC\server\share\..."), with any "/" turned
 // into "\". Refused with a Problem: an empty game folder (unknown), and a
 // long path that is relative, holds "." or ".." parts, or exceeds even the
@@ -40,5 +43,13 @@ GamePath FormGamePath(std::string_view gameFolder, std::string_view relative);
 // The message for a path of the game folder that the system refuses as too
 // long.
 std::string PathTooLongText(std::string_view path);
+
+// How many UTF-16 units the UTF-8 `text` takes (a four-byte sequence two,
+// every other sequence one).
+std::size_t Utf16Length(std::string_view text);
+
+// The message for a file name (in the system's ANSI code page) that the
+// code page does not map to characters.
+std::string UnspellableNameText(std::string_view name);
 
 } // namespace gsd

@@ -10,6 +10,7 @@
 #include "download/DownloadTexts.h"
 #include "download/FetchAndInstallItem.h"
 #include "download/Selection.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 namespace {
@@ -65,6 +66,26 @@ bool ProcessItem(const DownloadServices& services, const std::string& fileName,
             services.engine, services.window(), services.mediaFolder, services.options, services.state.OnDownloadTexts);
     }
     return retired;
+}
+
+void Log(const DownloadServices& services, std::string_view line)
+{
+    if (services.exchange.log != nullptr) {
+        services.exchange.log->Write(line);
+    }
+}
+
+// This program may run with an administrator's rights; the game, with every
+// mod it loads, should not. So it is started by the desktop's shell, as the
+// player who is logged on; only where there is no such shell does this
+// program start it itself.
+void StartTheGame(const DownloadServices& services)
+{
+    const DesktopStart desktop = services.processes.StartThroughDesktop(GameProgram, "");
+    const bool startedDirectly = !desktop.started && services.processes.Start(GameProgram, "") != nullptr;
+    Log(services, GameStartLogLine(desktop.started, desktop.failedStep, desktop.code, startedDirectly));
+    services.state.RunEnding = desktop.started || startedDirectly ? std::string(GameStarted)
+                                                                  : "failure: the game could not be started";
 }
 
 void CloseThePass(const DownloadServices& services, bool failed)
@@ -123,8 +144,8 @@ void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
     Notice(services, unrecorded > 0 ? on_download::SomeItemsFailed : on_download::AllProcessed);
     CloseThePass(services, failed && unrecorded == 0);
     if (AskYes(services, on_download::StartGame)) {
-        // Whether the game starts is not examined: the program closes anyway.
-        services.processes.Start(GameProgram, "");
+        // The program closes whether the game starts or not.
+        StartTheGame(services);
         services.window().EndDialog(0);
     }
 }
@@ -143,7 +164,8 @@ void DownloadSelections(const DownloadServices& services)
     // answer may still hold a file, and then that item's installation fails
     // with its own message, as for any file held open. So the outcome is
     // not looked at.
-    services.game.AskToClose();
+    const GameCloseOutcome closing = services.game.AskToClose();
+    Log(services, GameCloseLogLine(closing));
     const int unrecorded = RecordSelection(services.records, services.window());
     while (HasProgramUpgrade(services.state.DownloadListText)) {
         if (!AskYes(services, on_download::UpgradeFirst)) {

@@ -83,7 +83,11 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
         return logged(false, "not in the download list", 0);
     }
     if (IsMediaKind(ItemKindOf(line))) {
-        if (const std::string_view problem = MediaFileNameProblem(fileName); !problem.empty()) {
+        std::string_view problem = MediaFileNameProblem(fileName);
+        if (problem.empty() && !services.files.CanName(fileName)) {
+            problem = UnspellableNameProblem;
+        }
+        if (!problem.empty()) {
             window.ShowMessage(MediaFileNameErrorText(fileName, problem), fixed_text::ErrorCaption, MessageButtons::Ok);
             return logged(false, "refused: not a media file name", 0);
         }
@@ -92,7 +96,9 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     const std::unique_ptr<StatusDialog> status = services.exchange.dialogs.OpenStatusDialog();
     TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts, fileName);
 
-    ExchangeRequest request = ServerRequest("RETURN+FILE", body, FileTransferTexts);
+    // The log's line for the exchange names the item it fetched.
+    const std::string action = "RETURN+FILE " + std::string(fileName);
+    ExchangeRequest request = ServerRequest(action, body, FileTransferTexts);
     request.evaluate = [&](const CompletedReply& reply) {
         return ReplyVerdict { IsCompleteFile(window, sink, reply, fileName), false };
     };

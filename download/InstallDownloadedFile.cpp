@@ -123,6 +123,10 @@ bool StartProgramUpgrade(const DownloadServices& services, std::string_view file
         return false;
     }
     // The upgrade replaces this program; the records stay for the next run.
+    if (services.exchange.log != nullptr) {
+        services.exchange.log->Write(InstallerHandedOverLogLine(fileName));
+        services.exchange.log->Write(RunEndLogLine(HandedOverToUpgrade, false));
+    }
     services.processes.ExitProgram(0);
     return true;
 }

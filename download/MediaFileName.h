@@ -16,6 +16,11 @@ namespace gsd {
 // COM9, LPT1 to LPT9, any case), also with an extension ("CON.txt").
 std::string_view MediaFileNameProblem(std::string_view fileName);
 
+// Why a name that passed MediaFileNameProblem still cannot be used when the
+// system's code page does not map all of its bytes (GameFiles::CanName).
+inline constexpr std::string_view UnspellableNameProblem
+    = "this system's code page holds no characters for some of its bytes";
+
 // "Media\" + fileName + ".mdc", for a name without a problem.
 std::string MediaFilePath(std::string_view fileName);
 

@@ -58,9 +58,9 @@ constexpr ImageBitness ThisProgramsBitness = sizeof(void*) == 8 ? ImageBitness::
 
 // The leading bytes of the Game.dll at `path`; empty when there is none or
 // it cannot be read.
-std::string GameDllLeadingBytes(const std::string& path)
+std::string GameDllLeadingBytes(const std::wstring& path)
 {
-    const unique_file file(::CreateFileA(
+    const unique_file file(::CreateFileW(
         path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return {};
@@ -77,24 +77,24 @@ std::string GameDllLeadingBytes(const std::string& path)
 // Loads the library at `path`, resolving its own imports from its folder
 // and the system's. Systems without the safe search flags refuse them as
 // an invalid parameter; they get the older form of the same search.
-HMODULE LoadLibraryByPath(const std::string& path)
+HMODULE LoadLibraryByPath(const std::wstring& path)
 {
     // Without a full path (the game folder could not be read) the loader
     // would search for the name: nothing is loaded then.
     if (path.empty()) {
         return nullptr;
     }
-    HMODULE loaded = ::LoadLibraryExA(
+    HMODULE loaded = ::LoadLibraryExW(
         path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (loaded == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
-        loaded = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        loaded = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
     return loaded;
 }
 
 } // namespace
 
-GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance, std::string libraryPath)
+GameDllEngine::GameDllEngine(HWND window, HINSTANCE instance, std::wstring libraryPath)
     : window_(window)
     , instance_(instance)
     , libraryPath_(std::move(libraryPath))

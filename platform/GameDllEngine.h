@@ -21,7 +21,7 @@ class GameDllEngine final : public MediaEngine {
 public:
     // `window` and `instance` are handed to the engine's CreateSystem;
     // `libraryPath` is the full path of the Game.dll to load.
-    GameDllEngine(HWND window, HINSTANCE instance, std::string libraryPath);
+    GameDllEngine(HWND window, HINSTANCE instance, std::wstring libraryPath);
 
     // Loads Game.dll from its full path (its own dependencies searched in
     // its folder and the system's, never the current directory) and
@@ -45,7 +45,7 @@ private:
 
     HWND window_;
     HINSTANCE instance_;
-    std::string libraryPath_;
+    std::wstring libraryPath_;
     unique_hmodule library_;
     std::string unavailableReason_;
     game_dll::CreateSystemFn createSystem_ = nullptr;

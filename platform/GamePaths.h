@@ -2,6 +2,12 @@
 // (never into a fixed 260-character buffer) and formed by the rules of
 // catalogue/GameFolderPath.h, so that a long game folder gives the right
 // path or a clear refusal, never a cut or stale one.
+//
+// The game folder's name is the player's and may hold characters that the
+// system's ANSI code page cannot spell, so a path leaves here in UTF-16 for
+// the wide (W) functions. The names the program adds below the folder are
+// text of the program or of the server, in the ANSI code page; they are
+// widened through that code page, as the ANSI functions would.
 #pragma once
 
 #include <optional>
@@ -12,20 +18,42 @@
 
 namespace gsd {
 
-// The current directory as the system reports it, whatever its length;
-// nullopt when the system cannot tell it.
-std::optional<std::string> CurrentDirectory();
+// A path of the game folder for the wide file functions.
+struct WideGamePath {
+    // The path to hand to the system; empty when Problem is set.
+    std::wstring Path;
+    // Set when no usable path can be formed: a message for the user, in the
+    // ANSI code page.
+    std::string Problem;
+};
 
-// The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp")
-// in the game folder: FormGamePath of the current directory. Its Problem is
-// set when the current directory cannot be read or the path cannot be
+// The current directory as the system reports it, whatever its length and
+// its characters; nullopt when the system cannot tell it.
+std::optional<std::wstring> CurrentDirectory();
+
+// The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp",
+// in the ANSI code page) in the game folder: FormGamePath of the current
+// directory. Its Problem is set when the current directory cannot be read,
+// `relative` holds bytes the code page does not map, or the path cannot be
 // formed.
-GamePath GameFolderPath(std::string_view relative);
+WideGamePath GameFolderPath(std::string_view relative);
+
+// `text` (ANSI code page) widened; nullopt when it holds a byte sequence the
+// code page does not map (MultiByteToWideChar with MB_ERR_INVALID_CHARS).
+std::optional<std::wstring> WidenedName(std::string_view text);
+
+// `path` in the ANSI code page, for showing it in a message only: a
+// character the code page cannot spell becomes "?". Never use the result to
+// name a file.
+std::string ShownPath(std::wstring_view path);
+
+// A name the system reported in UTF-16 (a found file's) in the ANSI code
+// page; nullopt when the code page cannot spell it exactly.
+std::optional<std::string> NarrowedName(std::wstring_view name);
 
 // Whether the last-error code of a failed file operation on a
-// GameFolderPath means that the system refused the path as too long (as it
-// may refuse the extended form with the ANSI functions). Such a failure is
-// reported with PathTooLongText.
+// GameFolderPath means that the system refused the path as too long. Such a
+// failure is reported with PathTooLongText.
 bool IsPathTooLongError(unsigned long lastError);
 
 } // namespace gsd

@@ -15,17 +15,18 @@ namespace gsd {
 namespace {
 
 // The file functions report their failure in the thread's last error.
-FileFailure LastFileFailure(const std::string& path)
+// The path goes into the failure as the user is shown it.
+FileFailure LastFileFailure(const std::wstring& path)
 {
     const DWORD code = ::GetLastError();
     FileFailure failure;
     failure.code = code;
-    failure.description = IsPathTooLongError(code) ? PathTooLongText(path) : SystemErrorText(code);
-    failure.path = path;
+    failure.path = ShownPath(path);
+    failure.description = IsPathTooLongError(code) ? PathTooLongText(failure.path) : SystemErrorText(code);
     return failure;
 }
 
-FileFailure Refusal(const GamePath& path, std::string_view relative)
+FileFailure Refusal(const WideGamePath& path, std::string_view relative)
 {
     return { 0, path.Problem, std::string(relative) };
 }
@@ -37,7 +38,7 @@ constexpr std::size_t GatheredBytes = 64 * 1024;
 
 class Win32FileWriter final : public FileWriter {
 public:
-    Win32FileWriter(unique_file file, std::string path)
+    Win32FileWriter(unique_file file, std::wstring path)
         : file_(std::move(file))
         , path_(std::move(path))
     {
@@ -127,7 +128,7 @@ private:
     }
 
     unique_file file_;
-    std::string path_;
+    std::wstring path_;
     std::string gathered_;
 };
 
@@ -135,12 +136,12 @@ private:
 
 std::unique_ptr<FileWriter> Win32GameFiles::CreateEmpty(std::string_view relative, FileFailure& failure)
 {
-    const GamePath path = GameFolderPath(relative);
+    const WideGamePath path = GameFolderPath(relative);
     if (!path.Problem.empty()) {
         failure = Refusal(path, relative);
         return nullptr;
     }
-    unique_file file(::CreateFileA(
+    unique_file file(::CreateFileW(
         path.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         failure = LastFileFailure(path.Path);
@@ -151,16 +152,16 @@ std::unique_ptr<FileWriter> Win32GameFiles::CreateEmpty(std::string_view relativ
 
 std::optional<FileFailure> Win32GameFiles::MoveReplacing(std::string_view from, std::string_view to)
 {
-    const GamePath source = GameFolderPath(from);
+    const WideGamePath source = GameFolderPath(from);
     if (!source.Problem.empty()) {
         return Refusal(source, from);
     }
-    const GamePath target = GameFolderPath(to);
+    const WideGamePath target = GameFolderPath(to);
     if (!target.Problem.empty()) {
         // A move's failure names its source.
-        return Refusal(target, source.Path);
+        return Refusal(target, ShownPath(source.Path));
     }
-    if (!::MoveFileExA(source.Path.c_str(), target.Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(source.Path.c_str(), target.Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return LastFileFailure(source.Path);
     }
     return std::nullopt;
@@ -168,16 +169,21 @@ std::optional<FileFailure> Win32GameFiles::MoveReplacing(std::string_view from, 
 
 bool Win32GameFiles::Delete(std::string_view relative)
 {
-    const GamePath path = GameFolderPath(relative);
-    return path.Problem.empty() && ::DeleteFileA(path.Path.c_str());
+    const WideGamePath path = GameFolderPath(relative);
+    return path.Problem.empty() && ::DeleteFileW(path.Path.c_str());
+}
+
+bool Win32GameFiles::CanName(std::string_view name)
+{
+    return WidenedName(name).has_value();
 }
 
 std::optional<std::uint64_t> Win32GameFiles::FreeBytes(std::string_view relative)
 {
     // The folder's own path with a trailing backslash, as the call wants it.
-    const GamePath path = GameFolderPath(std::string(relative) + "\\");
+    const WideGamePath path = GameFolderPath(std::string(relative) + "\\");
     ULARGE_INTEGER available {};
-    if (!path.Problem.empty() || !::GetDiskFreeSpaceExA(path.Path.c_str(), &available, nullptr, nullptr)) {
+    if (!path.Problem.empty() || !::GetDiskFreeSpaceExW(path.Path.c_str(), &available, nullptr, nullptr)) {
         return std::nullopt;
     }
     return available.QuadPart;

@@ -13,7 +13,7 @@ namespace gsd {
 // code (GetLastError) and its text (SystemErrorText).
 class Win32GameFiles final : public GameFiles {
 public:
-    // CreateFileA with CREATE_ALWAYS and GENERIC_WRITE (others may read).
+    // CreateFileW with CREATE_ALWAYS and GENERIC_WRITE (others may read).
     // Write gathers pieces of under 64 KB and hands them to WriteFile 64 KB
     // at a time (a larger span at once, as often as it takes), so a failure
     // to write may be reported by a later Write or by Close; Close writes
@@ -22,14 +22,17 @@ public:
     // it has gathered.
     std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
 
-    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
+    // MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
     // one step on the same volume, and on disk when it returns.
     std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
 
-    // DeleteFileA.
+    // DeleteFileW.
     bool Delete(std::string_view relative) override;
 
-    // GetDiskFreeSpaceExA's bytes free to the caller (quotas counted).
+    // MultiByteToWideChar(CP_ACP) with MB_ERR_INVALID_CHARS succeeds.
+    bool CanName(std::string_view name) override;
+
+    // GetDiskFreeSpaceExW's bytes free to the caller (quotas counted).
     std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
 };
 

@@ -37,16 +37,6 @@ private:
     unique_file file_;
 };
 
-std::wstring Widened(const std::string& narrow)
-{
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), wide.data(), size);
-    }
-    return wide;
-}
-
 // One WinVerifyTrust verification whose state (and with it the signer's
 // certificate) lives until this object goes.
 class TrustVerification {
@@ -166,10 +156,9 @@ bool ChainsToTrustedRoot(PCCERT_CONTEXT certificate)
         && status.dwError == 0;
 }
 
-SignatureFindings Inspect(const std::string& path, HANDLE file)
+SignatureFindings Inspect(const std::wstring& path, HANDLE file)
 {
-    const std::wstring widePath = Widened(path);
-    const TrustVerification verification(widePath, file);
+    const TrustVerification verification(path, file);
     SignatureFindings findings;
     findings.verdict = VerdictOf(verification.Result());
     if (findings.verdict != SignatureVerdict::Trusted && findings.verdict != SignatureVerdict::UntrustedChain) {
@@ -194,13 +183,13 @@ SignatureFindings Inspect(const std::string& path, HANDLE file)
 std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(std::string_view relative, SignatureFindings& findings)
 {
     findings = {};
-    const GamePath path = GameFolderPath(relative);
+    const WideGamePath path = GameFolderPath(relative);
     if (!path.Problem.empty()) {
         return nullptr;
     }
     // Shared for reading only: nobody may change, rename or delete the file
     // between this check and the start of its process.
-    unique_file file(::CreateFileA(
+    unique_file file(::CreateFileW(
         path.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return nullptr;

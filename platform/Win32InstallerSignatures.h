@@ -5,7 +5,7 @@
 
 namespace gsd {
 
-// Check opens the file (GameFolderPath) with CreateFileA, GENERIC_READ and
+// Check opens the file (GameFolderPath) with CreateFileW, GENERIC_READ and
 // FILE_SHARE_READ only, and keeps it open in the returned object. On that
 // handle WinVerifyTrust (WINTRUST_ACTION_GENERIC_VERIFY_V2, WTD_UI_NONE,
 // WTD_REVOKE_NONE, WTD_CACHE_ONLY_URL_RETRIEVAL: no window, nothing fetched

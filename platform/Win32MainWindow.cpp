@@ -74,11 +74,13 @@ MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_vi
 
 void Win32MainWindow::PostClose()
 {
+    closedByTheProgram_ = true;
     ::PostMessageA(window_, WM_CLOSE, 0, 0);
 }
 
 void Win32MainWindow::SendClose()
 {
+    closedByTheProgram_ = true;
     ::SendMessageA(window_, WM_CLOSE, 0, 0);
 }
 

@@ -27,8 +27,13 @@ public:
     ListView& LocalList() override { return localList_; }
     ListView& ServerList() override { return serverList_; }
 
+    // Whether the program has asked this window to close (PostClose or
+    // SendClose): after a failure it has shown, never on the player's word.
+    bool ClosedByTheProgram() const { return closedByTheProgram_; }
+
 private:
     HWND window_;
+    bool closedByTheProgram_ = false;
     SupportLog* log_;
     Win32ListView localList_;
     Win32ListView serverList_;

@@ -9,7 +9,7 @@ namespace gsd {
 std::optional<std::string> Win32OptionsFile::ReadFirstBytes(std::size_t count)
 {
     // The game may have the file open; share it both ways.
-    const unique_file file(::CreateFileA("Options.zss", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const unique_file file(::CreateFileW(L"Options.zss", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return std::nullopt;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/GamePaths.h"
+#include "platform/Win32DesktopShell.h"
 #include "platform/Handles.h"
 
 namespace gsd {
@@ -54,23 +55,23 @@ private:
 std::unique_ptr<StartedProcess> Win32Processes::Start(
     std::string_view program, std::optional<std::string_view> workingFolder)
 {
-    const GamePath file = GameFolderPath(program);
+    const WideGamePath file = GameFolderPath(program);
     if (!file.Problem.empty()) {
         return nullptr;
     }
-    std::string directory;
+    std::wstring directory;
     if (workingFolder) {
-        const GamePath folder = GameFolderPath(*workingFolder);
+        const WideGamePath folder = GameFolderPath(*workingFolder);
         if (!folder.Problem.empty()) {
             return nullptr;
         }
         directory = folder.Path;
-        if (directory.back() != '\\') {
-            directory.push_back('\\');
+        if (directory.back() != L'\\') {
+            directory.push_back(L'\\');
         }
     }
 
-    SHELLEXECUTEINFOA execute {};
+    SHELLEXECUTEINFOW execute {};
     execute.cbSize = sizeof execute;
     // The program reports a failed start itself; the shell's own error box
     // would only say the same first.
@@ -78,7 +79,7 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
     execute.lpFile = file.Path.c_str();
     execute.lpDirectory = workingFolder ? directory.c_str() : nullptr;
     execute.nShow = SW_SHOW;
-    if (!::ShellExecuteExA(&execute)) {
+    if (!::ShellExecuteExW(&execute)) {
         // A handle may come back even so; it is ours to close.
         const unique_handle ignored(execute.hProcess);
         return nullptr;
@@ -88,6 +89,11 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
         return nullptr;
     }
     return std::make_unique<Win32StartedProcess>(std::move(process));
+}
+
+DesktopStart Win32Processes::StartThroughDesktop(std::string_view program, std::string_view workingFolder)
+{
+    return StartFromDesktop(program, workingFolder);
 }
 
 void Win32Processes::ExitProgram(int exitCode)

@@ -1,4 +1,4 @@
-// The Processes port over ShellExecuteExA and the process handle it returns.
+// The Processes port over ShellExecuteExW and the process handle it returns.
 #pragma once
 
 #include "ports/Processes.h"
@@ -7,7 +7,7 @@ namespace gsd {
 
 class Win32Processes final : public Processes {
 public:
-    // ShellExecuteExA with SEE_MASK_NOCLOSEPROCESS, no verb, no parameters
+    // ShellExecuteExW with SEE_MASK_NOCLOSEPROCESS, no verb, no parameters
     // and SW_SHOW; the program and the working folder (with a trailing
     // backslash) as full paths of the game folder. Null when a path cannot be
     // formed, the start fails or no process handle came back. A failed start
@@ -16,6 +16,9 @@ public:
     // QS_ALLINPUT) and hands them to the pump.
     std::unique_ptr<StartedProcess> Start(
         std::string_view program, std::optional<std::string_view> workingFolder) override;
+
+    // StartFromDesktop (platform/Win32DesktopShell.h).
+    DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
 
     // ExitProcess.
     void ExitProgram(int exitCode) override;

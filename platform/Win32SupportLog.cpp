@@ -7,6 +7,7 @@
 
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 namespace {
@@ -22,19 +23,19 @@ std::string LocalTimestamp()
 }
 
 // Starts a new file when the current one has reached the limit.
-void RotateWhenFull(const std::string& path)
+void RotateWhenFull(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data {};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return;
     }
     const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     if (size < SupportLogLimitBytes) {
         return;
     }
-    const GamePath old = GameFolderPath(OldSupportLogPath);
+    const WideGamePath old = GameFolderPath(OldSupportLogPath);
     if (old.Problem.empty()) {
-        ::MoveFileExA(path.c_str(), old.Path.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ::MoveFileExW(path.c_str(), old.Path.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
 }
 
@@ -42,12 +43,12 @@ void RotateWhenFull(const std::string& path)
 
 void Win32SupportLog::Write(std::string_view event)
 {
-    const GamePath path = GameFolderPath(SupportLogPath);
+    const WideGamePath path = GameFolderPath(SupportLogPath);
     if (!path.Problem.empty()) {
         return;
     }
     RotateWhenFull(path.Path);
-    const unique_file file(::CreateFileA(path.Path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const unique_file file(::CreateFileW(path.Path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return;
@@ -59,22 +60,34 @@ void Win32SupportLog::Write(std::string_view event)
 
 std::string ProgramVersion()
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // The program's own path, whatever its length and characters.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return "?";
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
     DWORD ignored = 0;
-    const DWORD size = length > 0 && length < MAX_PATH ? ::GetFileVersionInfoSizeA(path, &ignored) : 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) {
         return "?";
     }
     std::string info(size, '\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (!::GetFileVersionInfoA(path, 0, size, info.data())
-        || !::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, info.data())
+        || !::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr
         || fixedSize < sizeof *fixed) {
         return "?";
     }
-    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS));
+    return ProgramVersionText(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+        HIWORD(fixed->dwFileVersionLS));
 }
 
 } // namespace gsd

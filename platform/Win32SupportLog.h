@@ -14,7 +14,7 @@ inline constexpr std::string_view SupportLogPath = "Temp\\SecureDownload.log";
 inline constexpr std::string_view OldSupportLogPath = "Temp\\SecureDownload.old.log";
 inline constexpr std::uint64_t SupportLogLimitBytes = 1024 * 1024;
 
-// Each line is appended on its own (CreateFileA with FILE_APPEND_DATA, then
+// Each line is appended on its own (CreateFileW with FILE_APPEND_DATA, then
 // closed), so the lines written before a crash are on disk. A line that
 // would find the file past SupportLogLimitBytes first renames it to
 // OldSupportLogPath (replacing an older one). Every failure is ignored.
@@ -23,8 +23,9 @@ public:
     void Write(std::string_view event) override;
 };
 
-// The version of this program from its version resource ("1.0",
-// "1.1"...): the file version's first two parts; "?" when it has none.
+// The version of this program from its version resource, as its About box
+// gives it ("1.0", "1.0.4": ProgramVersionText of the file version); "?"
+// when it has none.
 std::string ProgramVersion();
 
 } // namespace gsd

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/ReplyReadAhead.h"
+#include "platform/Win32ProxySignIn.h"
 #include "platform/WinInetHandles.h"
 #include "platform/WinInetWorkerCall.h"
 
@@ -71,6 +72,8 @@ public:
         headers.resize(size);
         return headers;
     }
+
+    bool AskProxySignIn() override { return gsd::AskProxySignIn(handle()); }
 
     LocationHeader RedirectLocation() override
     {

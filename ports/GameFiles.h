@@ -52,6 +52,11 @@ public:
     // system refused.
     virtual bool Delete(std::string_view relative) = 0;
 
+    // Whether `name`, text in the system's ANSI code page (a server's file
+    // name), can name a file: false when the code page maps some of its
+    // bytes to no character, so that any file it named would be a guess.
+    virtual bool CanName(std::string_view name) = 0;
+
     // The bytes this program may still write on the drive that holds the
     // folder `relative`; nullopt when the system cannot tell.
     virtual std::optional<std::uint64_t> FreeBytes(std::string_view relative) = 0;

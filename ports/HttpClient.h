@@ -79,6 +79,12 @@ public:
     // CR LF; empty when the layer cannot tell.
     virtual std::string RawHeaders() = 0;
 
+    // Shows the system's own sign-in for the proxy that answered 407, over
+    // the program's active window (so only on the window thread). True when
+    // the player signed in: the layer keeps the answer for the next Send.
+    // False when the player cancelled.
+    virtual bool AskProxySignIn() = 0;
+
     virtual LocationHeader RedirectLocation() = 0;
 };
 

@@ -10,7 +10,8 @@ namespace gsd {
 struct MediaListing {
     // The names (with extension, no folder) of the entries that match
     // "*.mdc", in the order of the directory search: no sorting, no
-    // filtering. Empty when there are none or the folder does not exist.
+    // filtering, except that a name the system's code page cannot spell
+    // (which the engine could not open) is left out. Empty when there are none or the folder does not exist.
     std::vector<std::string> Names;
 
     // Set when the folder could not be searched at all (its path cannot be

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "ports/MessagePump.h"
@@ -22,6 +23,16 @@ public:
     virtual std::optional<std::uint32_t> WaitForExit(MessagePump& pump) = 0;
 };
 
+// How a start through the desktop's shell went.
+struct DesktopStart {
+    // True when the desktop's shell took the start over.
+    bool started = false;
+    // When it did not: the step that failed ("shell windows", "desktop
+    // window"...) and the system's code (an HRESULT).
+    std::string failedStep;
+    std::uint32_t code = 0;
+};
+
 class Processes {
 public:
     virtual ~Processes() = default;
@@ -32,6 +43,12 @@ public:
     // current directory. Null when no process handle came back.
     virtual std::unique_ptr<StartedProcess> Start(std::string_view program,
         std::optional<std::string_view> workingFolder) = 0;
+
+    // Asks the shell of the desktop the player is logged on to to start
+    // `program` (relative to the game folder) in `workingFolder` (relative,
+    // "" is the game folder), shown normally: the program runs as that
+    // player, not with this program's rights. No process handle comes back.
+    virtual DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) = 0;
 
     // Ends this program at once with `exitCode`: no message, no clean-up.
     // Returns only from a test's fake.

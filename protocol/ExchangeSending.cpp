@@ -1,6 +1,7 @@
 #include "protocol/ExchangeSteps.h"
 
 #include "protocol/InternetError.h"
+#include "protocol/ProxySignIn.h"
 #include "protocol/SecureRedirect.h"
 #include "protocol/ServerEndpoint.h"
 
@@ -30,12 +31,27 @@ StepEnd SendRequest(const ExchangeRequest& request, Attempt& attempt, ExchangeWa
         watch.StartCall();
         error = attempt.request->Send(FormBodyHeader, *request.body, watch);
     }
+    bool proxyRefused = false;
+    if (error == NoInternetError) {
+        // The time the player spends in the sign-in is no wait for the server.
+        error = SignInToProxy(
+            *attempt.request,
+            [&] {
+                watch.StartCall();
+                return attempt.request->Send(request.body ? FormBodyHeader : std::string_view(),
+                    request.body.value_or(std::string_view()), watch);
+            },
+            proxyRefused);
+    }
     if (error == WaitGivenUp) {
         attempt.request.reset();
         return GivenUp(watch);
     }
     StepEnd end;
     end.error = error;
+    if (proxyRefused) {
+        end.stopped = AttemptStop::ProxyRefused;
+    }
     return end;
 }
 

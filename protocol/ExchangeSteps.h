@@ -67,6 +67,9 @@ enum class AttemptStop {
     CutOff,
     RedirectRefused,
     MalformedLength,
+    // A proxy asked for a user name and password and the player gave none
+    // it took.
+    ProxyRefused,
 };
 
 // Keeps the windows answering while the server is awaited, and decides when

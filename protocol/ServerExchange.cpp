@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "protocol/ExchangeSteps.h"
+#include "protocol/ProxySignIn.h"
 #include "protocol/ReplyLength.h"
 #include "protocol/ServerEndpoint.h"
 #include "shell/FixedTexts.h"
@@ -87,6 +88,8 @@ std::string_view AttemptEnding(const StepEnd& end, const TextReplySink& textSink
         return "redirect not followed";
     case AttemptStop::MalformedLength:
         return "malformed length";
+    case AttemptStop::ProxyRefused:
+        return "proxy sign-in refused";
     case AttemptStop::Receiver:
         break;
     }
@@ -111,6 +114,8 @@ std::string StopMessage(const ExchangeRequest& request, const AttemptEnd& end, c
         return end.step.refusal;
     case AttemptStop::MalformedLength:
         return MalformedLengthText();
+    case AttemptStop::ProxyRefused:
+        return std::string(ProxySignInRefusedText);
     case AttemptStop::None:
     case AttemptStop::Receiver:
         break;

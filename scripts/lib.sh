@@ -5,7 +5,7 @@
 GSD_PACKAGES=(
   cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-  wine wine64 wine32:i386 xvfb xauth imagemagick openssl osslsigncode curl
+  wine wine64 wine32:i386 xvfb xauth imagemagick openssl osslsigncode curl tinyproxy
 )
 
 # The 32-bit build runs under Wine's 32-bit half, which Debian ships for the

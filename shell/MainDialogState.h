@@ -16,6 +16,10 @@ struct MainDialogState {
 
     // "|"-separated texts used around downloads; empty until the texts load.
     std::string OnDownloadTexts;
+
+    // How the run ends when the program ends it (RunEndLogLine's `how`):
+    // the game started, a failure at start-up. Empty otherwise.
+    std::string RunEnding;
 };
 
 } // namespace gsd

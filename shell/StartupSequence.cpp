@@ -14,33 +14,36 @@ void RunIfPresent(const std::function<void()>& stage)
 }
 
 // The server and list stages. Returns as soon as one server step fails, after
-// asking the dialog to close.
-void RunServerAndListStages(MainWindow& window, const StartupStages& stages)
+// asking the dialog to close, with how that ends the run.
+std::string RunServerAndListStages(MainWindow& window, const StartupStages& stages)
 {
     if (stages.CheckServerConnection && !stages.CheckServerConnection()) {
         window.SendClose();
-        return;
+        return "failure: the connection check";
     }
     if (stages.AuthenticateHost && !stages.AuthenticateHost()) {
         const std::string text = stages.AuthenticationFailedText ? stages.AuthenticationFailedText() : std::string();
         window.ShowMessage(text, fixed_text::ErrorCaption);
         window.SendClose();
-        return;
+        return "failure: the server did not prove who it is";
     }
     if (stages.RequestDownloadList && !stages.RequestDownloadList()) {
         window.SendClose();
-        return;
+        return "failure: the download list";
     }
     RunIfPresent(stages.FillLocalList);
     RunIfPresent(stages.FillServerList);
     RunIfPresent(stages.ReselectRecordedItems);
+    return {};
 }
 
 } // namespace
 
-void RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupStages& stages)
+std::string RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupStages& stages)
 {
+    std::string ending;
     if (engine.CreateSystem() != 0) {
+        ending = "failure: the game's engine (Game.dll) did not start";
         if (const std::string reason = engine.UnavailableReason(); !reason.empty()) {
             window.ShowMessage(reason, fixed_text::ErrorCaption);
         }
@@ -48,9 +51,10 @@ void RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupSt
         window.PostClose();
     }
     RunIfPresent(stages.LoadInterfaceTexts);
-    RunServerAndListStages(window, stages);
+    const std::string serverEnding = RunServerAndListStages(window, stages);
     engine.ExecuteSystem();
     window.Repaint();
+    return ending.empty() ? serverEnding : ending;
 }
 
 } // namespace gsd

@@ -30,8 +30,9 @@ struct StartupStages {
     std::function<std::string()> AuthenticationFailedText;
 };
 
-// Runs the start-up. Every failure is shown and handled here; nothing is
-// returned because the dialog's own loop acts on the close requests.
-void RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupStages& stages);
+// Runs the start-up. Every failure is shown and handled here; the dialog's
+// own loop acts on the close requests. Returns how the first failure ends
+// the run ("failure: ...", for the support log), empty when none did.
+std::string RunStartupSequence(MainWindow& window, MediaEngine& engine, const StartupStages& stages);
 
 } // namespace gsd

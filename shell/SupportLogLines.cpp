@@ -24,6 +24,15 @@ std::string OneLine(std::string_view text)
     return line;
 }
 
+std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch)
+{
+    std::string text = std::to_string(major) + "." + std::to_string(minor);
+    if (patch != 0) {
+        text += "." + std::to_string(patch);
+    }
+    return text;
+}
+
 std::string StartLogLine(std::string_view version, int bits)
 {
     return "start Gravelpit Secure Download " + OneLine(version) + " (" + std::to_string(bits) + "-bit)";
@@ -41,9 +50,25 @@ std::string ExchangeLogLine(const ExchangeLogEntry& entry)
     return line;
 }
 
+std::string ItemKindWords(int kind)
+{
+    switch (kind) {
+    case 1:
+        return "game installer";
+    case 2:
+        return "language file";
+    case 3:
+        return "object pack";
+    case 4:
+        return "program upgrade";
+    default:
+        return "kind " + std::to_string(kind);
+    }
+}
+
 std::string ItemLogLine(std::string_view fileName, int kind, std::string_view outcome, std::uint64_t bytes)
 {
-    return "item " + OneLine(fileName) + " (kind " + std::to_string(kind) + "): " + OneLine(outcome) + ", "
+    return "item " + OneLine(fileName) + " (" + ItemKindWords(kind) + "): " + OneLine(outcome) + ", "
         + std::to_string(bytes) + " bytes";
 }
 
@@ -56,6 +81,45 @@ std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::
 {
     return "installer " + OneLine(fileName) + " ended, exit code "
         + (exitCode ? std::to_string(*exitCode) : std::string("unknown"));
+}
+
+std::string InstallerHandedOverLogLine(std::string_view fileName)
+{
+    return "installer " + OneLine(fileName) + " handed over: this program ends for it";
+}
+
+std::string GameCloseLogLine(GameCloseOutcome outcome)
+{
+    switch (outcome) {
+    case GameCloseOutcome::NotRunning:
+        return "game: not running";
+    case GameCloseOutcome::Asked:
+        return "game: asked to close, it handled the request";
+    case GameCloseOutcome::NoAnswer:
+        break;
+    }
+    return "game: asked to close, no answer; going on";
+}
+
+std::string GameStartLogLine(bool throughDesktop, std::string_view failedStep, std::uint32_t code, bool startedDirectly)
+{
+    if (throughDesktop) {
+        return "game started through the desktop's shell, as the logged-on player";
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    const std::string why = "no desktop shell (" + OneLine(failedStep) + " " + hex + ")";
+    return startedDirectly ? "game started by this program, with its rights: " + why
+                           : "game not started: " + why + ", and starting it directly failed";
+}
+
+std::string RunEndLogLine(std::string_view how, bool closedByTheProgram)
+{
+    if (!how.empty()) {
+        return "end: " + OneLine(how);
+    }
+    return closedByTheProgram ? "end: failure: the program closed after the error it showed"
+                              : "end: " + std::string(ClosedByThePlayer);
 }
 
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)

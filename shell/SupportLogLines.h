@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "ports/RunningGame.h"
+
 namespace gsd {
 
 // Longest piece of outside text put into one line.
@@ -20,6 +22,10 @@ inline constexpr std::size_t LoggedTextBytes = 400;
 // hexadecimal, and a text longer than LoggedTextBytes is cut before that and
 // marked with "...".
 std::string OneLine(std::string_view text);
+
+// A file version as the program names itself: "<major>.<minor>", with
+// ".<patch>" when the patch is not 0 ("1.0", "1.0.4").
+std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch);
 
 // "start <product> <version> (<bits>-bit)".
 std::string StartLogLine(std::string_view version, int bits);
@@ -41,7 +47,11 @@ struct ExchangeLogEntry {
 // "exchange <action>: <ending>, HTTP <status>, <bytes> bytes, <s> s[, Internet error <code>]".
 std::string ExchangeLogLine(const ExchangeLogEntry& entry);
 
-// "item <file name> (kind <kind>): <outcome>, <bytes> bytes".
+// An item kind as support reads it: "game installer", "language file",
+// "object pack", "program upgrade"; "kind <n>" for any other.
+std::string ItemKindWords(int kind);
+
+// "item <file name> (<kind in words>): <outcome>, <bytes> bytes".
 std::string ItemLogLine(std::string_view fileName, int kind, std::string_view outcome, std::uint64_t bytes);
 
 // "installer <file name> started".
@@ -49,6 +59,28 @@ std::string InstallerStartedLogLine(std::string_view fileName);
 
 // "installer <file name> ended, exit code <code>" ("unknown" when nullopt).
 std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::uint32_t> exitCode);
+
+// "installer <file name> handed over: this program ends for it".
+std::string InstallerHandedOverLogLine(std::string_view fileName);
+
+// "game: not running" / "game: asked to close, it handled the request" /
+// "game: asked to close, no answer; going on".
+std::string GameCloseLogLine(GameCloseOutcome outcome);
+
+// How the game was started at the end of a pass: through the desktop's
+// shell (as the logged-on player), or by this program when there is no
+// desktop shell (`failedStep` and `code`, an HRESULT, say why), or not at
+// all (`startedDirectly` false).
+std::string GameStartLogLine(bool throughDesktop, std::string_view failedStep, std::uint32_t code, bool startedDirectly);
+
+// How a run ends, for its last line; set by what ends it.
+inline constexpr std::string_view ClosedByThePlayer = "closed by the player";
+inline constexpr std::string_view HandedOverToUpgrade = "handed over to a program upgrade";
+inline constexpr std::string_view GameStarted = "the game started";
+
+// "end: <how>". With `how` empty: a failure when the program asked its own
+// window to close (after showing the error), closed by the player otherwise.
+std::string RunEndLogLine(std::string_view how, bool closedByTheProgram);
 
 // "message <caption>: <text> [<answer>]".
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);

@@ -63,7 +63,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // This program runs as <game>\Temp\Download.exe.
     const std::string game = gsd::demo::ParentFolder(gsd::demo::ProgramFolder());
     const std::string client = game + "\\SecureDownload.exe";
-    if (game.empty() || ::GetFileAttributesA(client.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (game.empty() || ::GetFileAttributesW(gsd::demo::SystemPath(client).c_str()) == INVALID_FILE_ATTRIBUTES) {
         return Fail("Secure Download was not found beside the upgrade's Temp folder (" + client
             + "). Nothing has been changed.");
     }
@@ -88,13 +88,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Fail("Secure Download has been upgraded, but the game's version file could not be updated ("
             + gsd::demo::SystemErrorText(error) + "). The server may offer the upgrade again.");
     }
-    SHELLEXECUTEINFOA start {};
+    const std::wstring clientPath = gsd::demo::SystemPath(client);
+    const std::wstring gamePath = gsd::demo::SystemPath(game);
+    SHELLEXECUTEINFOW start {};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_NOCLOSEPROCESS;
-    start.lpFile = client.c_str();
-    start.lpDirectory = game.c_str();
+    start.lpFile = clientPath.c_str();
+    start.lpDirectory = gamePath.c_str();
     start.nShow = SW_SHOW;
-    if (!::ShellExecuteExA(&start)) {
+    if (!::ShellExecuteExW(&start)) {
         return Fail("Secure Download has been upgraded but could not be started: "
             + gsd::demo::SystemErrorText(::GetLastError()));
     }

@@ -27,16 +27,36 @@ bool InUse(DWORD error)
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
+std::string Utf8Of(const std::wstring& wide)
+{
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(n > 0 ? n : 0, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr, nullptr);
+    return text;
+}
+
 } // namespace
+
+std::wstring SystemPath(const std::string& path)
+{
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+    if (wide.size() >= MAX_PATH && wide.size() > 2 && wide[1] == L':') {
+        wide.insert(0, L"\\\\?\\");
+    }
+    return wide;
+}
 
 std::string CurrentFolder()
 {
-    char buffer[MAX_PATH];
-    const DWORD n = ::GetCurrentDirectoryA(MAX_PATH, buffer);
-    if (n == 0 || n >= MAX_PATH) {
+    std::wstring buffer(::GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n == 0 || n >= buffer.size()) {
         return std::string();
     }
-    std::string folder(buffer, n);
+    buffer.resize(n);
+    std::string folder = Utf8Of(buffer);
     if (folder.size() > 3 && folder.back() == '\\') {
         folder.pop_back();
     }
@@ -45,9 +65,13 @@ std::string CurrentFolder()
 
 std::string ProgramFolder()
 {
-    char buffer[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? std::string() : ParentFolder(std::string(buffer, n));
+    std::wstring buffer(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) {
+        return std::string();
+    }
+    buffer.resize(n);
+    return ParentFolder(Utf8Of(buffer));
 }
 
 std::string ParentFolder(const std::string& path)
@@ -58,7 +82,7 @@ std::string ParentFolder(const std::string& path)
 
 bool AppendJournalLine(const std::string& path, std::string_view line)
 {
-    unique_file journal(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    unique_file journal(::CreateFileW(SystemPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return journal && WriteAll(journal.get(), std::string(line) + "\r\n");
 }
@@ -80,25 +104,25 @@ std::string_view EmbeddedPayload(int id)
 DWORD ReplaceFileWith(const std::string& target, const std::string& staging, std::string_view bytes, DWORD patienceMs)
 {
     {
-        unique_file file(::CreateFileA(
-            staging.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        unique_file file(::CreateFileW(
+            SystemPath(staging).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return ::GetLastError();
         }
         if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
             const DWORD error = ::GetLastError();
             file.reset();
-            ::DeleteFileA(staging.c_str());
+            ::DeleteFileW(SystemPath(staging).c_str());
             return error;
         }
     }
     for (DWORD waited = 0;; waited += kMoveRetryMs) {
-        if (::MoveFileExA(staging.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (::MoveFileExW(SystemPath(staging).c_str(), SystemPath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return 0;
         }
         const DWORD error = ::GetLastError();
         if (!InUse(error) || waited >= patienceMs) {
-            ::DeleteFileA(staging.c_str());
+            ::DeleteFileW(SystemPath(staging).c_str());
             return error;
         }
         ::Sleep(kMoveRetryMs);

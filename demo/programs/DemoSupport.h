@@ -10,6 +10,11 @@
 
 namespace gsd::demo {
 
+// Paths here are UTF-8, so that a game folder named in any script works;
+// SystemPath turns one into what the wide functions take (with the
+// extended-length prefix when it is long).
+std::wstring SystemPath(const std::string& path);
+
 // The current directory without a trailing backslash; empty if it cannot be
 // read.
 std::string CurrentFolder();

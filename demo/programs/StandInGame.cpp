@@ -1,8 +1,9 @@
 // "Rubbleton Gravelpit.exe" of the demo: a window of the game's class that the
 // download client can find and ask to close, and that it can start again when
 // a download is over. It keeps a journal, "StandInGame.log" in the game folder
-// (its current directory), with a line when it starts and one for each close
-// request.
+// (its current directory), with a line when it starts, naming the program
+// that started it ("started by explorer.exe": the desktop's shell), and one
+// for each close request.
 //
 // GSD_GAME_IGNORE_CLOSE=1 makes it a game that hangs: a close request is
 // journalled and then not answered for two minutes, for checking that the
@@ -12,7 +13,10 @@
 
 #include "platform/Handles.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -23,6 +27,30 @@ constexpr DWORD kHangMs = 120 * 1000;
 std::string JournalPath()
 {
     return gsd::demo::CurrentFolder() + "\\StandInGame.log";
+}
+
+// The file name of the program that started this one; "?" when unknown.
+std::string ParentProgram()
+{
+    // The snapshot fails with INVALID_HANDLE_VALUE, as files do.
+    const gsd::unique_file snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry {};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = snapshot && ::Process32First(snapshot.get(), &entry); more;
+         more = ::Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) {
+            parent = entry.th32ParentProcessID;
+        }
+    }
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && ::Process32First(snapshot.get(), &entry); more;
+         more = ::Process32Next(snapshot.get(), &entry)) {
+        if (parent != 0 && entry.th32ProcessID == parent) {
+            return entry.szExeFile;
+        }
+    }
+    return "?";
 }
 
 bool IgnoresCloseRequests()
@@ -80,7 +108,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     if (!window) {
         return 1;
     }
-    gsd::demo::AppendJournalLine(JournalPath(), "started");
+    gsd::demo::AppendJournalLine(JournalPath(), "started by " + ParentProgram());
     ::ShowWindow(window.get(), showCommand);
     ::UpdateWindow(window.get());
 

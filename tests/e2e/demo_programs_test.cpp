@@ -91,7 +91,7 @@ TEST_P(StandInGameTest, JournalsStartAndCloseRequest)
 
     EXPECT_EQ(answered, GetParam().ends);
     EXPECT_EQ(run.WaitForExit(milliseconds(GetParam().ends ? 5000 : 0)).has_value(), GetParam().ends);
-    EXPECT_EQ(game.Read("StandInGame.log"), "started\r\nclose requested\r\n");
+    EXPECT_EQ(game.Read("StandInGame.log"), "started by e2e_tests.exe\r\nclose requested\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Demo, StandInGameTest,

@@ -142,6 +142,12 @@ int ServerRow(HWND list, const std::string& fileName)
 
 class DownloadTest : public ::testing::Test {
 protected:
+    // `folderName` (UTF-8) goes into the game folder's name.
+    explicit DownloadTest(std::string_view folderName = {}, std::size_t folderLength = 0)
+        : game_(GameFolder::Contents::ProgramAndEngine, folderName, folderLength)
+    {
+    }
+
     void SetUp() override
     {
         CopyDemoMedia(game_);
@@ -265,9 +271,9 @@ TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
     EXPECT_TRUE(run_->IsRunning()) << "No to starting the game keeps the program open";
 }
 
-// The support log of a pass with one failure and one success, in the
-// order things happened, and nothing of a request's body.
-TEST_F(DownloadTest, SupportLogTellsEachExchangeItemAndMessage)
+// The support log of a whole run, a pass with one failure and one success,
+// in the order things happened, and nothing of a request's body.
+TEST_F(DownloadTest, SupportLogTellsTheWholeRun)
 {
     const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
     ReferenceServerOptions options;
@@ -282,13 +288,10 @@ TEST_F(DownloadTest, SupportLogTellsEachExchangeItemAndMessage)
     Answer("Notice", kAllProcessed, IDOK);
     Answer("Notice", kSomeFailed, IDOK);
     Answer("Notice", kStartGame, IDNO);
+    ::PostMessageA(dialog_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0));
 
-    // The answer to the last question is written once its box has closed.
-    std::string log;
-    EXPECT_TRUE(WaitUntil([&] {
-        log = game_.Read("Temp\\SecureDownload.log");
-        return log.find("[No]") != std::string::npos;
-    }));
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
     std::vector<std::string> events;
     for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
         // "YYYY-MM-DD HH:MM:SS.mmm " before each event.
@@ -303,15 +306,17 @@ TEST_F(DownloadTest, SupportLogTellsEachExchangeItemAndMessage)
             ::testing::StartsWith("exchange AUTHENTICATE+HOST: completed, HTTP 200, 100 bytes, "),
             ::testing::StartsWith("exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, "),
             "message Notice: " + kConfirm + " [Yes]",
-            ::testing::StartsWith("exchange RETURN+FILE: completed, HTTP 200, 2 bytes, "),
+            "game: not running",
+            ::testing::StartsWith("exchange RETURN+FILE Language: completed, HTTP 200, 2 bytes, "),
             "message Error Number 12: Get File To Return Failed. [OK]",
-            "item Language (kind 2): not received, 2 bytes",
+            "item Language (language file): not received, 2 bytes",
             "message Notice: " + kItemFailed + " [OK]",
-            ::testing::StartsWith("exchange RETURN+FILE: completed, HTTP 200, " + packBytes + " bytes, "),
-            "item Bench7 (kind 3): installed, " + packBytes + " bytes",
+            ::testing::StartsWith("exchange RETURN+FILE Bench7: completed, HTTP 200, " + packBytes + " bytes, "),
+            "item Bench7 (object pack): installed, " + packBytes + " bytes",
             "message Notice: " + kAllProcessed + " [OK]",
             "message Notice: " + kSomeFailed + " [OK]",
-            "message Notice: " + kStartGame + " [No]"));
+            "message Notice: " + kStartGame + " [No]",
+            "end: closed by the player"));
     EXPECT_THAT(log, ::testing::Not(HasSubstr("ACTION_"))) << "no request body is logged";
 }
 
@@ -344,11 +349,80 @@ TEST_F(DownloadTest, GameIsClosedFirstInstallerIsAwaitedAndGameStartsAtTheEnd)
         const std::string log = game_.Read("StandInGame.log");
         return log.find("started", log.find("close requested")) != std::string::npos;
     })) << "the game started again from the game folder";
+    // Started by the desktop's shell, so with the rights of the player who is
+    // logged on; the log tells both ends of the game's part.
+    EXPECT_THAT(game_.Read("StandInGame.log"), HasSubstr("close requested\r\nstarted by explorer.exe\r\n"));
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("game: asked to close, it handled the request\r\n"));
+    EXPECT_THAT(log, HasSubstr("installer GameSetup ended, exit code 0\r\n"));
+    EXPECT_THAT(log, HasSubstr("game started through the desktop's shell, as the logged-on player\r\n"));
     const auto isGame = [](HWND window) { return ClassNameOf(window) == "Rubbleton: Gravelpit"; };
     if (HWND restartedGame = WaitForWindow(kAnyProcess, isGame)) {
         ::PostMessageA(restartedGame, WM_CLOSE, 0, 0);
     }
 }
+
+// Game folders whose names the ANSI code page (1252 here) cannot spell, and
+// one whose files' paths pass the classic 260-character limit: the whole
+// road of a download works in each of them.
+struct FolderCase {
+    const char* label;
+    std::string name;
+    std::size_t length = 0;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out)
+{
+    *out << c.label;
+}
+
+class GameFolderNameTest : public DownloadTest, public ::testing::WithParamInterface<FolderCase> {
+protected:
+    GameFolderNameTest()
+        : DownloadTest(GetParam().name, GetParam().length)
+    {
+    }
+};
+
+TEST_P(GameFolderNameTest, StartsListsFetchesInstallsLogsAndStartsTheGame)
+{
+    game_.CopyFromBin("Rubbleton Gravelpit.exe");
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    // A long file name: in the last folder its path passes the limit too.
+    const std::string packName = "BenchPack7WithALongerFileName";
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, "3|Bench Pack 7|" + packName + "|Quil Studios|A pack.|New|1|0|0|9" };
+    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") }, { packName + ".mdc", pack } };
+    Start(options, { { "GSD_INSTALLER_SECONDS", "0" } });
+    EXPECT_GE(ListRowCount(Control(dialog_, kLocalList)), 3) << "the installed packs are listed";
+    Select({ "GameSetup", packName });
+    PressDownloadAndConfirm();
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDYES);
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0));
+
+    EXPECT_EQ(game_.Read("Media\\" + packName + ".mdc"), pack);
+    EXPECT_EQ(game_.Read("Media\\Version.mdc"), ReadBinFile("demo-payloads\\Version110.mdc"));
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("item " + packName + " (object pack): installed"));
+    EXPECT_THAT(log, HasSubstr("item GameSetup (game installer): installed"));
+    EXPECT_THAT(log, HasSubstr("end: the game started"));
+    EXPECT_TRUE(WaitUntil([&] { return game_.Exists("StandInGame.log"); })) << "the game started in its folder";
+    const auto isGame = [](HWND window) { return ClassNameOf(window) == "Rubbleton: Gravelpit"; };
+    if (HWND startedGame = WaitForWindow(kAnyProcess, isGame)) {
+        ::PostMessageA(startedGame, WM_CLOSE, 0, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, GameFolderNameTest,
+    ::testing::Values(FolderCase { "Cyrillic", "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xD0\x93\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD0\xB9" },
+        FolderCase { "Korean", "\xEA\xB2\x8C\xEC\x9E\x84\\\xEA\xB7\xB8\xEB\x9E\x98\xEB\xB8\x94\xED\x95\x8F" },
+        FolderCase { "Emoji", "Games \xF0\x9F\xAA\xA8 Gravelpit" },
+        // The programs' paths and the log's fit the limit (no program past
+        // it can be started); the new pack's path passes it.
+        FolderCase { "PastTheLimit", std::string(100, 'g') + "\\p", 235 }),
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.label); });
 
 TEST_F(DownloadTest, DeclinedUpgradeKeepsTheRecordsAndTheNextStartSelectsThemAgain)
 {
@@ -402,6 +476,11 @@ TEST_F(DownloadTest, AcceptedUpgradeEndsTheProgramAndTheNewBuildReselectsTheRows
     }));
     ::TerminateProcess(process.get(), 1);
     ::WaitForSingleObject(process.get(), 10000);
+    // The log tells the hand-over, and the new build names itself.
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("installer ClientUpgrade handed over: this program ends for it\r\n"));
+    EXPECT_THAT(log, HasSubstr("end: handed over to a program upgrade\r\n"));
+    EXPECT_THAT(log, HasSubstr("start Gravelpit Secure Download 1.0.4 ("));
 }
 
 // Takes pictures of the display every 50 ms on a thread of its own while a

@@ -97,7 +97,7 @@ protected:
 
     Journal journal_;
     testing::FakeMainWindow window_ { journal_ };
-    GameDllEngine engine_ { nullptr, GetModuleHandleA(nullptr), BinFolder() + "Game.dll" };
+    GameDllEngine engine_ { nullptr, GetModuleHandleA(nullptr), fs::path(BinFolder() + "Game.dll").wstring() };
     Win32MediaFolder media_;
 };
 
@@ -193,16 +193,17 @@ TEST_F(CatalogueFilesTest, LongGameFolderGivesTheRightPacksOrAClearRefusal)
     CreateDirectoryA("Media", nullptr);
     std::ofstream("Media\\A.mdc") << "a";
 
-    EXPECT_EQ(CurrentDirectory(), std::optional<std::string>(longFolder));
-    const GamePath pattern = GameFolderPath("Media\\*.mdc");
-    EXPECT_EQ(pattern.Path, "\\\\?\\" + longFolder + "\\Media\\*.mdc");
+    const std::wstring wideFolder(longFolder.begin(), longFolder.end());
+    EXPECT_EQ(CurrentDirectory(), std::optional<std::wstring>(wideFolder));
+    const WideGamePath pattern = GameFolderPath("Media\\*.mdc");
+    EXPECT_EQ(pattern.Path, L"\\\\?\\" + wideFolder + L"\\Media\\*.mdc");
 
     const MediaListing listing = Win32MediaFolder().ListMediaFiles();
     if (listing.Problem.empty()) {
         EXPECT_EQ(listing.Names, std::vector<std::string> { "A.mdc" });
     } else {
         EXPECT_EQ(listing.Names, std::vector<std::string>());
-        EXPECT_EQ(listing.Problem, PathTooLongText(pattern.Path));
+        EXPECT_EQ(listing.Problem, PathTooLongText(ShownPath(pattern.Path)));
     }
 }
 

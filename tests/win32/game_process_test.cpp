@@ -116,7 +116,7 @@ TEST_P(StartedGameTest, RunsInItsWorkingFolderWhileThePumpKeepsGoing)
     EXPECT_TRUE(pump.closeSent);
     EXPECT_EQ(FindWindowA(GameClass, nullptr), nullptr) << "waiting ended before the game did";
     ASSERT_TRUE(game_.Exists(GetParam().journal));
-    EXPECT_EQ(game_.Read(GetParam().journal), "started\r\nclose requested\r\n");
+    EXPECT_EQ(game_.Read(GetParam().journal), "started by win32_tests.exe\r\nclose requested\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Processes, StartedGameTest,
@@ -165,7 +165,7 @@ TEST_P(RunningGameTest, CloseRequestIsAnsweredOrGivenUp)
     EXPECT_EQ(running.AskToClose(), GetParam().outcome);
 
     EXPECT_EQ(run.WaitForExit(e2e::milliseconds(GetParam().ends ? 15000 : 0)).has_value(), GetParam().ends);
-    EXPECT_EQ(game.Read("StandInGame.log"), "started\r\nclose requested\r\n");
+    EXPECT_EQ(game.Read("StandInGame.log"), "started by win32_tests.exe\r\nclose requested\r\n");
     // ProgramRun ends a game that hangs.
 }
 

@@ -8,6 +8,15 @@
 namespace gsd {
 namespace {
 
+std::string Repeated(std::string_view piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 TEST(GameFolderPathTest, JoinsShortPathsAsTheyAre)
 {
     struct Case {
@@ -43,6 +52,14 @@ TEST(GameFolderPathTest, LongPathsGetTheExtendedFormWholeNeverCut)
         { "D:\\" + deep + "/x/" + deep, "Media\\*.mdc", "\\\\?\\D:\\" + deep + "\\x\\" + deep + "\\Media\\*.mdc" },
         { "\\\\server\\share\\" + deep, "Media\\*.mdc", "\\\\?\\UNC\\server\\share\\" + deep + "\\Media\\*.mdc" },
         { "\\\\?\\C:\\" + deep, "Media\\*.mdc", "\\\\?\\C:\\" + deep + "\\Media\\*.mdc" },
+        // The limit counts UTF-16 units, not UTF-8 bytes: 244 Cyrillic
+        // letters are 488 bytes but still a classic path; each emoji is two
+        // units, so 123 of them are not.
+        { "C:\\" + Repeated("\xD0\x98", 244), "Media\\*.mdc", "C:\\" + Repeated("\xD0\x98", 244) + "\\Media\\*.mdc" },
+        { "C:\\" + Repeated("\xF0\x9F\x98\x80", 122), "Media\\*.mdc",
+            "C:\\" + Repeated("\xF0\x9F\x98\x80", 122) + "\\Media\\*.mdc" },
+        { "C:\\" + Repeated("\xF0\x9F\x98\x80", 123), "Media\\*.mdc",
+            "\\\\?\\C:\\" + Repeated("\xF0\x9F\x98\x80", 123) + "\\Media\\*.mdc" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.size());

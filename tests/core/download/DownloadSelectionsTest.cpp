@@ -158,7 +158,7 @@ TEST_F(DriverTest, TheLastRowGoneLeavesThePlaceholderAndTheOfferToPlay)
     const std::vector<Case> cases = {
         { "installed, play", "MDC-bricks", Answer::Yes,
             { "message Notice: all processed", "message Notice: start the game?",
-                "start Rubbleton Gravelpit.exe in \"\"", "end dialog 0", "not busy" } },
+                "desktop start Rubbleton Gravelpit.exe in \"\"", "end dialog 0", "not busy" } },
         { "failed, stay", "12", Answer::No,
             { "message Notice: item failed", "message Notice: all processed", "message Notice: some failed",
                 "message Notice: start the game?", "not busy" } },
@@ -173,12 +173,53 @@ TEST_F(DriverTest, TheLastRowGoneLeavesThePlaceholderAndTheOfferToPlay)
 
         DownloadSelections(fresh.Services());
 
-        const auto steps = fresh.Lines({ "message Notice", "start ", "end dialog", "not busy" });
+        const auto steps = fresh.Lines({ "message Notice", "desktop start ", "end dialog", "not busy" });
         ASSERT_GE(steps.size(), c.tail.size());
         EXPECT_EQ(std::vector<std::string>(steps.end() - static_cast<long>(c.tail.size()), steps.end()), c.tail);
         EXPECT_EQ(fresh.window.serverList.rows,
             (std::vector<std::vector<std::string>> { { "Nothing here", "", "Nothing to fetch", "", "", "", "", "" } }));
         EXPECT_EQ(fresh.window.enabledControls[1003], false);
+    }
+}
+
+TEST_F(DriverTest, TheGameStartsAsThePlayerThroughTheDesktopElseDirectlyAndTheLogSaysWhich)
+{
+    struct Case {
+        const char* name;
+        DesktopStart desktop;
+        bool directFails;
+        std::vector<std::string> starts;
+        std::string logged;
+        std::string ending;
+    };
+    const std::vector<Case> cases = {
+        { "desktop shell", { true, {}, 0 }, false, { "desktop start Rubbleton Gravelpit.exe in \"\"" },
+            "game started through the desktop's shell, as the logged-on player", "the game started" },
+        { "no desktop shell", { false, "shell windows", 0x80040154 }, false,
+            { "desktop start Rubbleton Gravelpit.exe in \"\"", "start Rubbleton Gravelpit.exe in \"\"" },
+            "game started by this program, with its rights: no desktop shell (shell windows 0x80040154)",
+            "the game started" },
+        { "neither way", { false, "desktop window", 0x80070490 }, true,
+            { "desktop start Rubbleton Gravelpit.exe in \"\"", "start Rubbleton Gravelpit.exe in \"\"" },
+            "game not started: no desktop shell (desktop window 0x80070490), and starting it directly failed",
+            "failure: the game could not be started" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig fresh;
+        fresh.processes.desktopStart = c.desktop;
+        fresh.processes.startFails = c.directFails;
+        fresh.Answer("MDC-bricks");
+        fresh.Offer({ Bricks });
+        fresh.window.serverList.selected = { 0 };
+        fresh.window.yesNoAnswers = { Answer::Yes, Answer::Yes };
+
+        DownloadSelections(fresh.Services());
+
+        EXPECT_EQ(fresh.Lines({ "desktop start ", "start " }), c.starts);
+        EXPECT_EQ(fresh.logLines.front(), "game: not running");
+        EXPECT_EQ(fresh.logLines.back(), c.logged);
+        EXPECT_EQ(fresh.state.RunEnding, c.ending);
     }
 }
 

@@ -59,6 +59,15 @@ TEST_F(TransferTest, NameNotInTheListIsOnlyReported)
     }
 }
 
+TEST_F(TransferTest, NameTheCodePageCannotSpellIsRefusedBeforeAnythingIsFetched)
+{
+    rig.files.unnameable = { "Bricks" };
+    EXPECT_FALSE(Fetch());
+    EXPECT_THAT(rig.journal,
+        ElementsAre("message Error!: The server named the file \"Bricks\" for this item, which cannot be installed "
+                    "in the Media folder: this system's code page holds no characters for some of its bytes."));
+}
+
 TEST_F(TransferTest, RequestCarriesTheItemFieldsAndStatusFollowsTheStages)
 {
     rig.Answer("MDC-file-bytes");
@@ -172,8 +181,8 @@ TEST_F(TransferTest, EachItemIsLoggedWithItsOutcomeAfterItsExchange)
         std::string itemLine;
     };
     const std::vector<Case> cases = {
-        { "installed", { "MDC1", "more" }, "item Bricks (kind 3): installed, 8 bytes" },
-        { "server error number", { "12" }, "item Bricks (kind 3): not received, 2 bytes" },
+        { "installed", { "MDC1", "more" }, "item Bricks (object pack): installed, 8 bytes" },
+        { "server error number", { "12" }, "item Bricks (object pack): not received, 2 bytes" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,7 +193,7 @@ TEST_F(TransferTest, EachItemIsLoggedWithItsOutcomeAfterItsExchange)
         FetchAndInstallItem(fresh->Services(), "Bricks");
 
         ASSERT_EQ(fresh->logLines.size(), 2u);
-        EXPECT_THAT(fresh->logLines[0], StartsWith("exchange RETURN+FILE: completed, HTTP 200, "));
+        EXPECT_THAT(fresh->logLines[0], StartsWith("exchange RETURN+FILE Bricks: completed, HTTP 200, "));
         EXPECT_EQ(fresh->logLines[1], c.itemLine);
     }
 }

@@ -98,6 +98,12 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
         if (c.moveFails) {
             EXPECT_EQ(rig.files.files["Temp\\Download.tmp"], "new");
         }
+        if (c.outcome == Outcome::ProgramEnds) {
+            // Written before the process ends, as nothing is written after.
+            EXPECT_EQ(rig.logLines,
+                (std::vector<std::string> { "installer Up started", "installer Up handed over: this program ends for it",
+                    "end: handed over to a program upgrade" }));
+        }
     }
 }
 

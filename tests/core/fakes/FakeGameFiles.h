@@ -3,6 +3,7 @@
 // journal; writes do not (a transfer writes many chunks).
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,6 +29,8 @@ public:
     // What FreeBytes answers; nullopt: the system cannot tell.
     std::optional<std::uint64_t> freeBytes;
     int writersOpen = 0;
+    // Names the system's code page cannot spell.
+    std::vector<std::string> unnameable;
 
     std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override
     {
@@ -54,6 +57,11 @@ public:
     }
 
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return freeBytes; }
+
+    bool CanName(std::string_view name) override
+    {
+        return std::find(unnameable.begin(), unnameable.end(), name) == unnameable.end();
+    }
 
     bool Delete(std::string_view relative) override
     {

@@ -46,6 +46,11 @@ struct FakeHttpAttempt {
     // read waits, 100 ms of the fake clock per call of its waiter, until
     // the waiter gives up.
     bool stallAfterChunks = false;
+    // A proxy that wants a password answers 407 this many times: every send
+    // after a sign-in takes one away. Each sign-in asked is journaled and
+    // answered as scripted here (true: signed in; missing: cancelled).
+    int proxyRefusals = 0;
+    std::vector<bool> signIns;
 };
 
 class FakeHttpClient : public HttpClient {
@@ -100,6 +105,10 @@ private:
         }
         InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) override
         {
+            if (signedIn_ && attempt_.proxyRefusals > 0) {
+                --attempt_.proxyRefusals;
+            }
+            signedIn_ = false;
             client_.journal_.push_back("send " + std::string(header));
             client_.sentBodies.emplace_back(body);
             if (attempt_.sendError == NoInternetError && attempt_.holdBackHeader) {
@@ -126,7 +135,14 @@ private:
             }
             return attempt_.readError;
         }
-        int StatusCode() override { return attempt_.statusCode; }
+        int StatusCode() override { return attempt_.proxyRefusals > 0 ? 407 : attempt_.statusCode; }
+        bool AskProxySignIn() override
+        {
+            client_.journal_.emplace_back("proxy sign-in");
+            signedIn_ = asked_ < attempt_.signIns.size() && attempt_.signIns[asked_];
+            ++asked_;
+            return signedIn_;
+        }
         std::string RawHeaders() override
         {
             std::string headers = "HTTP/1.1 " + std::to_string(attempt_.statusCode) + " Status\r\n";
@@ -141,6 +157,8 @@ private:
         FakeHttpClient& client_;
         FakeHttpAttempt attempt_;
         std::size_t next_ = 0;
+        bool signedIn_ = false;
+        std::size_t asked_ = 0;
     };
 
     class Session : public HttpSession {

@@ -38,6 +38,16 @@ public:
         return std::make_unique<Process>(journal_);
     }
 
+    // What the desktop's shell answers.
+    DesktopStart desktopStart { true, {}, 0 };
+
+    // Journals "desktop start <program> in <folder>".
+    DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override
+    {
+        journal_.push_back("desktop start " + std::string(program) + " in \"" + std::string(workingFolder) + "\"");
+        return desktopStart;
+    }
+
     [[noreturn]] void ExitProgram(int exitCode) override
     {
         journal_.push_back("exit " + std::to_string(exitCode));

@@ -58,7 +58,10 @@ TEST_P(StartupSequenceTest, RunsStagesInOrderAndHandlesFailures)
     testing::FakeMediaEngine engine(journal);
     engine.createSystemResult = c.createSystemResult;
 
-    RunStartupSequence(window, engine, RecordingStages(journal, c));
+    // How the run ends, as the support log will say, closes the story.
+    if (const std::string ending = RunStartupSequence(window, engine, RecordingStages(journal, c)); !ending.empty()) {
+        journal.push_back("ends with " + ending);
+    }
 
     EXPECT_EQ(journal, c.expected);
 }
@@ -88,21 +91,23 @@ INSTANTIATE_TEST_SUITE_P(
                     Concat({{"CreateSystem", "message Error!: Error while constructing System", "post close",
                              "LoadInterfaceTexts"},
                             kAllServerAndListStages,
-                            {"ExecuteSystem", "repaint"}})},
+                            {"ExecuteSystem", "repaint", "ends with failure: the game's engine (Game.dll) did not start"}})},
         StartupCase{"NegativeEngineResultIsAFailureToo", -1, true, true, true,
                     Concat({{"CreateSystem", "message Error!: Error while constructing System", "post close",
                              "LoadInterfaceTexts"},
                             kAllServerAndListStages,
-                            {"ExecuteSystem", "repaint"}})},
+                            {"ExecuteSystem", "repaint", "ends with failure: the game's engine (Game.dll) did not start"}})},
         StartupCase{"ConnectionFailsSkipsTheRest", 0, false, true, true,
                     {"CreateSystem", "LoadInterfaceTexts", "CheckServerConnection", "send close", "ExecuteSystem",
-                     "repaint"}},
+                     "repaint", "ends with failure: the connection check"}},
         StartupCase{"AuthenticationFailsIsReportedHere", 0, true, false, true,
                     {"CreateSystem", "LoadInterfaceTexts", "CheckServerConnection", "AuthenticateHost",
-                     "message Error!: server not genuine", "send close", "ExecuteSystem", "repaint"}},
+                     "message Error!: server not genuine", "send close", "ExecuteSystem", "repaint",
+                     "ends with failure: the server did not prove who it is"}},
         StartupCase{"ListFailsLeavesListsEmpty", 0, true, true, false,
                     {"CreateSystem", "LoadInterfaceTexts", "CheckServerConnection", "AuthenticateHost",
-                     "RequestDownloadList", "send close", "ExecuteSystem", "repaint"}}),
+                     "RequestDownloadList", "send close", "ExecuteSystem", "repaint",
+                     "ends with failure: the download list"}}),
     [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
 // A Game.dll the program cannot load (built for the other bitness, say) gets

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 #include <stdexcept>
 
 namespace gsd::e2e {
@@ -18,30 +20,46 @@ namespace {
 
 // Deletes path and everything below it; true if it is gone. Read-only
 // attributes are cleared first, as installers may leave such files.
-bool DeleteTree(const std::string& path)
+bool DeleteTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string child = path + "\\" + name;
+            const std::wstring child = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 DeleteTree(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(find, &found));
+        } while (FindNextFileW(find, &found));
         FindClose(find);
     }
-    RemoveDirectoryA(path.c_str());
-    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    RemoveDirectoryW(path.c_str());
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
+
+std::wstring Widened(std::string_view text)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::wstring SystemPath(std::string_view path)
+{
+    std::wstring wide = Widened(path);
+    if (wide.size() >= MAX_PATH && wide.size() > 2 && wide[1] == L':')
+        wide.insert(0, L"\\\\?\\");
+    return wide;
+}
 
 std::string BinFolder()
 {
@@ -53,7 +71,7 @@ std::string BinFolder()
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
-GameFolder::GameFolder(Contents contents)
+GameFolder::GameFolder(Contents contents, std::string_view name, std::size_t length)
 {
     static std::atomic<unsigned> counter { 0 };
     char temp[MAX_PATH];
@@ -62,14 +80,26 @@ GameFolder::GameFolder(Contents contents)
         Fail("GetTempPathA");
     // Process id, a counter and the tick count keep folders of parallel
     // test programs and of leftovers from earlier runs apart.
-    path_ = std::string(temp, n) + "gsd-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++)
+    top_ = std::string(temp, n) + "gsd-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++)
         + "-" + std::to_string(GetTickCount());
-    if (!CreateDirectoryA(path_.c_str(), nullptr))
-        Fail("CreateDirectoryA " + path_);
+    path_ = top_;
+    if (!CreateDirectoryW(SystemPath(top_).c_str(), nullptr))
+        Fail("CreateDirectoryW " + top_);
     try {
-        for (const std::string& dir : { path_ + "\\Media", path_ + "\\Temp" }) {
-            if (!CreateDirectoryA(dir.c_str(), nullptr))
-                Fail("CreateDirectoryA " + dir);
+        std::vector<std::string> folders;
+        for (std::size_t start = 0; !name.empty() && start <= name.size();) {
+            const std::size_t end = std::min(name.find('\\', start), name.size());
+            path_ += (start == 0 ? "-" : "\\") + std::string(name.substr(start, end - start));
+            start = end + 1;
+            if (start > name.size() && path_.size() < length)
+                path_.append(length - path_.size(), 'p');
+            folders.push_back(path_);
+        }
+        folders.push_back(path_ + "\\Media");
+        folders.push_back(path_ + "\\Temp");
+        for (const std::string& dir : folders) {
+            if (!CreateDirectoryW(SystemPath(dir).c_str(), nullptr))
+                Fail("CreateDirectoryW " + dir);
         }
         if (contents != Contents::Empty)
             CopyFromBin("SecureDownload.exe");
@@ -77,7 +107,7 @@ GameFolder::GameFolder(Contents contents)
             CopyFromBin("Game.dll");
     } catch (...) {
         // No destructor runs for a half-made folder.
-        DeleteTree(path_);
+        DeleteTree(SystemPath(top_));
         throw;
     }
 }
@@ -85,7 +115,7 @@ GameFolder::GameFolder(Contents contents)
 GameFolder::~GameFolder()
 {
     // A program that has just ended may keep its files open a moment longer.
-    WaitUntil([&] { return DeleteTree(path_); }, milliseconds(5000));
+    WaitUntil([&] { return DeleteTree(SystemPath(top_)); }, milliseconds(5000));
 }
 
 std::string GameFolder::PathOf(std::string_view relative) const
@@ -97,7 +127,7 @@ void GameFolder::Write(std::string_view relative, std::string_view bytes) const
 {
     const std::string path = PathOf(relative);
     unique_file file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("CreateFileA " + path);
     DWORD written = 0;
@@ -110,7 +140,7 @@ void GameFolder::Write(std::string_view relative, std::string_view bytes) const
 void GameFolder::CopyIn(const std::string& source, std::string_view relative) const
 {
     const std::string target = PathOf(relative);
-    if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
+    if (!CopyFileW(SystemPath(source).c_str(), SystemPath(target).c_str(), FALSE))
         Fail("CopyFileA " + source + " -> " + target);
 }
 
@@ -122,7 +152,7 @@ void GameFolder::CopyFromBin(std::string_view name) const
 std::string GameFolder::Read(std::string_view relative) const
 {
     const std::string path = PathOf(relative);
-    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    unique_file file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         Fail("CreateFileA " + path);
@@ -136,7 +166,7 @@ std::string GameFolder::Read(std::string_view relative) const
 
 bool GameFolder::Exists(std::string_view relative) const
 {
-    return GetFileAttributesA(PathOf(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(SystemPath(PathOf(relative)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace gsd::e2e

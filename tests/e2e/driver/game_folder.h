@@ -10,8 +10,16 @@ namespace gsd::e2e {
 // side by side there.
 std::string BinFolder();
 
+// `path` (UTF-8) as the wide file functions take it: with the
+// extended-length prefix when it is too long for the classic limit.
+std::wstring SystemPath(std::string_view path);
+
+// `text` (UTF-8) in UTF-16, as it is.
+std::wstring Widened(std::string_view text);
+
 // A fresh game folder under the temporary folder, with "Media" and "Temp"
-// subfolders, deleted with everything in it when the object goes. Declare it
+// subfolders, deleted with everything in it when the object goes. Its
+// paths are UTF-8 (the same bytes as the ANSI code page's for ASCII names). Declare it
 // before the ProgramRun that uses it, so the program has ended when the
 // folder is deleted. Setup failures throw std::runtime_error.
 class GameFolder {
@@ -22,7 +30,11 @@ public:
         Empty, // nothing copied: the test adds what it needs
     };
 
-    explicit GameFolder(Contents contents = Contents::ProgramAndEngine);
+    // `name` (UTF-8, "" for none) is added to the folder's generated name;
+    // its backslashes make folders below folders. With `length` above 0 the
+    // last folder's name is padded with "p" until the path is that long.
+    explicit GameFolder(
+        Contents contents = Contents::ProgramAndEngine, std::string_view name = {}, std::size_t length = 0);
     GameFolder(const GameFolder&) = delete;
     GameFolder& operator=(const GameFolder&) = delete;
     // Deletes the folder tree; retries for a while when files are still
@@ -51,6 +63,8 @@ public:
 
 private:
     std::string path_;
+    // The generated folder below the temporary folder, which holds path_.
+    std::string top_;
 };
 
 } // namespace gsd::e2e

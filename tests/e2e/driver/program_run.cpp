@@ -50,13 +50,14 @@ std::string EnvironmentBlock(const Environment& extra)
 ProgramRun::ProgramRun(const std::string& exe, const std::string& working_dir, const Environment& extra_env)
 {
     std::string env = EnvironmentBlock(extra_env);
-    std::string command_line = "\"" + exe + "\"";
-    STARTUPINFOA startup {};
+    // Paths in UTF-8: a game folder may be named in any script.
+    std::wstring command_line = L"\"" + Widened(exe) + L"\"";
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info {};
-    if (!CreateProcessA(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, env.data(), working_dir.c_str(),
-            &startup, &info)) {
-        throw std::runtime_error("CreateProcessA " + exe + " (error " + std::to_string(GetLastError()) + ")");
+    if (!CreateProcessW(Widened(exe).c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, env.data(),
+            Widened(working_dir).c_str(), &startup, &info)) {
+        throw std::runtime_error("CreateProcessW " + exe + " (error " + std::to_string(GetLastError()) + ")");
     }
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);

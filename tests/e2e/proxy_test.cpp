@@ -1,0 +1,174 @@
+// A proxy that asks for a user name and password: Debian's tinyproxy with
+// BasicAuth on loopback, named in the prefix's Internet settings. The
+// system's own sign-in is answered by the test, or cancelled.
+
+#include "driver/uidriver.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/Handles.h"
+#include "tests/support/ReferenceServer.h"
+#include "tests/support/WineHost.h"
+
+namespace gsd::e2e {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using test::ReferenceServer;
+using test::ReferenceServerOptions;
+
+constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
+constexpr const char* kSettingsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr const char* kUser = "player";
+constexpr const char* kPassword = "Quarry-Secret-77";
+constexpr int kServerList = 1007;
+
+// tinyproxy on its own port, ending by itself after two minutes; the
+// prefix's Internet settings point at it while the object lives.
+class Proxy {
+public:
+    Proxy(int port, bool password)
+    {
+        const std::string state = test::TestStateDir() + "/tinyproxy-" + std::to_string(port);
+        std::string config = "Port " + std::to_string(port) + "\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
+            + "Allow 127.0.0.1\nConnectPort " + std::to_string(GSD_REFERENCE_SERVER_PORT) + "\nPidFile \"" + state
+            + ".pid\"\nLogFile \"" + state + ".log\"\n";
+        if (password) {
+            config += std::string("BasicAuth ") + kUser + " " + kPassword + "\n";
+        }
+        test::reference_server_detail::ReplaceFile(test::WindowsPath(state + ".conf"), config);
+        ::DeleteFileA(test::WindowsPath(state + ".pid").c_str());
+        started_ = test::StartUnixProgram({ "/usr/bin/timeout", "120", "/usr/bin/tinyproxy", "-d", "-c", state + ".conf" });
+        WaitUntil([&] { return ::GetFileAttributesA(test::WindowsPath(state + ".pid").c_str()) != INVALID_FILE_ATTRIBUTES; },
+            milliseconds(5000));
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
+        const DWORD enable = 1;
+        const std::string server = "127.0.0.1:" + std::to_string(port);
+        ::RegSetValueExA(key_.get(), "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+        ::RegSetValueExA(key_.get(), "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+            static_cast<DWORD>(server.size() + 1));
+    }
+    ~Proxy()
+    {
+        const DWORD disable = 0;
+        ::RegSetValueExA(key_.get(), "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disable), sizeof disable);
+        ::RegDeleteValueA(key_.get(), "ProxyServer");
+    }
+    Proxy(const Proxy&) = delete;
+    Proxy& operator=(const Proxy&) = delete;
+
+    bool Started() const { return started_; }
+
+private:
+    bool started_ = false;
+    unique_hkey key_;
+};
+
+// The system's proxy sign-in: a dialog of the program with a password edit.
+HWND FindSignIn(DWORD pid, milliseconds timeout)
+{
+    return WaitForWindow(
+        pid,
+        [](HWND window) {
+            for (HWND child : ChildWindows(window)) {
+                if (ClassNameOf(child) == "Edit" && (::GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) != 0) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+}
+
+// Types the user name and password into the sign-in and presses OK.
+void SignIn(HWND dialog)
+{
+    bool userTyped = false;
+    for (HWND child : ChildWindows(dialog)) {
+        if (ClassNameOf(child) != "Edit") {
+            continue;
+        }
+        if ((::GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) != 0) {
+            SendAndWait(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPassword));
+        } else if (!userTyped) {
+            SendAndWait(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kUser));
+            userTyped = true;
+        }
+    }
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+struct ProxyCase {
+    const char* label;
+    int port;
+    bool password;
+    bool cancel;
+};
+
+void PrintTo(const ProxyCase& c, std::ostream* out)
+{
+    *out << c.label;
+}
+
+class ProxyTest : public ::testing::TestWithParam<ProxyCase> {
+protected:
+    void SetUp() override { CopyDemoMedia(game_); }
+    GameFolder game_;
+};
+
+TEST_P(ProxyTest, ThePlayerSignsInToTheProxyOrIsToldWhyNot)
+{
+    const ProxyCase& c = GetParam();
+    ReferenceServer server { ReferenceServerOptions {} };
+    ASSERT_TRUE(server.Start()) << server.Error();
+    const Proxy proxy(GSD_REFERENCE_SERVER_PORT + c.port, c.password);
+    ASSERT_TRUE(proxy.Started());
+    ProgramRun run(game_);
+
+    int signIns = 0;
+    HWND dialog = nullptr;
+    if (c.cancel) {
+        HWND signIn = FindSignIn(run.Pid(), milliseconds(30000));
+        ASSERT_NE(signIn, nullptr) << "the system's proxy sign-in";
+        ::PostMessageA(signIn, WM_COMMAND, IDCANCEL, 0);
+        const auto box = FindMessageBox(run.Pid(), milliseconds(30000));
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->caption, "Error!");
+        EXPECT_THAT(box->text, HasSubstr("The proxy server asked for a user name and password"));
+        Press(*box, IDOK);
+        EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    } else {
+        // Every exchange opens a new session: the sign-in may be asked again.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (HWND signIn = FindSignIn(run.Pid(), milliseconds(0))) {
+                    SignIn(signIn);
+                    ++signIns;
+                    WaitForNoWindow(run.Pid(), [&](HWND w) { return w == signIn; }, milliseconds(5000));
+                }
+                dialog = WaitForWindow(run.Pid(), kMainCaption, milliseconds(0));
+                return dialog != nullptr && ListRowCount(Control(dialog, kServerList)) > 0;
+            },
+            milliseconds(60000)))
+            << "the lists came through the proxy";
+        EXPECT_EQ(signIns > 0, c.password);
+        Close(dialog);
+        EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    }
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, Not(HasSubstr(kPassword)));
+    EXPECT_THAT(log, HasSubstr(c.cancel ? "exchange check: proxy sign-in refused" : "exchange check: completed, HTTP 200"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Proxies, ProxyTest,
+    ::testing::Values(ProxyCase { "WithoutPassword", 10, false, false }, ProxyCase { "PasswordGiven", 12, true, false },
+        ProxyCase { "SignInCancelled", 14, true, true }),
+    [](const ::testing::TestParamInfo<ProxyCase>& info) { return std::string(info.param.label); });
+
+} // namespace
+} // namespace gsd::e2e
