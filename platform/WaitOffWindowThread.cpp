@@ -113,6 +113,24 @@ std::optional<std::uint64_t> GameFilesOffWindowThread::FreeBytes(std::string_vie
     return files_.FreeBytes(relative);
 }
 
+PumpingSleeper::PumpingSleeper(MessagePump& pump)
+    : pump_(pump)
+{
+}
+
+void PumpingSleeper::Sleep(int milliseconds)
+{
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds > 0 ? milliseconds : 0);
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        const auto left = static_cast<DWORD>(end - now);
+        if (::MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+            ::Sleep(left);
+            return;
+        }
+        pump_.HandlePendingMessages();
+    }
+}
+
 RunningGameOffWindowThread::RunningGameOffWindowThread(RunningGame& game, MessagePump& pump)
     : game_(game)
     , pump_(pump)

@@ -1,7 +1,7 @@
 // Calls that can take long (flushing and moving a large file, waiting for
 // the game to handle a close request) made on a worker thread while the
-// window thread goes on handling its messages, so the program's windows
-// paint and answer throughout.
+// window thread goes on handling its messages, and pauses that handle them
+// too, so the program's windows paint and answer throughout.
 #pragma once
 
 #include <functional>
@@ -10,6 +10,7 @@
 #include "ports/GameFiles.h"
 #include "ports/MessagePump.h"
 #include "ports/RunningGame.h"
+#include "ports/Sleeper.h"
 
 namespace gsd {
 
@@ -36,6 +37,20 @@ public:
 
 private:
     GameFiles& files_;
+    MessagePump& pump_;
+};
+
+// A pause that handles the thread's messages while it lasts (it wakes for
+// each with MsgWaitForMultipleObjectsEx and hands them to the pump), so a
+// designed pause never leaves the windows unanswered.
+class PumpingSleeper final : public Sleeper {
+public:
+    // `pump` must outlive this object.
+    explicit PumpingSleeper(MessagePump& pump);
+
+    void Sleep(int milliseconds) override;
+
+private:
     MessagePump& pump_;
 };
 

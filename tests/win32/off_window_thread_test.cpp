@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -99,6 +100,23 @@ TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
     EXPECT_EQ(game.AskToClose(), GameCloseOutcome::Asked);
 
     EXPECT_EQ(slow.answered, std::vector<bool>(4, true));
+}
+
+TEST(OffWindowThread, TheWindowAnswersDuringAPauseThatEndsOnTime)
+{
+    const AnsweringWindow window;
+    Win32MessagePump pump;
+    PumpingSleeper pause(pump);
+    bool answered = false;
+    std::thread asker([&] { answered = window.Answers(); });
+
+    const ULONGLONG start = GetTickCount64();
+    pause.Sleep(1500);
+    const ULONGLONG slept = GetTickCount64() - start;
+    asker.join();
+
+    EXPECT_TRUE(answered);
+    EXPECT_GE(slept, 1400u);
 }
 
 TEST(OffWindowThread, AnExceptionOfTheWorkReachesTheCaller)
