@@ -35,9 +35,9 @@ void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& wo
     }
     HANDLE event = done.get();
     for (;;) {
-        // MWMO_INPUTAVAILABLE: messages that arrived before the wait began
-        // wake it too, not only new ones.
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // Only messages that arrive after the last look wake it (see
+        // PumpingSleeper::Sleep).
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
         if (woken != WAIT_OBJECT_0 + 1) {
             // Done, or a wait that cannot be made: the join below waits.
             break;
@@ -123,7 +123,10 @@ void PumpingSleeper::Sleep(int milliseconds)
     const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds > 0 ? milliseconds : 0);
     for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
         const auto left = static_cast<DWORD>(end - now);
-        if (::MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+        // Only messages that arrive after the last look wake it: one the
+        // pump leaves in the queue (a quit request kept for its loop) would
+        // otherwise turn the pause into a busy loop.
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT) == WAIT_FAILED) {
             ::Sleep(left);
             return;
         }

@@ -16,7 +16,7 @@ namespace gsd {
 
 // Runs `work` on a thread of its own and returns once it has returned.
 // Meanwhile the calling thread wakes for every message it receives
-// (MsgWaitForMultipleObjectsEx with QS_ALLINPUT) and hands them to `pump`.
+// (MsgWaitForMultipleObjects with QS_ALLINPUT) and hands them to `pump`.
 // Only for work that returns in the end by itself: it is always waited for.
 // An exception thrown by `work` is thrown again here. When no worker can be
 // started, `work` runs on the calling thread.
@@ -41,7 +41,7 @@ private:
 };
 
 // A pause that handles the thread's messages while it lasts (it wakes for
-// each with MsgWaitForMultipleObjectsEx and hands them to the pump), so a
+// each with MsgWaitForMultipleObjects and hands them to the pump), so a
 // designed pause never leaves the windows unanswered.
 class PumpingSleeper final : public Sleeper {
 public:
