@@ -14,6 +14,8 @@ DownloadStages::DownloadStages(
     , engine_(engine)
     , mediaFolder_(mediaFolder)
     , options_(options)
+    , filesOffWindowThread_(files_, server.Services().pump)
+    , gameOffWindowThread_(game_, server.Services().pump)
 {
 }
 
@@ -21,8 +23,8 @@ DownloadServices DownloadStages::Services()
 {
     // The build pins the keys of the game publisher's code-signing
     // certificates; only installers they signed are started.
-    return DownloadServices { server_.Services(), files_, processes_, signatures_,
-        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), game_, records_, engine_, mediaFolder_, options_, state_ };
+    return DownloadServices { server_.Services(), filesOffWindowThread_, processes_, signatures_,
+        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_ };
 }
 
 void DownloadStages::DownloadSelections()

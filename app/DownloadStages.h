@@ -10,6 +10,7 @@
 #include "platform/Win32Processes.h"
 #include "platform/Win32RecordStore.h"
 #include "platform/Win32RunningGame.h"
+#include "platform/WaitOffWindowThread.h"
 
 namespace gsd {
 
@@ -45,6 +46,10 @@ private:
     Win32Processes processes_;
     Win32InstallerSignatures signatures_;
     Win32RunningGame game_;
+    // The flush and move of a large file and the wait for the game's answer
+    // leave the window thread free to handle its messages.
+    GameFilesOffWindowThread filesOffWindowThread_;
+    RunningGameOffWindowThread gameOffWindowThread_;
 };
 
 } // namespace gsd

@@ -1,12 +1,12 @@
 #include "app/PauseAfterReply.h"
 
-#include "platform/Win32Timing.h"
+#include "platform/WaitOffWindowThread.h"
 
 namespace gsd {
 
-std::unique_ptr<Sleeper> MakePauseAfterReply()
+std::unique_ptr<Sleeper> MakePauseAfterReply(MessagePump& pump)
 {
-    return std::make_unique<Win32Sleeper>();
+    return std::make_unique<PumpingSleeper>(pump);
 }
 
 } // namespace gsd

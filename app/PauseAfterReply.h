@@ -5,10 +5,13 @@
 
 #include <memory>
 
+#include "ports/MessagePump.h"
 #include "ports/Sleeper.h"
 
 namespace gsd {
 
-std::unique_ptr<Sleeper> MakePauseAfterReply();
+// The pause handles the thread's messages through `pump` while it lasts;
+// `pump` must outlive the pause.
+std::unique_ptr<Sleeper> MakePauseAfterReply(MessagePump& pump);
 
 } // namespace gsd

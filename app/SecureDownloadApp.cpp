@@ -8,6 +8,8 @@
 #include "app/SingleInstance.h"
 #include "platform/ResourceStrings.h"
 #include "platform/Win32SupportLog.h"
+#include "platform/Win32UnexpectedEnd.h"
+#include "shell/UnexpectedEnd.h"
 #include "shell/SupportLogLines.h"
 #include "resource.h"
 
@@ -16,34 +18,37 @@ namespace gsd {
 namespace {
 
 // Windows sockets 1.1, exactly: a layer that offers anything else is refused.
-bool StartSockets()
+// The error WSAStartup reported, WSAVERNOTSUPPORTED for another version, 0
+// when started.
+int StartSockets()
 {
     WSADATA data{};
-    if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) {
-        return false;
+    if (const int error = ::WSAStartup(MAKEWORD(1, 1), &data); error != 0) {
+        return error;
     }
     if (data.wVersion != MAKEWORD(1, 1)) {
         ::WSACleanup();
-        return false;
+        return WSAVERNOTSUPPORTED;
     }
-    return true;
+    return 0;
 }
 
 class SocketsSession {
 public:
-    SocketsSession() : started_(StartSockets()) {}
+    SocketsSession() : error_(StartSockets()) {}
     ~SocketsSession()
     {
-        if (started_) {
+        if (error_ == 0) {
             ::WSACleanup();
         }
     }
     SocketsSession(const SocketsSession&) = delete;
     SocketsSession& operator=(const SocketsSession&) = delete;
-    explicit operator bool() const noexcept { return started_; }
+    explicit operator bool() const noexcept { return error_ == 0; }
+    [[nodiscard]] int Error() const noexcept { return error_; }
 
 private:
-    bool started_;
+    int error_;
 };
 
 // COM for this thread, the window thread, as a single-threaded apartment:
@@ -70,6 +75,8 @@ int SecureDownloadApp::Start(HINSTANCE instance)
 {
     SocketsSession sockets;
     if (!sockets) {
+        Win32SupportLog().Write(
+            UnexpectedEndLogLine(FailedCallDetails("WSAStartup", static_cast<std::uint32_t>(sockets.Error()))));
         ::MessageBoxA(nullptr, LoadResourceString(instance, IDS_SOCKETS_INIT_FAILED).c_str(),
                       "Gravelpit Secure Download", MB_OK);
         return 1;
@@ -86,7 +93,10 @@ int SecureDownloadApp::Start(HINSTANCE instance)
     Win32SupportLog().Write(StartLogLine(ProgramVersion(), static_cast<int>(sizeof(void*) * 8)));
 
     SecureDownloadDialog dialog(instance);
-    dialog.Run();
+    if (!dialog.Run()) {
+        ReportUnexpectedEnd(FailedCallDetails("DialogBoxParamA", static_cast<std::uint32_t>(::GetLastError())));
+        return 1;
+    }
     return 0;
 }
 

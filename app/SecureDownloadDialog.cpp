@@ -21,9 +21,9 @@ SecureDownloadDialog::SecureDownloadDialog(HINSTANCE instance)
 {
 }
 
-void SecureDownloadDialog::Run()
+bool SecureDownloadDialog::Run()
 {
-    RunModal(instance_, IDD_SECUREDOWNLOAD_DIALOG, nullptr);
+    return RunModal(instance_, IDD_SECUREDOWNLOAD_DIALOG, nullptr) != -1;
 }
 
 bool SecureDownloadDialog::OnInit()

@@ -24,8 +24,9 @@ class SecureDownloadDialog final : public Dialog {
 public:
     explicit SecureDownloadDialog(HINSTANCE instance);
 
-    // Runs the dialog modally until it ends.
-    void Run();
+    // Runs the dialog modally until it ends; false, with the thread's last
+    // error set, when its window could not be made.
+    bool Run();
 
 private:
     bool OnInit() override;

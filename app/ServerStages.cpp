@@ -38,7 +38,7 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
     , mediaFolder_(mediaFolder)
     , options_(options)
     , dialogs_(instance, mainDialog)
-    , sleeper_(MakePauseAfterReply())
+    , sleeper_(MakePauseAfterReply(pump_))
     , log_(log)
 {
 }

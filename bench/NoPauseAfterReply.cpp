@@ -12,7 +12,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<Sleeper> MakePauseAfterReply()
+std::unique_ptr<Sleeper> MakePauseAfterReply(MessagePump&)
 {
     return std::make_unique<NoPause>();
 }

@@ -13,8 +13,6 @@ namespace gsd {
 namespace {
 
 constexpr int PlaceholderTitleText = 0;
-// The column that holds a row's FileName.
-constexpr std::size_t FileNameColumn = 5;
 constexpr int PlaceholderDescriptionText = 1;
 
 } // namespace
@@ -43,7 +41,7 @@ void ShowEmptyServerList(MainWindow& window, std::string_view onDownloadTexts)
 {
     std::vector<std::string> row(ServerListColumnCount);
     row[0] = GetField(onDownloadTexts, PlaceholderTitleText, FieldSeparator);
-    row[2] = GetField(onDownloadTexts, PlaceholderDescriptionText, FieldSeparator);
+    row[DescriptionColumn] = GetField(onDownloadTexts, PlaceholderDescriptionText, FieldSeparator);
     window.EnableControl(IDC_DOWNLOAD_SELECTIONS, false);
     window.ServerList().InsertRow(row);
 }

@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "ports/MainWindow.h"
+#include "texts/ListColumns.h"
 
 namespace gsd {
-
-// Number of columns of the server's list.
-inline constexpr int ServerListColumnCount = 8;
 
 // Returns the eight column texts of one download-list line: kind name,
 // title, description, author, language names, file name, column note and

@@ -2,7 +2,7 @@
 #
 # DOWNLOAD_PUBLISHER_KEYS: the SHA-256, in hex, of the DER SubjectPublicKeyInfo
 # of each of the publisher's code-signing certificates (several, so that a
-# key can be rolled over). Checked here: 64 hex digits each.
+# key can be rolled over), or ANY-TRUSTED-SIGNER (checked by cmake/BuildSettings.cmake).
 #
 # GSD_DEMO_PUBLISHER (the Windows presets): makes a demo publisher's key and
 # certificate in the build tree, signs the demo's installers with it and pins
@@ -16,24 +16,7 @@
 # GSD_OTHER_SIGNER_CERT/KEY and GSD_OTHER_SIGNER_SPKI; provides
 # gsd_sign_program(<target>).
 
-set(DOWNLOAD_PUBLISHER_KEYS "" CACHE STRING
-    "SHA-256 (hex) of the DER SubjectPublicKeyInfo of each of the publisher's code-signing certificates, ;-separated")
-option(GSD_DEMO_PUBLISHER "Make a demo publisher key, sign the demo installers with it and pin it (never for release)"
-       OFF)
-
-set(gsd_pinned_keys "")
-foreach(key IN LISTS DOWNLOAD_PUBLISHER_KEYS)
-  string(STRIP "${key}" key)
-  if(NOT key MATCHES "^[0-9A-Fa-f]+$")
-    message(FATAL_ERROR "DOWNLOAD_PUBLISHER_KEYS: \"${key}\" is not a hex SHA-256 (64 hex digits)")
-  endif()
-  string(LENGTH "${key}" key_length)
-  if(NOT key_length EQUAL 64)
-    message(FATAL_ERROR "DOWNLOAD_PUBLISHER_KEYS: \"${key}\" has ${key_length} hex digits, not 64")
-  endif()
-  string(TOLOWER "${key}" key)
-  list(APPEND gsd_pinned_keys ${key})
-endforeach()
+gsd_read_publisher_keys(gsd_pinned_keys gsd_any_trusted_signer)
 
 # gsd_make_signer(<name> <subject> <cert-var> <key-var> <spki-var>)
 # A self-signed code-signing certificate and its key in the build tree, made
@@ -79,10 +62,9 @@ endif()
 
 list(REMOVE_DUPLICATES gsd_pinned_keys)
 list(JOIN gsd_pinned_keys "," GSD_PUBLISHER_KEYS)
-if(WIN32 AND GSD_PUBLISHER_KEYS STREQUAL "")
-  message(WARNING "No publisher is pinned (DOWNLOAD_PUBLISHER_KEYS is empty): the program will start any "
-                  "installer whose signature chains to a root the player's machine trusts, whoever signed it. "
-                  "Set DOWNLOAD_PUBLISHER_KEYS to the keys of the publisher's code-signing certificates.")
+# Only the program starts installers; the native builds have none.
+if(WIN32)
+  gsd_check_pinned_keys("${GSD_PUBLISHER_KEYS}" ${gsd_any_trusted_signer})
 endif()
 
 # gsd_sign_program(<target>): signs the target's program with the demo

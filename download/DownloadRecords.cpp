@@ -64,7 +64,7 @@ std::vector<StoredValue> ReadRecords(RecordStoreKey& key)
 int FindServerRow(ListView& list, std::string_view fileName)
 {
     for (int row = 0; row < list.RowCount(); ++row) {
-        if (list.CellText(row, ServerFileNameColumn) == fileName) {
+        if (list.CellText(row, FileNameColumn) == fileName) {
             return row;
         }
     }
@@ -110,7 +110,7 @@ int RecordSelection(RecordStore& store, MainWindow& window)
     int unrecorded = 0;
     int number = 1;
     for (int row = list.NextSelectedRow(-1); row >= 0; row = list.NextSelectedRow(row)) {
-        std::string fileName = list.CellText(row, ServerFileNameColumn);
+        std::string fileName = list.CellText(row, FileNameColumn);
         if (!key->SetValue(std::string(RecordNamePrefix) + std::to_string(number++), fileName)) {
             if (unrecorded++ == 0) {
                 firstUnrecorded = std::move(fileName);

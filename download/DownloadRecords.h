@@ -18,12 +18,11 @@
 
 #include "ports/MainWindow.h"
 #include "ports/RecordStore.h"
+#include "texts/ListColumns.h"
 
 namespace gsd {
 
 inline constexpr std::string_view RecordNamePrefix = "Secure Download Item ";
-// Column of the server's list that holds a row's file name.
-inline constexpr int ServerFileNameColumn = 5;
 
 // Replaces every record by one per selected row of the server's list, in
 // row order, numbered from 1, each holding the row's file name. The clearing

@@ -7,11 +7,9 @@
 #include <string_view>
 
 #include "ports/MainWindow.h"
+#include "texts/ListColumns.h"
 
 namespace gsd {
-
-// Column of both lists that holds a row's description.
-inline constexpr int DescriptionColumn = 2;
 
 // Shows the description of the first selected row of `list` (the one that
 // comes first in the list's order, not necessarily the one just clicked) in

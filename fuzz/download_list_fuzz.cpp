@@ -78,7 +78,7 @@ void CheckServerList(const FakeMainWindow& window, const std::vector<std::string
     for (const std::string_view line : lines) {
         std::vector<std::string> row = gsd::ServerListRow(line, OnDownloadTexts);
         Require(row.size() == static_cast<std::size_t>(gsd::ServerListColumnCount));
-        Require(row[gsd::ServerFileNameColumn] == FileNameOf(line));
+        Require(row[gsd::FileNameColumn] == FileNameOf(line));
         // The language column always says something, "N/A" at least.
         Require(!row[4].empty());
         if (FileNameOf(line).empty() || names.insert(FileNameOf(line)).second) {
@@ -117,7 +117,7 @@ void RetireAndCheck(FakeRecordStore& store, FakeMainWindow& window, std::string&
     const std::size_t rowsBefore = window.serverList.rows.size();
     // A later line of a name already listed has no row of its own.
     const bool listed = std::any_of(window.serverList.rows.begin(), window.serverList.rows.end(),
-        [&](const std::vector<std::string>& row) { return row[gsd::ServerFileNameColumn] == name; });
+        [&](const std::vector<std::string>& row) { return row[gsd::FileNameColumn] == name; });
     const std::size_t recordsBefore = store.values.size();
     const auto retired
         = std::find_if(before.begin(), before.end(), [&](const std::string& line) { return FileNameOf(line) == name; });
@@ -173,7 +173,7 @@ void CheckRetiringEverything(std::string_view reply, const std::vector<std::stri
     if (names.size() < MostItemsRetired) {
         Require(!gsd::HasProgramUpgrade(text));
         Require(std::all_of(window.serverList.rows.begin(), window.serverList.rows.end(),
-            [](const std::vector<std::string>& row) { return row[gsd::ServerFileNameColumn].empty(); }));
+            [](const std::vector<std::string>& row) { return row[gsd::FileNameColumn].empty(); }));
     }
 }
 

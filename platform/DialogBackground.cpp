@@ -1,6 +1,6 @@
 #include "platform/DialogBackground.h"
 
-#include <memory>
+#include "platform/Handles.h"
 
 namespace gsd {
 namespace {
@@ -21,13 +21,9 @@ RECT AreaIn(HWND dialog, HWND control)
     return area;
 }
 
-struct RegionDeleter {
-    void operator()(HRGN region) const { ::DeleteObject(region); }
-};
-
 void Subtract(HRGN from, const RECT& area)
 {
-    const std::unique_ptr<HRGN__, RegionDeleter> part(::CreateRectRgnIndirect(&area));
+    const unique_hrgn part(::CreateRectRgnIndirect(&area));
     ::CombineRgn(from, from, part.get(), RGN_DIFF);
 }
 
@@ -37,7 +33,7 @@ void EraseAroundControls(HWND dialog, HDC dc)
 {
     RECT client {};
     ::GetClientRect(dialog, &client);
-    const std::unique_ptr<HRGN__, RegionDeleter> background(::CreateRectRgnIndirect(&client));
+    const unique_hrgn background(::CreateRectRgnIndirect(&client));
     for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
          control = ::GetWindow(control, GW_HWNDNEXT)) {
         // A group box draws only its frame and heading: its inside, and the

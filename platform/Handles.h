@@ -1,5 +1,7 @@
 // Owners for the Win32 handles the program uses. Each alias closes its handle
-// with the one function that matches how it was obtained.
+// with the one function that matches how it was obtained. Every owner of a
+// handle is a UniqueResource over traits in handle_traits, here or, for a
+// handle only one adapter uses, beside that adapter.
 #pragma once
 
 #include <windows.h>
@@ -52,6 +54,12 @@ struct Window {
     static void close(type h) noexcept { ::DestroyWindow(h); }
 };
 
+struct Region {
+    using type = HRGN;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type h) noexcept { ::DeleteObject(h); }
+};
+
 } // namespace handle_traits
 
 using unique_handle = UniqueResource<handle_traits::Handle>;   // events, mutexes, processes
@@ -61,5 +69,6 @@ using unique_hmodule = UniqueResource<handle_traits::Module>;  // LoadLibrary re
 using unique_hkey = UniqueResource<handle_traits::Key>;        // opened registry keys
 using unique_hwnd = UniqueResource<handle_traits::Window>;     // modeless dialogs
 using unique_hlocal = UniqueResource<handle_traits::Local>;    // buffers the system allocates for us
+using unique_hrgn = UniqueResource<handle_traits::Region>;     // GDI regions
 
 } // namespace gsd

@@ -17,14 +17,14 @@
 namespace gsd {
 namespace {
 
-namespace traits {
+namespace handle_traits {
 struct Chain {
     using type = PCCERT_CHAIN_CONTEXT;
     static type invalid() noexcept { return nullptr; }
     static void close(type chain) noexcept { ::CertFreeCertificateChain(chain); }
 };
-} // namespace traits
-using unique_chain = UniqueResource<traits::Chain>;
+} // namespace handle_traits
+using unique_chain = UniqueResource<handle_traits::Chain>;
 
 class Win32HeldInstaller final : public HeldInstaller {
 public:

@@ -90,14 +90,9 @@ void Win32ListView::InsertRows(const std::vector<std::vector<std::string>>& rows
 
 void Win32ListView::ReplaceAllRows(const std::vector<std::vector<std::string>>& rows)
 {
+    // Only the unsorted list ("My Computer") is ever refilled this way: a
+    // sorted control would move each row as it is rewritten.
     const RedrawHeld held(control_);
-    if ((::GetWindowLongA(control_, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) != 0) {
-        DeleteAllRows();
-        for (const std::vector<std::string>& row : rows) {
-            InsertRow(row);
-        }
-        return;
-    }
     // Emptied, the control hides its scroll bars and repaints at once, held
     // or not (seen under Wine): it would be seen empty. So the rows are
     // rewritten where they stand, and only the difference in number is

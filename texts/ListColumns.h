@@ -1,9 +1,11 @@
 // The columns of the two lists of the main dialog. Their headings are fields
 // of the main-dialog text list; both lists share the first six columns and
-// end with the version column.
+// end with the version column, which the server's list has after its column
+// note.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -17,20 +19,16 @@ struct ListColumn {
     int Width; // pixels
 };
 
-// "My Computer" (1008): kind, title, description, author, languages, file
-// name, version.
-inline constexpr std::array<ListColumn, 7> LocalListColumns = { {
-    { 10, 75 },
-    { 11, 80 },
-    { 12, 65 },
-    { 13, 80 },
-    { 14, 110 },
-    { 15, 80 },
-    { 17, 70 },
-} };
+// Columns of both lists, by index.
+inline constexpr int DescriptionColumn = 2;
+inline constexpr int FileNameColumn = 5;
+// The server's list only, between the file name and the version.
+inline constexpr int ColumnNoteColumn = 6;
+inline constexpr int ServerListColumnCount = 8;
 
-// The server's list (1007): the same, then the column note, then the version.
-inline constexpr std::array<ListColumn, 8> ServerListColumns = { {
+// The server's list (1007): kind, title, description, author, languages,
+// file name, column note, version.
+inline constexpr std::array<ListColumn, ServerListColumnCount> ServerListColumns = { {
     { 10, 75 },
     { 11, 80 },
     { 12, 65 },
@@ -40,6 +38,18 @@ inline constexpr std::array<ListColumn, 8> ServerListColumns = { {
     { 16, 95 },
     { 17, 70 },
 } };
+
+// "My Computer" (1008): the server's list's columns but the column note.
+inline constexpr std::array<ListColumn, ServerListColumnCount - 1> LocalListColumns = [] {
+    std::array<ListColumn, ServerListColumnCount - 1> columns {};
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < ServerListColumns.size(); ++from) {
+        if (from != static_cast<std::size_t>(ColumnNoteColumn)) {
+            columns[to++] = ServerListColumns[from];
+        }
+    }
+    return columns;
+}();
 
 // Switches on full-row selection of `list` and adds `columns` in order,
 // left-aligned, headed by the main-dialog texts they name (empty when the

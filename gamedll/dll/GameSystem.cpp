@@ -26,6 +26,7 @@ extern "C" int CreateSystem(HWND window, HINSTANCE /*instance*/)
 {
     try {
         gamedll::trace("CreateSystem");
+        gamedll::crashWhenRequested("CreateSystem");
         if (gamedll::failureRequested("CreateSystem")) {
             return kFailedOnRequest;
         }

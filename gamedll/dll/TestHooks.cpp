@@ -51,9 +51,12 @@ void trace(std::string_view line) noexcept
     }
 }
 
-bool failureRequested(std::string_view operation)
+namespace {
+
+// True when the comma-separated list in `variable` names `operation`.
+bool named(const char* variable, std::string_view operation)
 {
-    const std::string names = environmentVariable("GAME_DLL_FAIL");
+    const std::string names = environmentVariable(variable);
     std::string_view rest = names;
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
@@ -70,6 +73,20 @@ bool failureRequested(std::string_view operation)
         rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
     }
     return false;
+}
+
+} // namespace
+
+bool failureRequested(std::string_view operation)
+{
+    return named("GAME_DLL_FAIL", operation);
+}
+
+void crashWhenRequested(std::string_view operation)
+{
+    if (named("GAME_DLL_CRASH", operation)) {
+        RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    }
 }
 
 } // namespace gamedll

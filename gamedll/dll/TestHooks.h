@@ -6,6 +6,8 @@
 //   GAME_DLL_TRACE=<file>   every export and reader operation appends one line
 //   GAME_DLL_FAIL=<names>   comma-separated among CreateSystem, DestroySystem
 //                           and CreateInterface: those return 1
+//   GAME_DLL_CRASH=<names>  the same names: those raise an access violation
+//                           (0xC0000005) that nobody handles
 
 #include <string>
 #include <string_view>
@@ -19,5 +21,8 @@ void trace(std::string_view line) noexcept;
 
 // True when GAME_DLL_FAIL names `operation`.
 bool failureRequested(std::string_view operation);
+
+// Raises an access violation when GAME_DLL_CRASH names `operation`.
+void crashWhenRequested(std::string_view operation);
 
 } // namespace gamedll

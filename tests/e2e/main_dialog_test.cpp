@@ -357,6 +357,24 @@ TEST_F(MainDialogTest, MissingEngineIsReportedAndTheDialogCloses)
     EXPECT_FALSE(server_->Requests().empty()) << "the server steps were skipped";
 }
 
+// An exception that nothing handles (here one the engine raises while it is
+// made) is never a silent end: the player is told, the support log has a
+// line with the exception's code and address, and the process ends.
+TEST_F(MainDialogTest, AnExceptionNothingHandlesIsToldAndLogged)
+{
+    run_.emplace(game_, Environment { { "GAME_DLL_CRASH", "CreateSystem" } });
+    const auto box = FindMessageBox(run_->Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Error!");
+    EXPECT_THAT(box->text,
+        ::testing::StartsWith(
+            "Gravelpit Secure Download has to end because of an unexpected error (exception 0xC0000005 at 0x"));
+    ASSERT_TRUE(Press(*box, IDOK));
+    EXPECT_TRUE(run_->WaitForExit());
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"),
+        ::testing::HasSubstr("ended unexpectedly: exception 0xC0000005 at 0x"));
+}
+
 // The game ships one Game.dll, of one bitness; this program built for the
 // other cannot load it, and says which build the user needs.
 TEST_F(MainDialogTest, EngineOfTheOtherBitnessIsNamedBeforeTheUsualError)

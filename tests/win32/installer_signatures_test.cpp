@@ -28,17 +28,30 @@ std::string BinBytes(const std::string& relative)
     return bytes;
 }
 
+// The demo publisher's certificate, DER.
+std::vector<BYTE> PublisherCertificate()
+{
+    const std::string pem = BinBytes("signature-variants\\publisher.pem");
+    DWORD size = 0;
+    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr);
+    std::vector<BYTE> der(size);
+    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
+    der.resize(size);
+    return der;
+}
+
 // The demo publisher's certificate in the machine's root store while this
-// lives, as a commercially signed installer's root is on Windows.
+// lives, as a commercially signed installer's root is on Windows. The
+// prefix is shared by the whole test run: a test program that ended before
+// its destructor ran (a crash, a time limit) would leave the root behind
+// for every later test, so each test of this file first takes away any
+// root left over (RemoveLeftover).
 class TrustedPublisherRoot {
 public:
     TrustedPublisherRoot()
     {
-        const std::string pem = BinBytes("signature-variants\\publisher.pem");
-        DWORD size = 0;
-        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr);
-        std::vector<BYTE> der(size);
-        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
+        std::vector<BYTE> der = PublisherCertificate();
+        const auto size = static_cast<DWORD>(der.size());
         store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
         EXPECT_TRUE(store_ != nullptr
             && CertAddEncodedCertificateToStore(
@@ -60,6 +73,27 @@ public:
     TrustedPublisherRoot(const TrustedPublisherRoot&) = delete;
     TrustedPublisherRoot& operator=(const TrustedPublisherRoot&) = delete;
 
+    static void RemoveLeftover()
+    {
+        std::vector<BYTE> der = PublisherCertificate();
+        PCCERT_CONTEXT wanted
+            = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+        HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
+        if (wanted != nullptr && store != nullptr) {
+            while (PCCERT_CONTEXT left
+                = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr)) {
+                CertDeleteCertificateFromStore(left);
+            }
+            CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        }
+        if (store != nullptr) {
+            CertCloseStore(store, 0);
+        }
+        if (wanted != nullptr) {
+            CertFreeCertificateContext(wanted);
+        }
+    }
+
 private:
     HCERTSTORE store_ = nullptr;
     PCCERT_CONTEXT added_ = nullptr;
@@ -67,6 +101,8 @@ private:
 
 class InstallerSignaturesOnWine : public ::testing::Test {
 protected:
+    InstallerSignaturesOnWine() { TrustedPublisherRoot::RemoveLeftover(); }
+
     testing::GameFolderScope folder_;
     const e2e::GameFolder& game_ = folder_.Game();
     Win32InstallerSignatures signatures_;

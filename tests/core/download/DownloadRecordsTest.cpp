@@ -161,7 +161,7 @@ TEST_F(RecordsTest, RetireItemForgetsOneRecordOneLineAndOneRow)
             "3|Alpha|A|Ann|a|n|1|0|0|1\r\n0|Beta||Bob|b|n|1|2|3|1\r\n2|Beta2|B|Bob||||||\r\n\r\n"
             "3|Late|B\r\n");
         EXPECT_EQ(window.serverList.RowCount(), 2);
-        EXPECT_EQ(window.serverList.CellText(1, ServerFileNameColumn), "B");
+        EXPECT_EQ(window.serverList.CellText(1, FileNameColumn), "B");
     }
 }
 

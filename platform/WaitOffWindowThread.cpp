@@ -1,0 +1,150 @@
+#include "platform/WaitOffWindowThread.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "platform/Handles.h"
+
+namespace gsd {
+
+void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& work)
+{
+    const unique_handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    std::thread worker;
+    try {
+        worker = std::thread([&work, &failure, event = done.get()] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            ::SetEvent(event);
+        });
+    } catch (const std::system_error&) {
+        work();
+        return;
+    }
+    HANDLE event = done.get();
+    for (;;) {
+        // Only messages that arrive after the last look wake it (see
+        // PumpingSleeper::Sleep).
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 1) {
+            // Done, or a wait that cannot be made: the join below waits.
+            break;
+        }
+        pump.HandlePendingMessages();
+    }
+    worker.join();
+    // What the worker's end covered of the windows is painted now.
+    pump.HandlePendingMessages();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+namespace {
+
+// A writer whose Close, which flushes everything to disk, runs on a worker.
+class WriterOffWindowThread final : public FileWriter {
+public:
+    WriterOffWindowThread(std::unique_ptr<FileWriter> writer, MessagePump& pump)
+        : writer_(std::move(writer))
+        , pump_(pump)
+    {
+    }
+
+    std::optional<FileFailure> Write(std::string_view bytes) override { return writer_->Write(bytes); }
+
+    std::optional<FileFailure> Close() override
+    {
+        std::optional<FileFailure> failure;
+        RunWhileHandlingMessages(pump_, [&] { failure = writer_->Close(); });
+        return failure;
+    }
+
+private:
+    std::unique_ptr<FileWriter> writer_;
+    MessagePump& pump_;
+};
+
+} // namespace
+
+GameFilesOffWindowThread::GameFilesOffWindowThread(GameFiles& files, MessagePump& pump)
+    : files_(files)
+    , pump_(pump)
+{
+}
+
+std::unique_ptr<FileWriter> GameFilesOffWindowThread::CreateEmpty(std::string_view relative, FileFailure& failure)
+{
+    std::unique_ptr<FileWriter> writer = files_.CreateEmpty(relative, failure);
+    if (!writer) {
+        return nullptr;
+    }
+    return std::make_unique<WriterOffWindowThread>(std::move(writer), pump_);
+}
+
+std::optional<FileFailure> GameFilesOffWindowThread::MoveReplacing(std::string_view from, std::string_view to)
+{
+    std::optional<FileFailure> failure;
+    RunWhileHandlingMessages(pump_, [&] { failure = files_.MoveReplacing(from, to); });
+    return failure;
+}
+
+bool GameFilesOffWindowThread::Delete(std::string_view relative)
+{
+    bool deleted = false;
+    RunWhileHandlingMessages(pump_, [&] { deleted = files_.Delete(relative); });
+    return deleted;
+}
+
+std::optional<std::uint64_t> GameFilesOffWindowThread::FreeBytes(std::string_view relative)
+{
+    return files_.FreeBytes(relative);
+}
+
+PumpingSleeper::PumpingSleeper(MessagePump& pump)
+    : pump_(pump)
+{
+}
+
+void PumpingSleeper::Sleep(int milliseconds)
+{
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds > 0 ? milliseconds : 0);
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        const auto left = static_cast<DWORD>(end - now);
+        // Only messages that arrive after the last look wake it: one the
+        // pump leaves in the queue (a quit request kept for its loop) would
+        // otherwise turn the pause into a busy loop.
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT) == WAIT_FAILED) {
+            ::Sleep(left);
+            return;
+        }
+        pump_.HandlePendingMessages();
+    }
+}
+
+RunningGameOffWindowThread::RunningGameOffWindowThread(RunningGame& game, MessagePump& pump)
+    : game_(game)
+    , pump_(pump)
+{
+}
+
+GameCloseOutcome RunningGameOffWindowThread::AskToClose()
+{
+    GameCloseOutcome outcome = GameCloseOutcome::NotRunning;
+    RunWhileHandlingMessages(pump_, [&] { outcome = game_.AskToClose(); });
+    return outcome;
+}
+
+} // namespace gsd

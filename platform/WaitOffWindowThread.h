@@ -1,0 +1,71 @@
+// Calls that can take long (flushing and moving a large file, waiting for
+// the game to handle a close request) made on a worker thread while the
+// window thread goes on handling its messages, and pauses that handle them
+// too, so the program's windows paint and answer throughout.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "ports/GameFiles.h"
+#include "ports/MessagePump.h"
+#include "ports/RunningGame.h"
+#include "ports/Sleeper.h"
+
+namespace gsd {
+
+// Runs `work` on a thread of its own and returns once it has returned.
+// Meanwhile the calling thread wakes for every message it receives
+// (MsgWaitForMultipleObjects with QS_ALLINPUT) and hands them to `pump`.
+// Only for work that returns in the end by itself: it is always waited for.
+// An exception thrown by `work` is thrown again here. When no worker can be
+// started, `work` runs on the calling thread.
+void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& work);
+
+// `files` with the writer's Close (the flush to disk), MoveReplacing and
+// Delete made through RunWhileHandlingMessages; writing the pieces of a
+// transfer stays on the calling thread.
+class GameFilesOffWindowThread final : public GameFiles {
+public:
+    // Both must outlive this object and every writer it returns.
+    GameFilesOffWindowThread(GameFiles& files, MessagePump& pump);
+
+    std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
+    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
+    bool Delete(std::string_view relative) override;
+    std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
+
+private:
+    GameFiles& files_;
+    MessagePump& pump_;
+};
+
+// A pause that handles the thread's messages while it lasts (it wakes for
+// each with MsgWaitForMultipleObjects and hands them to the pump), so a
+// designed pause never leaves the windows unanswered.
+class PumpingSleeper final : public Sleeper {
+public:
+    // `pump` must outlive this object.
+    explicit PumpingSleeper(MessagePump& pump);
+
+    void Sleep(int milliseconds) override;
+
+private:
+    MessagePump& pump_;
+};
+
+// `game` with AskToClose (which may wait for the game's answer up to its
+// limit) made through RunWhileHandlingMessages.
+class RunningGameOffWindowThread final : public RunningGame {
+public:
+    // Both must outlive this object.
+    RunningGameOffWindowThread(RunningGame& game, MessagePump& pump);
+
+    GameCloseOutcome AskToClose() override;
+
+private:
+    RunningGame& game_;
+    MessagePump& pump_;
+};
+
+} // namespace gsd

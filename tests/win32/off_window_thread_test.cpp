@@ -1,0 +1,129 @@
+// The slow calls made off the window thread: while they run, a window of the
+// calling thread answers a message sent from elsewhere, as the system's
+// "not responding" check and the responsiveness benchmark send it.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Handles.h"
+#include "platform/WaitOffWindowThread.h"
+#include "platform/Win32MessagePump.h"
+
+namespace gsd {
+namespace {
+
+// A window of the test's thread and a check, made from the call under test,
+// that it answers within a second.
+class AnsweringWindow {
+public:
+    AnsweringWindow()
+        : window_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+    {
+    }
+
+    // Sends WM_NULL and waits for the answer; true when it came in time.
+    bool Answers() const
+    {
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutA(window_.get(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+    }
+
+private:
+    unique_hwnd window_;
+};
+
+class SlowCall final : public GameFiles, public FileWriter, public RunningGame {
+public:
+    explicit SlowCall(const AnsweringWindow& window) : window_(window) {}
+
+    std::unique_ptr<FileWriter> CreateEmpty(std::string_view, FileFailure&) override
+    {
+        return std::unique_ptr<FileWriter>(new Forward(*this));
+    }
+    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view) override
+    {
+        return Call(std::string(from));
+    }
+    bool Delete(std::string_view) override { return !Call("delete"); }
+    std::optional<std::uint64_t> FreeBytes(std::string_view) override { return 0; }
+    std::optional<FileFailure> Write(std::string_view) override { return std::nullopt; }
+    std::optional<FileFailure> Close() override { return Call("close"); }
+    GameCloseOutcome AskToClose() override { return Call("game") ? GameCloseOutcome::NoAnswer : GameCloseOutcome::Asked; }
+
+    // Each call: whether the window answered while the call ran.
+    std::vector<bool> answered;
+
+private:
+    class Forward final : public FileWriter {
+    public:
+        explicit Forward(SlowCall& to) : to_(to) {}
+        std::optional<FileFailure> Write(std::string_view bytes) override { return to_.Write(bytes); }
+        std::optional<FileFailure> Close() override { return to_.Close(); }
+
+    private:
+        SlowCall& to_;
+    };
+
+    // Fails with `path` when the window did not answer.
+    std::optional<FileFailure> Call(std::string path)
+    {
+        answered.push_back(window_.Answers());
+        return answered.back() ? std::nullopt : std::optional<FileFailure>(FileFailure { 1, "", std::move(path) });
+    }
+
+    const AnsweringWindow& window_;
+};
+
+TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
+{
+    const AnsweringWindow window;
+    SlowCall slow(window);
+    Win32MessagePump pump;
+    GameFilesOffWindowThread files(slow, pump);
+    RunningGameOffWindowThread game(slow, pump);
+
+    FileFailure failure;
+    const std::unique_ptr<FileWriter> writer = files.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(writer->Close(), std::nullopt);
+    EXPECT_EQ(files.MoveReplacing("Temp\\Download.tmp", "Temp\\Download.exe"), std::nullopt);
+    EXPECT_TRUE(files.Delete("Temp\\Download.exe"));
+    EXPECT_EQ(game.AskToClose(), GameCloseOutcome::Asked);
+
+    EXPECT_EQ(slow.answered, std::vector<bool>(4, true));
+}
+
+TEST(OffWindowThread, TheWindowAnswersDuringAPauseThatEndsOnTime)
+{
+    const AnsweringWindow window;
+    Win32MessagePump pump;
+    PumpingSleeper pause(pump);
+    bool answered = false;
+    std::thread asker([&] { answered = window.Answers(); });
+
+    const ULONGLONG start = GetTickCount64();
+    pause.Sleep(1500);
+    const ULONGLONG slept = GetTickCount64() - start;
+    asker.join();
+
+    EXPECT_TRUE(answered);
+    EXPECT_GE(slept, 1400u);
+}
+
+TEST(OffWindowThread, AnExceptionOfTheWorkReachesTheCaller)
+{
+    Win32MessagePump pump;
+    EXPECT_THROW(RunWhileHandlingMessages(pump, [] { throw std::runtime_error("failed"); }), std::runtime_error);
+}
+
+} // namespace
+} // namespace gsd
