@@ -31,7 +31,7 @@ TEST(UnexpectedEndTest, TheLineAndTheMessageCarryTheDetailsOnOneLine)
 {
     const std::string details = FailedCallDetails("DialogBoxParamA", 1813);
     EXPECT_EQ(details, "DialogBoxParamA failed, error 1813");
-    EXPECT_EQ(UnexpectedEndLogLine("bad\r\nalloc"), "ended unexpectedly: bad  alloc");
+    EXPECT_EQ(UnexpectedEndLogLine("bad\r\nalloc"), "ended unexpectedly: bad\\x0D\\x0Aalloc");
     EXPECT_EQ(UnexpectedEndText(details),
         "Gravelpit Secure Download has to end because of an unexpected error (DialogBoxParamA failed, error 1813).  "
         "The support log, Temp\\SecureDownload.log in the game folder, has a line about it.");
