@@ -53,6 +53,15 @@ std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::
         + (exitCode ? std::to_string(*exitCode) : std::string("unknown"));
 }
 
+std::string InstallerCheckLogLine(
+    std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds)
+{
+    char formatted[32];
+    std::snprintf(formatted, sizeof formatted, "%.3f", seconds);
+    return "installer " + OneLine(fileName) + " checked: " + OneLine(verdict) + ", signer "
+        + (signerKey.empty() ? std::string("unknown") : OneLine(signerKey)) + ", " + formatted + " s";
+}
+
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)
 {
     return "message " + OneLine(caption) + ": " + OneLine(text) + " [" + OneLine(answer) + "]";

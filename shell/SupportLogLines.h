@@ -47,6 +47,11 @@ std::string InstallerStartedLogLine(std::string_view fileName);
 // "installer <file name> ended, exit code <code>" ("unknown" when nullopt).
 std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::uint32_t> exitCode);
 
+// "installer <file name> checked: <verdict>, signer <key>, <s> s", the key
+// "unknown" when empty.
+std::string InstallerCheckLogLine(
+    std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds);
+
 // "message <caption>: <text> [<answer>]".
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);
 
