@@ -115,20 +115,24 @@ SignatureLayout CheckCertificateTable(std::string_view table)
     const std::optional<std::uint32_t> length = Read32(table, 0);
     const std::optional<std::uint32_t> revision = Read16(table, 4);
     const std::optional<std::uint32_t> type = Read16(table, 6);
-    if (!length || !revision || !type || *revision != CertificateRevision || *type != PkcsSignedData || *length <= CertificateHeaderSize
-        || *length > table.size()) {
+    if (!length || !revision || !type || *revision != CertificateRevision || *type != PkcsSignedData) {
+        return SignatureLayout::Altered;
+    }
+    const std::optional<std::uint64_t> derSize = DerSequenceSize(table.substr(CertificateHeaderSize));
+    if (!derSize) {
         return SignatureLayout::Altered;
     }
     // One certificate, padded to the next multiple of 8: a second one, or
-    // room for anything else, would make the table longer.
-    const std::uint64_t padded = (std::uint64_t { *length } + 7) / 8 * 8;
-    const std::string_view padding = table.substr(*length);
-    if (padded != table.size() || std::any_of(padding.begin(), padding.end(), [](char c) { return c != '\0'; })) {
+    // room for anything else, would make the table longer. Signing tools
+    // count the padding in the certificate's length or leave it out.
+    const std::uint64_t certificate = CertificateHeaderSize + *derSize;
+    const std::uint64_t padded = (certificate + 7) / 8 * 8;
+    if (padded != table.size() || (*length != certificate && *length != padded)) {
         return SignatureLayout::Altered;
     }
-    const std::string_view signedData = table.substr(CertificateHeaderSize, *length - CertificateHeaderSize);
-    const std::optional<std::uint64_t> derSize = DerSequenceSize(signedData);
-    return derSize && *derSize == signedData.size() ? SignatureLayout::Sound : SignatureLayout::Altered;
+    const std::string_view padding = table.substr(static_cast<std::size_t>(certificate));
+    return std::all_of(padding.begin(), padding.end(), [](char c) { return c == '\0'; }) ? SignatureLayout::Sound
+                                                                                         : SignatureLayout::Altered;
 }
 
 } // namespace gsd

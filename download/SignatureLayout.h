@@ -40,8 +40,9 @@ CertificateTablePlace LocateCertificateTable(std::string_view headers, std::uint
 
 // Whether `table` (the bytes at the place found, to the end of the file)
 // holds exactly one WIN_CERTIFICATE of revision 0x0200 and type
-// PKCS_SIGNED_DATA, whose length is 8 plus the DER length of the one
-// SEQUENCE it carries, rounded up to 8 by zero bytes to the table's end.
+// PKCS_SIGNED_DATA around one DER SEQUENCE (definite length, shortest form),
+// padded by zero bytes to the next multiple of 8, where the table ends; its
+// length counts the header and the SEQUENCE, with or without the padding.
 // Sound or Altered.
 SignatureLayout CheckCertificateTable(std::string_view table);
 

@@ -39,7 +39,8 @@ std::string Headers(bool plus, std::uint32_t offset, std::uint32_t size, std::ui
 
 // A WIN_CERTIFICATE around a DER SEQUENCE of `content` bytes, padded with
 // zeros to a multiple of 8.
-std::string Certificate(std::size_t content, std::uint16_t revision = 0x0200, std::uint16_t type = 2)
+std::string Certificate(
+    std::size_t content, std::uint16_t revision = 0x0200, std::uint16_t type = 2, bool lengthCountsPadding = false)
 {
     std::string der = "\x30";
     if (content < 0x80) {
@@ -56,6 +57,9 @@ std::string Certificate(std::size_t content, std::uint16_t revision = 0x0200, st
     Put(bytes, 6, type, 2);
     bytes += der;
     bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    if (lengthCountsPadding) {
+        Put(bytes, 0, static_cast<std::uint32_t>(bytes.size()), 4);
+    }
     return bytes;
 }
 
@@ -117,13 +121,14 @@ TEST(SignatureLayoutTest, TableHoldsExactlyOnePaddedSignedDataCertificate)
         { "one certificate", one, Sound },
         { "one certificate with a two-byte DER length", Certificate(0x100), Sound },
         { "one certificate filling its 8 bytes exactly", Certificate(22), Sound },
+        { "length that counts the padding", Certificate(21, 0x0200, 2, true), Sound },
         { "two certificates", one + one, Altered },
         { "grown table, length grown with it", grownLength, Altered },
         { "grown table, directory only", one + std::string(8, '\0'), Altered },
         { "revision 1.0", Certificate(21, 0x0100), Altered },
         { "X.509 type", Certificate(21, 0x0200, 1), Altered },
         { "non-zero padding", badPadding, Altered },
-        { "DER shorter than the certificate", shortDer, Altered },
+        { "DER shorter than the certificate's length", shortDer, Altered },
         { "indefinite DER length", indefinite, Altered },
         { "DER length not in its shortest form", overlong, Altered },
         { "not a SEQUENCE", one.substr(0, 8) + "\x31" + one.substr(9), Altered },
