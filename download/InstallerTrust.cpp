@@ -79,8 +79,7 @@ InstallerDecision DecideInstaller(const SignatureFindings& findings, const std::
     case SystemCheck::Verified:
         break;
     }
-    const bool publisher
-        = publisherKeys.empty() ? findings.chainTrusted : IsPinned(findings.signerKey, publisherKeys);
+    const bool publisher = publisherKeys.empty() ? findings.chainTrusted : IsPinned(findings.signerKey, publisherKeys);
     if (!publisher) {
         return InstallerDecision::OtherSigner;
     }

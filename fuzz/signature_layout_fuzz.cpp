@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "download/SignatureLayout.h"
 #include "FuzzRequire.h"
+#include "download/SignatureLayout.h"
 
 namespace {
 

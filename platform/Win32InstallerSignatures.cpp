@@ -64,8 +64,7 @@ public:
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
         std::copy(name.begin(), name.end(), rename->FileName);
-        if (!::SetFileInformationByHandle(
-                file_.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
+        if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
             return LastFileFailure(path_);
         }
         path_ = target.Path;
@@ -170,8 +169,8 @@ std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(
     // Shared for reading only: nobody may change, rename or delete the file
     // between this check and the start of its process. DELETE lets the
     // holder itself rename it.
-    unique_file file(::CreateFileA(path.Path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_file file(::CreateFileA(path.Path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return nullptr;
     }

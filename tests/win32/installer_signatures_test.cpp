@@ -97,8 +97,7 @@ std::size_t SecurityEntry(const std::string& bytes)
 
 // The signed installer with its certificate table changed by `change`
 // (given the bytes, the table's offset and the directory entry's place).
-template <typename Change>
-std::string Altered(const std::string& signedBytes, Change change)
+template <typename Change> std::string Altered(const std::string& signedBytes, Change change)
 {
     std::string bytes = signedBytes;
     const std::size_t entry = SecurityEntry(bytes);
@@ -145,7 +144,9 @@ TEST_F(InstallerSignaturesOnWine, ATableThatIsNotExactlyOneSignatureIsFoundAlter
             SignatureLayout::Altered },
         { "table grown, directory only",
             Altered(signedBytes + grownBy64,
-                [](std::string& b, std::size_t, std::size_t entry) { Set(b, entry + 4, Get(b, entry + 4, 4) + 64, 4); }),
+                [](std::string& b, std::size_t, std::size_t entry) {
+                    Set(b, entry + 4, Get(b, entry + 4, 4) + 64, 4);
+                }),
             SignatureLayout::Altered },
         { "two certificates",
             Altered(signedBytes,
@@ -202,18 +203,16 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
         std::string digest;
     };
     const std::vector<Case> cases = {
-        { "signed by the publisher", "GameInstaller.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
-            Sha256 },
+        { "signed by the publisher", "GameInstaller.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Sha256 },
         { "signed by another key of the same subject", "signature-variants\\OtherSigner.exe", SystemCheck::Verified,
             GSD_TEST_OTHER_SIGNER_KEY, true, Sha256 },
-        { "expired certificate", "signature-variants\\Expired.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY,
-            true, Sha256 },
+        { "expired certificate", "signature-variants\\Expired.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
+            Sha256 },
         { "certificate not yet valid", "signature-variants\\NotYetValid.exe", SystemCheck::Verified,
             GSD_TEST_PUBLISHER_KEY, true, Sha256 },
         { "server certificate", "signature-variants\\NotForCodeSigning.exe", SystemCheck::Verified,
             GSD_TEST_PUBLISHER_KEY, false, Sha256 },
-        { "MD5 digest", "signature-variants\\Md5Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
-            Md5 },
+        { "MD5 digest", "signature-variants\\Md5Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Md5 },
         { "SHA-1 digest", "signature-variants\\Sha1Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
             Sha1 },
         { "altered after signing", "", SystemCheck::DigestMismatch, "", false, "" },

@@ -39,8 +39,7 @@ SignatureFindings Good(const std::string& key = Publisher)
     return f;
 }
 
-template <typename Change>
-SignatureFindings GoodBut(Change change)
+template <typename Change> SignatureFindings GoodBut(Change change)
 {
     SignatureFindings f = Good();
     change(f);
@@ -63,10 +62,16 @@ TEST(InstallerTrustTest, OnlyASoundStrongCurrentSignatureOfThePublisherMayRun)
         { "the other pinned key", Good(RolledOver), pinned, D::MayRun },
         { "pinned key in upper case", Good("3F6A0C9B1E2D4A5B8C7D6E5F4A3B2C1D0E9F8A7B6C5D4E3F2A1B0C9D8E7F6A5B"), pinned,
             D::MayRun },
-        { "trusted root but not pinned", GoodBut([](auto& f) { f.signerKey = Stranger, f.chainTrusted = true; }),
+        { "trusted root but not pinned", GoodBut([](auto& f) {
+             f.signerKey = Stranger;
+             f.chainTrusted = true;
+         }),
             pinned, D::OtherSigner },
         { "no signer key found", Good(""), pinned, D::OtherSigner },
-        { "nothing pinned: trusted root", GoodBut([](auto& f) { f.signerKey = Stranger, f.chainTrusted = true; }),
+        { "nothing pinned: trusted root", GoodBut([](auto& f) {
+             f.signerKey = Stranger;
+             f.chainTrusted = true;
+         }),
             none, D::MayRun },
         { "nothing pinned: untrusted root", Good(), none, D::OtherSigner },
         { "unreadable", GoodBut([](auto& f) { f.readable = false; }), pinned, D::Unreadable },
@@ -84,15 +89,24 @@ TEST(InstallerTrustTest, OnlyASoundStrongCurrentSignatureOfThePublisherMayRun)
         { "expired", GoodBut([](auto& f) { f.checkedAt = Year2030 + 1; }), pinned, D::CertificateExpired },
         { "not yet valid", GoodBut([](auto& f) { f.checkedAt = Year2020 - 1; }), pinned, D::CertificateNotYetValid },
         { "last second of validity", GoodBut([](auto& f) { f.checkedAt = Year2030; }), pinned, D::MayRun },
-        { "expired now, timestamped while valid",
-            GoodBut([](auto& f) { f.checkedAt = Year2030 + 1, f.timestamp = Year2026; }), pinned, D::MayRun },
+        { "expired now, timestamped while valid", GoodBut([](auto& f) {
+             f.checkedAt = Year2030 + 1;
+             f.timestamp = Year2026;
+         }),
+            pinned, D::MayRun },
         { "timestamped after expiry", GoodBut([](auto& f) { f.timestamp = Year2030 + 1; }), pinned,
             D::CertificateExpired },
-        { "MD5 file digest", GoodBut([](auto& f) { f.digestAlgorithms = { Md5, Md5, Rsa }; }), pinned,
-            D::WeakDigest },
-        { "SHA-1 signer digest", GoodBut([](auto& f) { f.digestAlgorithms = { Sha256, Sha1, Rsa }; }), pinned,
-            D::WeakDigest },
-        { "RSA with SHA-1 signature", GoodBut([](auto& f) { f.digestAlgorithms = { Sha256, Sha256, RsaSha1 }; }),
+        { "MD5 file digest", GoodBut([](auto& f) {
+             f.digestAlgorithms = { Md5, Md5, Rsa };
+         }),
+            pinned, D::WeakDigest },
+        { "SHA-1 signer digest", GoodBut([](auto& f) {
+             f.digestAlgorithms = { Sha256, Sha1, Rsa };
+         }),
+            pinned, D::WeakDigest },
+        { "RSA with SHA-1 signature", GoodBut([](auto& f) {
+             f.digestAlgorithms = { Sha256, Sha256, RsaSha1 };
+         }),
             pinned, D::WeakDigest },
         { "no algorithm known", GoodBut([](auto& f) { f.digestAlgorithms.clear(); }), pinned, D::WeakDigest },
     };
