@@ -1,12 +1,12 @@
 # The signed and badly signed installers the signature tests use, in
 # bin/signature-variants: the demo's game installer with its signature
 # removed (Unsigned.exe) and signed by a second key whose certificate has the
-# publisher's subject (OtherSigner.exe), signed with the publisher's key
-# under certificates or digests that do not count
-# (MakeCertificateVariants.cmake), and the demo publisher's certificate. The
+# publisher's subject (OtherSigner.exe); signed with the publisher's key under
+# certificates or digests that do not count, and a large one soundly signed
+# (MakeCertificateVariants.cmake); and the demo publisher's certificate. The
 # tests make the altered, truncated and grown ones from the signed bytes
-# themselves. GSD_TEST_SIGNING_DEFINITIONS holds the keys the
-# tests expect, as openssl computed them.
+# themselves. GSD_TEST_SIGNING_DEFINITIONS holds the keys the tests expect,
+# as openssl computed them.
 set(variants ${CMAKE_BINARY_DIR}/bin/signature-variants)
 set(GSD_TEST_SIGNING_DEFINITIONS "")
 if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
@@ -20,7 +20,7 @@ if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
     DEPENDS GameInstaller $<TARGET_FILE:GameInstaller> ${GSD_OTHER_SIGNER_CERT}
     COMMENT "Making the badly signed installers of the signature tests"
     VERBATIM)
-  set(certificate_variants Expired NotYetValid NotForCodeSigning Md5Digest Sha1Digest)
+  set(certificate_variants Expired NotYetValid NotForCodeSigning Md5Digest Sha1Digest Large)
   list(TRANSFORM certificate_variants PREPEND ${variants}/)
   list(TRANSFORM certificate_variants APPEND .exe)
   add_custom_command(OUTPUT ${certificate_variants}

@@ -1,8 +1,9 @@
 # cmake -P script: installers signed with the demo publisher's key (so they
 # pass the pin) under certificates or digests that must not count:
 # Expired.exe (2010-2015), NotYetValid.exe (2040-2050), NotForCodeSigning.exe
-# (a server certificate), Md5Digest.exe and Sha1Digest.exe. openssl's `ca`
-# sets the dates, which `x509 -req` cannot put in the past.
+# (a server certificate), Md5Digest.exe and Sha1Digest.exe; and Large.exe,
+# soundly signed with 64 MB more to hash. openssl's `ca` sets the dates,
+# which `x509 -req` cannot put in the past.
 # Arguments: OPENSSL OSSLSIGNCODE KEY CERT UNSIGNED OUT.
 set(work ${OUT}/certificate-variants)
 file(REMOVE_RECURSE ${work})
@@ -57,3 +58,14 @@ sign(NotYetValid ${work}/future.pem sha256)
 sign(NotForCodeSigning ${work}/server.pem sha256)
 sign(Md5Digest ${CERT} md5)
 sign(Sha1Digest ${CERT} sha1)
+
+# Bytes appended before signing are covered by the signature.
+string(REPEAT "P" 1048576 megabyte)
+configure_file(${UNSIGNED} ${work}/large-unsigned.exe COPYONLY)
+foreach(i RANGE 1 64)
+  file(APPEND ${work}/large-unsigned.exe "${megabyte}")
+endforeach()
+file(REMOVE ${OUT}/Large.exe)
+run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -h sha256 -n "Rubbleton: Gravelpit"
+  -in ${work}/large-unsigned.exe -out ${OUT}/Large.exe)
+file(REMOVE ${work}/large-unsigned.exe)

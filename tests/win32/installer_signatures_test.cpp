@@ -243,6 +243,14 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
     }
 }
 
+TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIsChecked)
+{
+    const SignatureFindings findings = CheckBytes(BinBytes("signature-variants\\Large.exe"));
+
+    EXPECT_EQ(findings.check, SystemCheck::Verified);
+    EXPECT_GT(pump_.calls, 0) << "the check of 64 MB more held the window thread";
+}
+
 TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsIsReported)
 {
     const TrustedPublisherRoot root;
