@@ -6,6 +6,8 @@
 // After wintrust.h, which it needs.
 #include <mssip.h>
 
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/UniqueResource.h"
@@ -188,9 +190,8 @@ void ReadSignatureFacts(const std::wstring& path, HANDLE file, SignatureFindings
     FILETIME now {};
     ::GetSystemTimeAsFileTime(&now);
     findings.checkedAt = UnixSeconds(now);
-    const CRYPT_PROVIDER_SGNR* signer = verification.Signer();
-    const CRYPT_PROVIDER_CERT* first
-        = signer != nullptr ? ::WTHelperGetProvCertFromChain(const_cast<CRYPT_PROVIDER_SGNR*>(signer), 0) : nullptr;
+    CRYPT_PROVIDER_SGNR* signer = verification.Signer();
+    const CRYPT_PROVIDER_CERT* first = signer != nullptr ? ::WTHelperGetProvCertFromChain(signer, 0) : nullptr;
     if (first == nullptr || first->pCert == nullptr || signer->psSigner == nullptr) {
         findings.check = SystemCheck::Failed;
         return;
