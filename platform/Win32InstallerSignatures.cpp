@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -141,10 +142,18 @@ void Inspect(CheckJob& job)
 // messages until the worker is done.
 void RunPumping(const std::shared_ptr<CheckJob>& job, MessagePump& pump)
 {
-    std::thread worker([job] {
+    std::thread worker;
+    try {
+        worker = std::thread([job] {
+            Inspect(*job);
+            ::SetEvent(job->done.get());
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the check is worth more than the windows'
+        // answers meanwhile.
         Inspect(*job);
-        ::SetEvent(job->done.get());
-    });
+        return;
+    }
     HANDLE done = job->done.get();
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjects(1, &done, FALSE, PumpIntervalMs, QS_ALLINPUT);
