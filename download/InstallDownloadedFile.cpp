@@ -1,5 +1,6 @@
 #include "download/InstallDownloadedFile.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,48 +52,56 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
     return true;
 }
 
-// Checks the installer file `relative`; the open file when it may run. A
-// refused file is deleted and the user told why, naming the item's
-// `fileName`.
-std::unique_ptr<HeldInstaller> HoldTrustedInstaller(
-    const DownloadServices& services, std::string_view relative, std::string_view fileName)
+double SecondsSince(const MonotonicClock& clock, std::int64_t start)
 {
+    const std::int64_t perSecond = clock.TicksPerSecond();
+    return perSecond > 0 ? static_cast<double>(clock.Ticks() - start) / static_cast<double>(perSecond) : 0.0;
+}
+
+// Checks the received file once; the open file when it may run. Each check
+// is logged. A refused file is deleted and the user told why, naming the
+// item's `fileName`.
+std::unique_ptr<HeldInstaller> HoldTrustedInstaller(const DownloadServices& services, std::string_view fileName)
+{
+    const std::int64_t start = services.exchange.clock.Ticks();
     SignatureFindings findings;
-    std::unique_ptr<HeldInstaller> held = services.signatures.Check(relative, findings);
+    std::unique_ptr<HeldInstaller> held
+        = services.signatures.Check(TemporaryFilePath, services.exchange.pump, findings);
     InstallerDecision decision = DecideInstaller(findings, services.publisherKeys);
-    if (decision == InstallerDecision::MayRun && held) {
-        return held;
+    if (decision == InstallerDecision::MayRun && !held) {
+        decision = InstallerDecision::Unreadable;
+    }
+    if (services.exchange.log != nullptr) {
+        services.exchange.log->Write(InstallerCheckLogLine(fileName, InstallerDecisionName(decision),
+            findings.signerKey, SecondsSince(services.exchange.clock, start)));
     }
     if (decision == InstallerDecision::MayRun) {
-        decision = InstallerDecision::Unreadable;
+        return held;
     }
     // Released first: an open file cannot be deleted.
     held.reset();
-    services.files.Delete(relative);
+    services.files.Delete(TemporaryFilePath);
     services.window().ShowMessage(
         InstallerRefusalText(fileName, decision), fixed_text::ErrorCaption, MessageButtons::Ok);
     return nullptr;
 }
 
-// Moves the received file to the installer's name, a leftover of an earlier
-// run deleted first, and starts it. Only a file signed by the game's
+// Checks the received file, gives it the installer's name (a leftover of an
+// earlier run deleted first) and starts it. Only a file signed by the game's
 // publisher gets that name, and the file started is the one checked: it is
-// checked again under its new name and held open until the process has
-// started. Null when it was refused, could not be moved or started; the user
-// has been told.
+// held open from its check, moved through that hold and released only once
+// its process has started. Null when it was refused, could not be moved or
+// started; the user has been told.
 std::unique_ptr<StartedProcess> StartInstaller(
     const DownloadServices& services, std::string_view fileName, std::optional<std::string_view> workingFolder)
 {
-    // Released at once: a file held open cannot be moved.
-    if (!HoldTrustedInstaller(services, TemporaryFilePath, fileName)) {
+    const std::unique_ptr<HeldInstaller> held = HoldTrustedInstaller(services, fileName);
+    if (!held) {
         return nullptr;
     }
     services.files.Delete(InstallerPath);
-    if (!MoveReceivedFile(services, InstallerPath)) {
-        return nullptr;
-    }
-    const std::unique_ptr<HeldInstaller> held = HoldTrustedInstaller(services, InstallerPath, fileName);
-    if (!held) {
+    if (const std::optional<FileFailure> failure = held->MoveTo(InstallerPath)) {
+        services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
         return nullptr;
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);

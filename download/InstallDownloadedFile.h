@@ -24,12 +24,13 @@ inline constexpr std::string_view InstallerFolder = "Temp";
 // "Media\" + FileName + ".mdc" in one step, then "Installed File
 // Successfully!". A file name MediaFileNameProblem refuses is reported
 // ("Error!") and nothing is moved.
-// Kinds 1 and 4 (installers): the file's signature is checked first
-// (InstallerTrust.h); a file that may not run is deleted, "Error!" names the
-// item and says why, and the item fails: nothing is moved or started, and
-// the program goes on. Otherwise a leftover "Temp\Download.exe" is deleted,
-// the file is moved there, checked again under that name and held open
-// until its process has started.
+// Kinds 1 and 4 (installers): the file's signature is checked once, on the
+// window thread's behalf while its windows keep answering, and the check
+// logged (InstallerTrust.h); a file that may not run is deleted, "Error!"
+// names the item and says why, and the item fails: nothing is moved or
+// started, and the program goes on. Otherwise a leftover
+// "Temp\Download.exe" is deleted and the file, held open since its check,
+// is moved there and held until its process has started.
 // Kind 1: started with the current folder and waited for (the windows keep
 // their messages meanwhile), then deleted; true whatever its exit code.
 // Kind 4: started with "Temp" as its working folder, then this program ends

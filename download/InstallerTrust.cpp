@@ -1,6 +1,8 @@
 #include "download/InstallerTrust.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 namespace gsd {
 namespace {
@@ -28,27 +30,99 @@ bool IsPinned(std::string_view signerKey, const std::vector<std::string>& publis
         publisherKeys.begin(), publisherKeys.end(), [&](const std::string& pinned) { return Lowered(pinned) == key; });
 }
 
+// SHA-256 or stronger, or a signature algorithm whose digest is named
+// apart (and is then in the list itself).
+bool IsStrongAlgorithm(const std::string& oid)
+{
+    static constexpr std::string_view Strong[] = {
+        "2.16.840.1.101.3.4.2.1", // SHA-256
+        "2.16.840.1.101.3.4.2.2", // SHA-384
+        "2.16.840.1.101.3.4.2.3", // SHA-512
+        "2.16.840.1.101.3.4.2.8", // SHA3-256
+        "2.16.840.1.101.3.4.2.9", // SHA3-384
+        "2.16.840.1.101.3.4.2.10", // SHA3-512
+        "1.2.840.113549.1.1.1", // RSA, digest named apart
+        "1.2.840.113549.1.1.10", // RSA-PSS, digest named apart
+        "1.2.840.113549.1.1.11", // RSA with SHA-256
+        "1.2.840.113549.1.1.12", // RSA with SHA-384
+        "1.2.840.113549.1.1.13", // RSA with SHA-512
+        "1.2.840.10045.2.1", // EC key, digest named apart
+        "1.2.840.10045.4.3.2", // ECDSA with SHA-256
+        "1.2.840.10045.4.3.3", // ECDSA with SHA-384
+        "1.2.840.10045.4.3.4", // ECDSA with SHA-512
+    };
+    return std::find(std::begin(Strong), std::end(Strong), oid) != std::end(Strong);
+}
+
 } // namespace
 
 InstallerDecision DecideInstaller(const SignatureFindings& findings, const std::vector<std::string>& publisherKeys)
 {
-    switch (findings.verdict) {
-    case SignatureVerdict::NotSigned:
+    if (!findings.readable) {
+        return InstallerDecision::Unreadable;
+    }
+    switch (findings.layout) {
+    case SignatureLayout::NoSignature:
         return InstallerDecision::NotSigned;
-    case SignatureVerdict::AlteredAfterSigning:
+    case SignatureLayout::Altered:
         return InstallerDecision::AlteredAfterSigning;
-    case SignatureVerdict::Trusted:
-    case SignatureVerdict::UntrustedChain:
-        if (!publisherKeys.empty()) {
-            return IsPinned(findings.signerKey, publisherKeys) ? InstallerDecision::MayRun
-                                                               : InstallerDecision::OtherSigner;
-        }
-        return findings.verdict == SignatureVerdict::Trusted ? InstallerDecision::MayRun
-                                                             : InstallerDecision::OtherSigner;
-    case SignatureVerdict::Unreadable:
+    case SignatureLayout::Sound:
         break;
     }
-    return InstallerDecision::Unreadable;
+    switch (findings.check) {
+    case SystemCheck::DigestMismatch:
+        return InstallerDecision::AlteredAfterSigning;
+    case SystemCheck::NoSignature:
+        return InstallerDecision::NotSigned;
+    case SystemCheck::Failed:
+        return InstallerDecision::Unreadable;
+    case SystemCheck::Verified:
+        break;
+    }
+    const bool publisher = publisherKeys.empty() ? findings.chainTrusted : IsPinned(findings.signerKey, publisherKeys);
+    if (!publisher) {
+        return InstallerDecision::OtherSigner;
+    }
+    if (!findings.codeSigningUsage) {
+        return InstallerDecision::NotForCodeSigning;
+    }
+    const std::int64_t signedAt = findings.timestamp.value_or(findings.checkedAt);
+    if (signedAt < findings.validFrom) {
+        return InstallerDecision::CertificateNotYetValid;
+    }
+    if (signedAt > findings.validUntil) {
+        return InstallerDecision::CertificateExpired;
+    }
+    if (findings.digestAlgorithms.empty()
+        || !std::all_of(findings.digestAlgorithms.begin(), findings.digestAlgorithms.end(), IsStrongAlgorithm)) {
+        return InstallerDecision::WeakDigest;
+    }
+    return InstallerDecision::MayRun;
+}
+
+std::string_view InstallerDecisionName(InstallerDecision decision)
+{
+    switch (decision) {
+    case InstallerDecision::MayRun:
+        return "may run";
+    case InstallerDecision::NotSigned:
+        return "not signed";
+    case InstallerDecision::AlteredAfterSigning:
+        return "altered after signing";
+    case InstallerDecision::OtherSigner:
+        return "other signer";
+    case InstallerDecision::NotForCodeSigning:
+        return "not a code-signing certificate";
+    case InstallerDecision::CertificateExpired:
+        return "certificate expired";
+    case InstallerDecision::CertificateNotYetValid:
+        return "certificate not yet valid";
+    case InstallerDecision::WeakDigest:
+        return "weak digest";
+    case InstallerDecision::Unreadable:
+        break;
+    }
+    return "could not be checked";
 }
 
 std::string InstallerRefusalText(std::string_view fileName, InstallerDecision decision)
@@ -64,6 +138,18 @@ std::string InstallerRefusalText(std::string_view fileName, InstallerDecision de
         break;
     case InstallerDecision::OtherSigner:
         why = "The installer " + quoted + " is signed by someone other than the game's publisher.";
+        break;
+    case InstallerDecision::NotForCodeSigning:
+        why = "The installer " + quoted + " is signed with a certificate that is not for signing programs.";
+        break;
+    case InstallerDecision::CertificateExpired:
+        why = "The installer " + quoted + " is signed with a certificate that had expired when it was signed.";
+        break;
+    case InstallerDecision::CertificateNotYetValid:
+        why = "The installer " + quoted + " is signed with a certificate that was not yet valid when it was signed.";
+        break;
+    case InstallerDecision::WeakDigest:
+        why = "The installer " + quoted + " is signed with a digest weaker than SHA-256.";
         break;
     case InstallerDecision::Unreadable:
     case InstallerDecision::MayRun:

@@ -2,185 +2,163 @@
 
 #include <windows.h>
 
-#include <softpub.h>
-#include <wincrypt.h>
-#include <wintrust.h>
-
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "download/SignatureLayout.h"
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
-#include "platform/UniqueResource.h"
+#include "platform/SystemErrorText.h"
+#include "platform/Win32SignatureFacts.h"
 
 namespace gsd {
 namespace {
 
-namespace handle_traits {
-struct Chain {
-    using type = PCCERT_CHAIN_CONTEXT;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type chain) noexcept { ::CertFreeCertificateChain(chain); }
-};
-} // namespace handle_traits
-using unique_chain = UniqueResource<handle_traits::Chain>;
+// Also wakes now and then when no message arrives, so a message the
+// thread's queue already held when the wait began is handled too.
+constexpr DWORD PumpIntervalMs = 100;
+
+FileFailure LastFileFailure(const std::string& path)
+{
+    const DWORD code = ::GetLastError();
+    return { code, SystemErrorText(code), path };
+}
 
 class Win32HeldInstaller final : public HeldInstaller {
 public:
-    explicit Win32HeldInstaller(unique_file file)
+    Win32HeldInstaller(unique_file file, std::string path)
         : file_(std::move(file))
+        , path_(std::move(path))
     {
+    }
+
+    // Renamed through the handle itself: the file never stands unheld
+    // between its check and its start.
+    std::optional<FileFailure> MoveTo(std::string_view relative) override
+    {
+        const WideGamePath target = GameFolderPath(relative);
+        if (!target.Problem.empty()) {
+            return FileFailure { 0, target.Problem, path_ };
+        }
+        const std::wstring& name = target.Path;
+        // FILE_RENAME_INFO ends in a one-character name array.
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->ReplaceIfExists = TRUE;
+        rename->RootDirectory = nullptr;
+        rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+        std::copy(name.begin(), name.end(), rename->FileName);
+        if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
+            return LastFileFailure(path_);
+        }
+        path_ = ShownPath(target.Path);
+        return std::nullopt;
     }
 
 private:
     unique_file file_;
+    std::string path_;
 };
 
-// One WinVerifyTrust verification whose state (and with it the signer's
-// certificate) lives until this object goes.
-class TrustVerification {
-public:
-    TrustVerification(const std::wstring& path, HANDLE file)
-    {
-        file_.cbStruct = sizeof file_;
-        file_.pcwszFilePath = path.c_str();
-        file_.hFile = file;
-        data_.cbStruct = sizeof data_;
-        data_.dwUIChoice = WTD_UI_NONE;
-        data_.fdwRevocationChecks = WTD_REVOKE_NONE;
-        data_.dwUnionChoice = WTD_CHOICE_FILE;
-        data_.pFile = &file_;
-        data_.dwStateAction = WTD_STATEACTION_VERIFY;
-        data_.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL | WTD_REVOCATION_CHECK_NONE;
-        result_ = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
-    }
-    ~TrustVerification()
-    {
-        data_.dwStateAction = WTD_STATEACTION_CLOSE;
-        ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
-    }
-    TrustVerification(const TrustVerification&) = delete;
-    TrustVerification& operator=(const TrustVerification&) = delete;
-
-    LONG Result() const { return result_; }
-
-    // The first signer's certificate; null when the verification has none.
-    PCCERT_CONTEXT Signer() const
-    {
-        CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(data_.hWVTStateData);
-        if (provider == nullptr) {
-            return nullptr;
-        }
-        CRYPT_PROVIDER_SGNR* signer = ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
-        if (signer == nullptr) {
-            return nullptr;
-        }
-        CRYPT_PROVIDER_CERT* certificate = ::WTHelperGetProvCertFromChain(signer, 0);
-        return certificate != nullptr ? certificate->pCert : nullptr;
-    }
-
-private:
-    GUID action_ = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    WINTRUST_FILE_INFO file_ {};
-    WINTRUST_DATA data_ {};
-    LONG result_ = 0;
-};
-
-// What a failed WinVerifyTrust means for the file. The chain errors come
-// only after the digest and the signature were found good.
-SignatureVerdict VerdictOf(LONG result)
+bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes)
 {
-    switch (static_cast<HRESULT>(result)) {
-    case ERROR_SUCCESS:
-        return SignatureVerdict::Trusted;
-    case CERT_E_UNTRUSTEDROOT:
-    case CERT_E_UNTRUSTEDTESTROOT:
-    case CERT_E_CHAINING:
-        return SignatureVerdict::UntrustedChain;
-    case TRUST_E_NOSIGNATURE:
-    case TRUST_E_SUBJECT_FORM_UNKNOWN:
-    case TRUST_E_PROVIDER_UNKNOWN:
-        return SignatureVerdict::NotSigned;
-    case TRUST_E_BAD_DIGEST:
-        return SignatureVerdict::AlteredAfterSigning;
-    default:
-        return SignatureVerdict::Unreadable;
-    }
-}
-
-// Lower-case hex SHA-256 of the certificate's DER SubjectPublicKeyInfo;
-// empty when it cannot be computed.
-std::string KeyDigest(PCCERT_CONTEXT certificate)
-{
-    CERT_PUBLIC_KEY_INFO* key = &certificate->pCertInfo->SubjectPublicKeyInfo;
-    DWORD size = 0;
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, nullptr, &size)) {
-        return {};
-    }
-    std::vector<BYTE> encoded(size);
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, encoded.data(), &size)) {
-        return {};
-    }
-    BYTE digest[32] = {};
-    DWORD digestSize = sizeof digest;
-    if (!::CryptHashCertificate2(BCRYPT_SHA256_ALGORITHM, 0, nullptr, encoded.data(), size, digest, &digestSize)
-        || digestSize != sizeof digest) {
-        return {};
-    }
-    constexpr char Hex[] = "0123456789abcdef";
-    std::string hex;
-    for (const BYTE byte : digest) {
-        hex.push_back(Hex[byte >> 4]);
-        hex.push_back(Hex[byte & 0x0F]);
-    }
-    return hex;
-}
-
-// Whether the certificate chains to a root of the machine's store, with only
-// what is at hand: no download of missing certificates, no revocation.
-bool ChainsToTrustedRoot(PCCERT_CONTEXT certificate)
-{
-    CERT_CHAIN_PARA parameters {};
-    parameters.cbSize = sizeof parameters;
-    unique_chain chain;
-    if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &parameters,
-            CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, nullptr, chain.put())) {
+    OVERLAPPED at {};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, &at)) {
         return false;
     }
-    CERT_CHAIN_POLICY_PARA policy {};
-    policy.cbSize = sizeof policy;
-    CERT_CHAIN_POLICY_STATUS status {};
-    status.cbSize = sizeof status;
-    return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_BASE, chain.get(), &policy, &status)
-        && status.dwError == 0;
+    bytes.resize(read);
+    return true;
 }
 
-SignatureFindings Inspect(const std::wstring& path, HANDLE file)
+// The layout of the signature of the open `file`; nullopt when it cannot be
+// read.
+std::optional<SignatureLayout> ReadLayout(HANDLE file)
 {
-    const TrustVerification verification(path, file);
+    LARGE_INTEGER size {};
+    if (!::GetFileSizeEx(file, &size)) {
+        return std::nullopt;
+    }
+    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    std::string headers(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, SignatureHeaderBytes)), '\0');
+    if (!ReadAt(file, 0, headers)) {
+        return std::nullopt;
+    }
+    const CertificateTablePlace place = LocateCertificateTable(headers, fileSize);
+    if (place.layout != SignatureLayout::Sound) {
+        return place.layout;
+    }
+    std::string table(place.size, '\0');
+    if (!ReadAt(file, place.offset, table) || table.size() != place.size) {
+        return std::nullopt;
+    }
+    return CheckCertificateTable(table);
+}
+
+// What the worker needs, owned by it and by the waiting thread together, so
+// neither outlives what it uses.
+struct CheckJob {
+    std::wstring path;
+    unique_file file;
+    unique_handle done;
     SignatureFindings findings;
-    findings.verdict = VerdictOf(verification.Result());
-    if (findings.verdict != SignatureVerdict::Trusted && findings.verdict != SignatureVerdict::UntrustedChain) {
-        return findings;
+};
+
+void Inspect(CheckJob& job)
+{
+    const std::optional<SignatureLayout> layout = ReadLayout(job.file.get());
+    if (layout) {
+        job.findings.readable = true;
+        job.findings.layout = *layout;
+        // Nothing else counts for a file laid out otherwise than signed.
+        if (*layout == SignatureLayout::Sound) {
+            ReadSignatureFacts(job.path, job.file.get(), job.findings);
+        }
     }
-    const PCCERT_CONTEXT signer = verification.Signer();
-    if (signer == nullptr) {
-        return { SignatureVerdict::Unreadable, {} };
+    // Closed by the worker, as soon as it is done with it.
+    job.file.reset();
+}
+
+// Runs `job` on a worker thread; the calling thread handles its windows'
+// messages until the worker is done.
+void RunPumping(const std::shared_ptr<CheckJob>& job, MessagePump& pump)
+{
+    std::thread worker;
+    try {
+        worker = std::thread([job] {
+            Inspect(*job);
+            ::SetEvent(job->done.get());
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the check is worth more than the windows'
+        // answers meanwhile.
+        Inspect(*job);
+        return;
     }
-    findings.signerKey = KeyDigest(signer);
-    if (findings.signerKey.empty()) {
-        return { SignatureVerdict::Unreadable, {} };
+    HANDLE done = job->done.get();
+    for (;;) {
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &done, FALSE, PumpIntervalMs, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
+            break;
+        }
+        pump.HandlePendingMessages();
     }
-    if (findings.verdict == SignatureVerdict::Trusted && !ChainsToTrustedRoot(signer)) {
-        findings.verdict = SignatureVerdict::UntrustedChain;
-    }
-    return findings;
+    worker.join();
 }
 
 } // namespace
 
-std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(std::string_view relative, SignatureFindings& findings)
+std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(
+    std::string_view relative, MessagePump& pump, SignatureFindings& findings)
 {
     findings = {};
     const WideGamePath path = GameFolderPath(relative);
@@ -188,14 +166,26 @@ std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(std::string_view 
         return nullptr;
     }
     // Shared for reading only: nobody may change, rename or delete the file
-    // between this check and the start of its process.
-    unique_file file(::CreateFileW(
-        path.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // between this check and the start of its process. DELETE lets the
+    // holder itself rename it.
+    unique_file file(::CreateFileW(path.Path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return nullptr;
     }
-    findings = Inspect(path.Path, file.get());
-    return std::make_unique<Win32HeldInstaller>(std::move(file));
+    auto job = std::make_shared<CheckJob>();
+    job->path = path.Path;
+    job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE own = nullptr;
+    if (!job->done
+        || !::DuplicateHandle(
+            ::GetCurrentProcess(), file.get(), ::GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return nullptr;
+    }
+    job->file.reset(own);
+    RunPumping(job, pump);
+    findings = job->findings;
+    return std::make_unique<Win32HeldInstaller>(std::move(file), ShownPath(path.Path));
 }
 
 } // namespace gsd

@@ -6,19 +6,17 @@
 namespace gsd {
 
 // Check opens the file (GameFolderPath) with CreateFileW, GENERIC_READ and
-// FILE_SHARE_READ only, and keeps it open in the returned object. On that
-// handle WinVerifyTrust (WINTRUST_ACTION_GENERIC_VERIFY_V2, WTD_UI_NONE,
-// WTD_REVOKE_NONE, WTD_CACHE_ONLY_URL_RETRIEVAL: no window, nothing fetched
-// over the network) gives the verdict; its provider data gives the signer's
-// certificate, whose DER SubjectPublicKeyInfo (CryptEncodeObject,
-// X509_PUBLIC_KEY_INFO) is hashed with CryptHashCertificate2 (SHA-256).
-// Since WinVerifyTrust under Wine accepts any chain, an accepted signature is
-// held once more against the machine's roots: CertGetCertificateChain
-// (cache-only retrieval, no revocation) and CertVerifyCertificateChainPolicy
-// with the base policy.
+// DELETE, shared for reading only, and keeps it open in the returned object,
+// whose MoveTo renames it through that handle (SetFileInformationByHandle,
+// FileRenameInfo). A worker thread, given its own duplicate of the handle,
+// reads the signature's layout (download/SignatureLayout.h: the headers and
+// the certificate table, with ReadFile) and, for a sound one only, the
+// system's facts (platform/Win32SignatureFacts.h); the calling thread
+// handles its windows' messages meanwhile (MsgWaitForMultipleObjects).
 class Win32InstallerSignatures final : public InstallerSignatures {
 public:
-    std::unique_ptr<HeldInstaller> Check(std::string_view relative, SignatureFindings& findings) override;
+    std::unique_ptr<HeldInstaller> Check(
+        std::string_view relative, MessagePump& pump, SignatureFindings& findings) override;
 };
 
 } // namespace gsd

@@ -1,43 +1,86 @@
-// Who signed a received installer, found out by the system's code-signature
-// check. The Win32 adapter uses WinVerifyTrust and the signer's certificate;
-// tests script the findings. Deciding whether the installer may run is the
-// core's (download/InstallerTrust.h).
+// What the system's code-signature check and the signer's certificate say
+// about a received installer. The Win32 adapter uses WinVerifyTrust, the
+// signer's certificate and the core's layout parser (download/
+// SignatureLayout.h); tests script the findings. Whether the installer may
+// run is the core's decision (download/InstallerTrust.h): the findings are
+// facts, never a verdict.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "ports/GameFiles.h"
+#include "ports/MessagePump.h"
 
 namespace gsd {
 
-// What the signature check found, from the file alone.
-enum class SignatureVerdict {
-    // The signature is intact and its certificate chains to a root this
-    // machine trusts.
-    Trusted,
-    // The signature is intact, but its chain does not reach a trusted root.
-    UntrustedChain,
-    // The file carries no signature the system recognises.
-    NotSigned,
-    // The file was changed after it was signed (its digest no longer matches).
-    AlteredAfterSigning,
-    // The file could not be opened or its signature could not be checked.
-    Unreadable,
+// How the file keeps its embedded signature.
+enum class SignatureLayout {
+    // One certificate of the expected kind, filling the table to the end of
+    // the file.
+    Sound,
+    // A program without a certificate table (or no program at all).
+    NoSignature,
+    // A table that holds more or other than one signature, or that does not
+    // end where the file ends.
+    Altered,
+};
+
+// What the system's check of the signature itself said.
+enum class SystemCheck {
+    // The file's digest matches the signed one and the signature verifies
+    // with the signer's certificate (whatever became of its chain).
+    Verified,
+    // The system found no signature it recognises.
+    NoSignature,
+    // The file's digest does not match the signed one.
+    DigestMismatch,
+    // Anything else: the check itself failed.
+    Failed,
 };
 
 struct SignatureFindings {
-    SignatureVerdict verdict = SignatureVerdict::Unreadable;
+    // Whether the file could be opened and its headers read; when false,
+    // nothing else here is meaningful.
+    bool readable = false;
+    SignatureLayout layout = SignatureLayout::NoSignature;
+    SystemCheck check = SystemCheck::Failed;
+    // The rest is known only when `check` is Verified.
     // The SHA-256 of the signer certificate's DER SubjectPublicKeyInfo, in
-    // lower-case hex; empty unless the verdict is Trusted or UntrustedChain.
+    // lower-case hex; empty when it could not be read.
     std::string signerKey;
+    // Whether the certificate chains to a root this machine trusts.
+    bool chainTrusted = false;
+    // Whether the certificate's extended key usage includes code signing.
+    bool codeSigningUsage = false;
+    // The certificate's validity period, seconds since 1970-01-01 UTC.
+    std::int64_t validFrom = 0;
+    std::int64_t validUntil = 0;
+    // The time of a timestamp countersignature the system verified; none
+    // when the signature carries none the system vouches for.
+    std::optional<std::int64_t> timestamp;
+    // When the check ran, seconds since 1970-01-01 UTC.
+    std::int64_t checkedAt = 0;
+    // The object identifiers of the algorithms the signature rests on: the
+    // file digest's, the signer's digest's and the signature's.
+    std::vector<std::string> digestAlgorithms;
 };
 
-// The checked file, open for reading and shared for reading only: while this
-// object lives nobody can write, rename or delete the file, so what was
-// checked is what is started. Closed on destruction.
+// The checked file, held open from its check until its process has started:
+// while this object lives nobody else can write, rename or delete the file,
+// so what was checked is what is started. Closed on destruction.
 class HeldInstaller {
 public:
     virtual ~HeldInstaller() = default;
+
+    // Gives the held file the name `relative` (relative to the game folder),
+    // replacing a file of that name, and keeps holding it. nullopt on
+    // success; otherwise the file keeps its name.
+    virtual std::optional<FileFailure> MoveTo(std::string_view relative) = 0;
 };
 
 class InstallerSignatures {
@@ -46,9 +89,12 @@ public:
 
     // Opens `relative` (relative to the game folder) and checks its
     // signature without asking anything over the network and without any
-    // window of the system's. Returns the open file (null when it could not
-    // be opened: then the verdict is Unreadable) and sets `findings`.
-    virtual std::unique_ptr<HeldInstaller> Check(std::string_view relative, SignatureFindings& findings) = 0;
+    // window of the system's; while the check runs, `pump` keeps the
+    // thread's windows answering. Returns the open file (null when it could
+    // not be opened: then `findings.readable` is false) and sets `findings`.
+    virtual std::unique_ptr<HeldInstaller> Check(
+        std::string_view relative, MessagePump& pump, SignatureFindings& findings)
+        = 0;
 };
 
 } // namespace gsd

@@ -122,6 +122,15 @@ std::string RunEndLogLine(std::string_view how, bool closedByTheProgram)
                               : "end: " + std::string(ClosedByThePlayer);
 }
 
+std::string InstallerCheckLogLine(
+    std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds)
+{
+    char formatted[32];
+    std::snprintf(formatted, sizeof formatted, "%.3f", seconds);
+    return "installer " + OneLine(fileName) + " checked: " + OneLine(verdict) + ", signer "
+        + (signerKey.empty() ? std::string("unknown") : OneLine(signerKey)) + ", " + formatted + " s";
+}
+
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)
 {
     return "message " + OneLine(caption) + ": " + OneLine(text) + " [" + OneLine(answer) + "]";

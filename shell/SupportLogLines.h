@@ -82,6 +82,11 @@ inline constexpr std::string_view GameStarted = "the game started";
 // window to close (after showing the error), closed by the player otherwise.
 std::string RunEndLogLine(std::string_view how, bool closedByTheProgram);
 
+// "installer <file name> checked: <verdict>, signer <key>, <s> s", the key
+// "unknown" when empty.
+std::string InstallerCheckLogLine(
+    std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds);
+
 // "message <caption>: <text> [<answer>]".
 std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);
 

@@ -1,10 +1,12 @@
 # The signed and badly signed installers the signature tests use, in
 # bin/signature-variants: the demo's game installer with its signature
 # removed (Unsigned.exe) and signed by a second key whose certificate has the
-# publisher's subject (OtherSigner.exe), and the demo publisher's
-# certificate. The tests make the altered and the truncated ones from the
-# signed bytes themselves. GSD_TEST_SIGNING_DEFINITIONS holds the keys the
-# tests expect, as openssl computed them.
+# publisher's subject (OtherSigner.exe); signed with the publisher's key under
+# certificates or digests that do not count, and a large one soundly signed
+# (MakeCertificateVariants.cmake); and the demo publisher's certificate. The
+# tests make the altered, truncated and grown ones from the signed bytes
+# themselves. GSD_TEST_SIGNING_DEFINITIONS holds the keys the tests expect,
+# as openssl computed them.
 set(variants ${CMAKE_BINARY_DIR}/bin/signature-variants)
 set(GSD_TEST_SIGNING_DEFINITIONS "")
 if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
@@ -18,7 +20,18 @@ if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
     DEPENDS GameInstaller $<TARGET_FILE:GameInstaller> ${GSD_OTHER_SIGNER_CERT}
     COMMENT "Making the badly signed installers of the signature tests"
     VERBATIM)
-  add_custom_target(installer_variants DEPENDS ${variants}/Unsigned.exe ${variants}/OtherSigner.exe)
+  set(certificate_variants Expired NotYetValid NotForCodeSigning Md5Digest Sha1Digest Large)
+  list(TRANSFORM certificate_variants PREPEND ${variants}/)
+  list(TRANSFORM certificate_variants APPEND .exe)
+  add_custom_command(OUTPUT ${certificate_variants}
+    COMMAND ${CMAKE_COMMAND} -DOPENSSL=${GSD_OPENSSL} -DOSSLSIGNCODE=${GSD_OSSLSIGNCODE}
+      -DKEY=${GSD_DEMO_PUBLISHER_KEY} -DCERT=${GSD_DEMO_PUBLISHER_CERT} -DUNSIGNED=${variants}/Unsigned.exe
+      -DOUT=${variants} -P ${CMAKE_CURRENT_LIST_DIR}/MakeCertificateVariants.cmake
+    DEPENDS ${variants}/Unsigned.exe ${CMAKE_CURRENT_LIST_DIR}/MakeCertificateVariants.cmake
+    COMMENT "Making the installers signed under certificates or digests that do not count"
+    VERBATIM)
+  add_custom_target(installer_variants
+    DEPENDS ${variants}/Unsigned.exe ${variants}/OtherSigner.exe ${certificate_variants})
   set(GSD_TEST_SIGNING_DEFINITIONS
     GSD_TEST_PUBLISHER_KEY="${GSD_DEMO_PUBLISHER_SPKI}" GSD_TEST_OTHER_SIGNER_KEY="${GSD_OTHER_SIGNER_SPKI}")
 endif()

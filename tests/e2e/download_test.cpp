@@ -712,17 +712,19 @@ TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)
     EXPECT_FALSE(game_.Exists("Temp\\Download.tmp")) << "the part received is deleted";
 }
 
-// Installers that the game's publisher did not sign, or that changed since,
-// are refused by the real program with the build's pinned key: deleted, not
-// started, and the pass goes on. Which verdict each kind of bad signature
-// gets is tested on the adapter (tests/win32); these rows show the build's
-// pin and the whole flow.
+// Installers that the game's publisher did not sign, that changed since, or
+// whose signature does not count, are refused by the real program with the
+// build's pinned key: deleted, not started, and the pass goes on. What the
+// adapter finds in each kind of bad signature is tested in tests/win32 and
+// the decision in tests/core; these rows show the build's pin and the whole
+// flow, one for each refusal the player can be shown.
+enum class Change { None, FlipMiddleByte, AppendBytes };
+
 struct RefusedInstaller {
     const char* name;
-    // Served as the installer: this file of the bin folder, with one byte
-    // changed when `altered`.
+    // Served as the installer: this file of the bin folder, changed so.
     const char* file;
-    bool altered;
+    Change change;
     std::string reason;
 };
 
@@ -737,8 +739,10 @@ TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 {
     const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
     std::string installer = ReadBinFile(GetParam().file);
-    if (GetParam().altered) {
+    if (GetParam().change == Change::FlipMiddleByte) {
         installer[installer.size() / 2] = static_cast<char>(installer[installer.size() / 2] ^ 0x01);
+    } else if (GetParam().change == Change::AppendBytes) {
+        installer += std::string(64, 'P');
     }
     ReferenceServerOptions options;
     options.catalogue = { kGameInstaller, kNewPack };
@@ -758,9 +762,20 @@ TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
-    ::testing::Values(RefusedInstaller { "OtherKeySameSubject", "signature-variants\\OtherSigner.exe", false,
+    ::testing::Values(RefusedInstaller { "OtherKeySameSubject", "signature-variants\\OtherSigner.exe", Change::None,
                           "is signed by someone other than the game's publisher." },
-        RefusedInstaller { "AlteredAfterSigning", "GameInstaller.exe", true, "was altered after it was signed." }),
+        RefusedInstaller { "AlteredAfterSigning", "GameInstaller.exe", Change::FlipMiddleByte,
+            "was altered after it was signed." },
+        RefusedInstaller { "BytesAppended", "GameInstaller.exe", Change::AppendBytes,
+            "was altered after it was signed." },
+        RefusedInstaller { "NotForCodeSigning", "signature-variants\\NotForCodeSigning.exe", Change::None,
+            "is signed with a certificate that is not for signing programs." },
+        RefusedInstaller { "Expired", "signature-variants\\Expired.exe", Change::None,
+            "is signed with a certificate that had expired when it was signed." },
+        RefusedInstaller { "NotYetValid", "signature-variants\\NotYetValid.exe", Change::None,
+            "is signed with a certificate that was not yet valid when it was signed." },
+        RefusedInstaller { "WeakDigest", "signature-variants\\Sha1Digest.exe", Change::None,
+            "is signed with a digest weaker than SHA-256." }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFollow)

@@ -1,6 +1,7 @@
 // The system's signature check of received installers, through the Win32
 // adapter, over the demo's game installer signed by the demo publisher and
-// the tests' badly signed variants of it (tests/InstallerVariants.cmake).
+// the tests' badly signed variants of it (tests/InstallerVariants.cmake):
+// the facts it reports, not the decision made from them.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -8,10 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "GameFolderScope.h"
+#include "fakes/FakeTiming.h"
 #include "platform/Handles.h"
 #include "platform/Win32InstallerSignatures.h"
 #include "tests/support/ReferenceServer.h"
@@ -99,79 +104,243 @@ private:
     PCCERT_CONTEXT added_ = nullptr;
 };
 
+// Little-endian fields of a program file, for making altered copies.
+std::uint32_t Get(const std::string& bytes, std::size_t at, std::size_t width)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = width; i > 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i - 1]);
+    }
+    return value;
+}
+
+void Set(std::string& bytes, std::size_t at, std::uint32_t value, std::size_t width)
+{
+    for (std::size_t i = 0; i < width; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// Where the security directory's offset and size lie in a PE32 or PE32+
+// image's headers.
+std::size_t SecurityEntry(const std::string& bytes)
+{
+    const std::size_t optional = Get(bytes, 0x3C, 4) + 24;
+    return optional + (Get(bytes, optional, 2) == 0x20B ? 112 : 96) + 4 * 8;
+}
+
+// The signed installer with its certificate table changed by `change`
+// (given the bytes, the table's offset and the directory entry's place).
+template <typename Change> std::string Altered(const std::string& signedBytes, Change change)
+{
+    std::string bytes = signedBytes;
+    const std::size_t entry = SecurityEntry(bytes);
+    change(bytes, Get(bytes, entry, 4), entry);
+    return bytes;
+}
+
 class InstallerSignaturesOnWine : public ::testing::Test {
 protected:
     InstallerSignaturesOnWine() { TrustedPublisherRoot::RemoveLeftover(); }
 
+    SignatureFindings CheckBytes(const std::string& bytes)
+    {
+        game_.Write("Temp\\Download.tmp", bytes);
+        SignatureFindings findings;
+        const auto held = signatures_.Check("Temp\\Download.tmp", pump_, findings);
+        EXPECT_NE(held, nullptr);
+        return findings;
+    }
+
     testing::GameFolderScope folder_;
     const e2e::GameFolder& game_ = folder_.Game();
+    testing::FakeMessagePump pump_;
     Win32InstallerSignatures signatures_;
 };
 
-TEST_F(InstallerSignaturesOnWine, FindsWhoSignedAndWhatBecameOfTheFile)
+TEST_F(InstallerSignaturesOnWine, ATableThatIsNotExactlyOneSignatureIsFoundAltered)
 {
     const std::string signedBytes = BinBytes("GameInstaller.exe");
-    std::string altered = signedBytes;
-    altered[altered.size() / 2] = static_cast<char>(altered[altered.size() / 2] ^ 0x01);
+    const std::string grownBy64(64, 'P');
     struct Case {
         const char* name;
         std::string bytes;
-        SignatureVerdict verdict;
-        std::string signerKey;
+        SignatureLayout layout;
     };
     const std::vector<Case> cases = {
-        // Wine's WinVerifyTrust passes an unknown root; the adapter's own
-        // chain check does not.
-        { "signed by the publisher", signedBytes, SignatureVerdict::UntrustedChain, GSD_TEST_PUBLISHER_KEY },
-        { "signed by another key of the same subject", BinBytes("signature-variants\\OtherSigner.exe"),
-            SignatureVerdict::UntrustedChain, GSD_TEST_OTHER_SIGNER_KEY },
-        { "unsigned", BinBytes("signature-variants\\Unsigned.exe"), SignatureVerdict::NotSigned, "" },
-        { "altered after signing", altered, SignatureVerdict::AlteredAfterSigning, "" },
-        { "truncated", signedBytes.substr(0, signedBytes.size() / 2), SignatureVerdict::NotSigned, "" },
+        { "as signed", signedBytes, SignatureLayout::Sound },
+        { "unsigned", BinBytes("signature-variants\\Unsigned.exe"), SignatureLayout::NoSignature },
+        { "bytes appended", signedBytes + grownBy64, SignatureLayout::Altered },
+        { "table grown, directory and certificate length too",
+            Altered(signedBytes + grownBy64,
+                [](std::string& b, std::size_t table, std::size_t entry) {
+                    Set(b, entry + 4, Get(b, entry + 4, 4) + 64, 4);
+                    Set(b, table, Get(b, table, 4) + 64, 4);
+                }),
+            SignatureLayout::Altered },
+        { "table grown, directory only",
+            Altered(signedBytes + grownBy64,
+                [](std::string& b, std::size_t, std::size_t entry) {
+                    Set(b, entry + 4, Get(b, entry + 4, 4) + 64, 4);
+                }),
+            SignatureLayout::Altered },
+        { "two certificates",
+            Altered(signedBytes,
+                [](std::string& b, std::size_t table, std::size_t entry) {
+                    const std::size_t size = Get(b, entry + 4, 4);
+                    b += b.substr(table, size);
+                    Set(b, entry + 4, static_cast<std::uint32_t>(2 * size), 4);
+                }),
+            SignatureLayout::Altered },
+        { "revision 1.0",
+            Altered(signedBytes, [](std::string& b, std::size_t table, std::size_t) { Set(b, table + 4, 0x0100, 2); }),
+            SignatureLayout::Altered },
+        { "X.509 certificate type",
+            Altered(signedBytes, [](std::string& b, std::size_t table, std::size_t) { Set(b, table + 6, 1, 2); }),
+            SignatureLayout::Altered },
+        { "non-zero padding",
+            Altered(signedBytes,
+                [](std::string& b, std::size_t table, std::size_t entry) {
+                    const std::uint32_t length = Get(b, table, 4);
+                    if (length % 8 != 0) {
+                        b[table + length] = '\x01';
+                    } else {
+                        // No padding as signed: 8 bytes of it, one not zero.
+                        b += std::string(7, '\0') + '\x01';
+                        Set(b, entry + 4, Get(b, entry + 4, 4) + 8, 4);
+                    }
+                }),
+            SignatureLayout::Altered },
+        { "cut in half", signedBytes.substr(0, signedBytes.size() / 2), SignatureLayout::Altered },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        game_.Write("Temp\\Download.tmp", c.bytes);
-        SignatureFindings findings;
-
-        const auto held = signatures_.Check("Temp\\Download.tmp", findings);
-
-        EXPECT_NE(held, nullptr);
-        EXPECT_EQ(findings.verdict, c.verdict);
-        EXPECT_EQ(findings.signerKey, c.signerKey);
+        const SignatureFindings findings = CheckBytes(c.bytes);
+        EXPECT_TRUE(findings.readable);
+        EXPECT_EQ(findings.layout, c.layout);
     }
 }
 
-TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsMakesTheSignatureTrusted)
+TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsTheyAre)
 {
-    game_.Write("Temp\\Download.exe", BinBytes("GameInstaller.exe"));
-    const TrustedPublisherRoot root;
-    SignatureFindings findings;
-
-    const auto held = signatures_.Check("Temp\\Download.exe", findings);
-
-    EXPECT_EQ(findings.verdict, SignatureVerdict::Trusted);
-    EXPECT_EQ(findings.signerKey, GSD_TEST_PUBLISHER_KEY);
+    constexpr std::int64_t Year2015 = 1420070400;
+    constexpr std::int64_t Year2040 = 2208988800;
+    const std::string Sha256 = "2.16.840.1.101.3.4.2.1";
+    const std::string Md5 = "1.2.840.113549.2.5";
+    const std::string Sha1 = "1.3.14.3.2.26";
+    std::string altered = BinBytes("GameInstaller.exe");
+    altered[altered.size() / 2] = static_cast<char>(altered[altered.size() / 2] ^ 0x01);
+    struct Case {
+        const char* name;
+        std::string file;
+        SystemCheck check;
+        std::string signerKey;
+        bool codeSigning;
+        std::string digest;
+    };
+    const std::vector<Case> cases = {
+        { "signed by the publisher", "GameInstaller.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Sha256 },
+        { "signed by another key of the same subject", "signature-variants\\OtherSigner.exe", SystemCheck::Verified,
+            GSD_TEST_OTHER_SIGNER_KEY, true, Sha256 },
+        { "expired certificate", "signature-variants\\Expired.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
+            Sha256 },
+        { "certificate not yet valid", "signature-variants\\NotYetValid.exe", SystemCheck::Verified,
+            GSD_TEST_PUBLISHER_KEY, true, Sha256 },
+        { "server certificate", "signature-variants\\NotForCodeSigning.exe", SystemCheck::Verified,
+            GSD_TEST_PUBLISHER_KEY, false, Sha256 },
+        { "MD5 digest", "signature-variants\\Md5Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Md5 },
+        { "SHA-1 digest", "signature-variants\\Sha1Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
+            Sha1 },
+        { "altered after signing", "", SystemCheck::DigestMismatch, "", false, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SignatureFindings findings = CheckBytes(c.file.empty() ? altered : BinBytes(c.file));
+        EXPECT_EQ(findings.layout, SignatureLayout::Sound);
+        EXPECT_EQ(findings.check, c.check);
+        EXPECT_EQ(findings.signerKey, c.signerKey);
+        EXPECT_EQ(findings.codeSigningUsage, c.codeSigning);
+        EXPECT_FALSE(findings.chainTrusted) << "Wine passes any root; the adapter's own chain check does not";
+        EXPECT_FALSE(findings.timestamp);
+        if (!c.digest.empty()) {
+            ASSERT_GE(findings.digestAlgorithms.size(), 2u);
+            EXPECT_EQ(findings.digestAlgorithms[0], c.digest) << "the file digest";
+            EXPECT_EQ(findings.digestAlgorithms[1], c.digest) << "the signer's digest";
+            EXPECT_NEAR(static_cast<double>(findings.checkedAt), static_cast<double>(std::time(nullptr)), 60);
+        }
+        if (c.file.find("Expired") != std::string::npos) {
+            EXPECT_EQ(findings.validUntil, Year2015);
+        } else if (c.file.find("NotYetValid") != std::string::npos) {
+            EXPECT_EQ(findings.validFrom, Year2040);
+        } else if (c.check == SystemCheck::Verified) {
+            EXPECT_LE(findings.validFrom, findings.checkedAt);
+            EXPECT_GE(findings.validUntil, findings.checkedAt);
+        }
+    }
 }
 
-TEST_F(InstallerSignaturesOnWine, HeldFileCanBeReadButNotChangedMovedOrDeleted)
+TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIsChecked)
 {
-    game_.Write("Temp\\Download.exe", BinBytes("GameInstaller.exe"));
-    const std::string path = game_.PathOf("Temp\\Download.exe");
+    const SignatureFindings findings = CheckBytes(BinBytes("signature-variants\\Large.exe"));
+
+    EXPECT_EQ(findings.check, SystemCheck::Verified);
+    EXPECT_GT(pump_.calls, 0) << "the check of 64 MB more held the window thread";
+}
+
+TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsIsReported)
+{
+    const TrustedPublisherRoot root;
+
+    const SignatureFindings findings = CheckBytes(BinBytes("GameInstaller.exe"));
+
+    EXPECT_EQ(findings.check, SystemCheck::Verified);
+    EXPECT_TRUE(findings.chainTrusted);
+}
+
+TEST_F(InstallerSignaturesOnWine, HeldFileIsMovedThroughItsHoldAndStartsWhileHeld)
+{
+    game_.Write("Temp\\Download.tmp", BinBytes("GameInstaller.exe"));
+    game_.Write("Temp\\Download.exe", "leftover");
+    const std::string from = game_.PathOf("Temp\\Download.tmp");
+    const std::string to = game_.PathOf("Temp\\Download.exe");
     SignatureFindings findings;
 
-    auto held = signatures_.Check("Temp\\Download.exe", findings);
+    auto held = signatures_.Check("Temp\\Download.tmp", pump_, findings);
     ASSERT_NE(held, nullptr);
+    EXPECT_FALSE(MoveFileExA(from.c_str(), game_.PathOf("Temp\\Other.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(DeleteFileA(from.c_str()));
 
+    EXPECT_EQ(held->MoveTo("Temp\\Download.exe"), std::nullopt);
+
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
     EXPECT_FALSE(unique_file(CreateFileA(
-        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)));
-    EXPECT_FALSE(MoveFileExA(path.c_str(), game_.PathOf("Temp\\Other.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
-    EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_TRUE(
-        unique_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+        to.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)));
+    EXPECT_FALSE(DeleteFileA(to.c_str())) << "still held under its new name";
+    // The program starts it while holding it.
+    STARTUPINFOA startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    std::string command = "\"" + to + "\" --version";
+    const BOOL started
+        = CreateProcessA(to.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    EXPECT_TRUE(started) << GetLastError();
+    if (started) {
+        const unique_handle processHandle(process.hProcess);
+        const unique_handle threadHandle(process.hThread);
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, 10000);
+    }
 
     held.reset();
-    EXPECT_TRUE(DeleteFileA(path.c_str())) << "released";
+    EXPECT_EQ(game_.Read("Temp\\Download.exe"), BinBytes("GameInstaller.exe")) << "the leftover is replaced";
+    EXPECT_TRUE(DeleteFileA(to.c_str())) << "released";
+}
+
+#else
+
+TEST(InstallerSignaturesOnWine, NeedsTheDemoPublisher)
+{
+    GTEST_SKIP() << "no demo publisher in this build: its signed installers are missing";
 }
 
 #endif

@@ -20,7 +20,6 @@ constexpr const char* MoveDenied = "message Move File Error: Access is denied.\r
 constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to wait on.";
 constexpr const char* CheckTmp = "check Temp\\Download.tmp";
 constexpr const char* ReleaseTmp = "release Temp\\Download.tmp";
-constexpr const char* CheckExe = "check Temp\\Download.exe";
 constexpr const char* ReleaseExe = "release Temp\\Download.exe";
 
 TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNothing)
@@ -47,25 +46,25 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
             { "message Error!: The server named the file \"..\\Bricks\" for this item, which cannot be installed "
               "in the Media folder: it holds a path separator." } },
         { "installer, started while the checked file is held", "1|Game|Setup", false, false, Outcome::Installed,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                CheckExe, "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
                 "delete Temp\\Download.exe" } },
         { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                MoveDenied, "delete Temp\\Download.exe" } },
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
+                ReleaseTmp, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                CheckExe, "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
                 "delete Temp\\Download.exe" } },
         { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                CheckExe, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                MoveDenied } },
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
+                ReleaseTmp } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                CheckExe, "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
         { "retired line", "0|Old|", false, false, Outcome::Failed, {} },
         { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, {} },
     };
@@ -101,7 +100,9 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
         if (c.outcome == Outcome::ProgramEnds) {
             // Written before the process ends, as nothing is written after.
             EXPECT_EQ(rig.logLines,
-                (std::vector<std::string> { "installer Up started", "installer Up handed over: this program ends for it",
+                (std::vector<std::string> {
+                    "installer Up checked: may run, signer " + std::string(64, 'a') + ", 0.000 s",
+                    "installer Up started", "installer Up handed over: this program ends for it",
                     "end: handed over to a program upgrade" }));
         }
     }
@@ -109,48 +110,47 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
 
 TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
 {
-    const SignatureFindings unsigned_ { SignatureVerdict::NotSigned, "" };
-    const SignatureFindings stranger { SignatureVerdict::UntrustedChain, testing::StrangerKey };
-    const SignatureFindings altered { SignatureVerdict::AlteredAfterSigning, "" };
+    SignatureFindings unsigned_ = testing::GoodFindings();
+    unsigned_.layout = SignatureLayout::NoSignature;
+    const SignatureFindings stranger = testing::GoodFindings(testing::StrangerKey);
     struct Case {
         const char* name;
         std::string line;
-        std::string checkedFile;
         SignatureFindings findings;
         Journal journal;
+        std::string logLine;
     };
     const std::vector<Case> cases = {
-        { "unsigned game installer", "1|Game|Setup", "Temp\\Download.tmp", unsigned_,
+        { "unsigned game installer", "1|Game|Setup", unsigned_,
             { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
                 "message Error!: The installer \"Setup\" is not signed.  It was deleted and not started.",
-                "delete Temp\\Download.exe" } },
-        { "upgrade by another signer leaves the program running", "4|Upgrade|Up", "Temp\\Download.tmp", stranger,
+                "delete Temp\\Download.exe" },
+            "installer Setup checked: not signed, signer " + testing::PublisherKey + ", 0.000 s" },
+        { "upgrade by another signer leaves the program running", "4|Upgrade|Up", stranger,
             { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
                 "message Error!: The installer \"Up\" is signed by someone other than the game's publisher.  It was "
-                "deleted and not started." } },
-        { "installer that cannot be opened", "1|Game|Setup", "Temp\\Download.tmp", {},
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+                "deleted and not started." },
+            "installer Up checked: other signer, signer " + testing::StrangerKey + ", 0.000 s" },
+        { "installer that cannot be opened", "1|Game|Setup", {},
+            { CheckTmp, "delete Temp\\Download.tmp",
                 "message Error!: The signature of the installer \"Setup\" could not be checked.  It was deleted and "
                 "not started.",
-                "delete Temp\\Download.exe" } },
-        { "installer changed under its new name", "1|Game|Setup", "Temp\\Download.exe", altered,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                CheckExe, ReleaseExe, "delete Temp\\Download.exe",
-                "message Error!: The installer \"Setup\" was altered after it was signed.  It was deleted and not "
-                "started.",
-                "delete Temp\\Download.exe" } },
+                "delete Temp\\Download.exe" },
+            "installer Setup checked: could not be checked, signer unknown, 0.000 s" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
         rig.files.files = { { "Temp\\Download.tmp", "new" } };
-        rig.signatures.findingsOf[c.checkedFile] = c.findings;
+        rig.signatures.findings = c.findings;
 
         EXPECT_FALSE(InstallDownloadedFile(rig.Services(), nullptr, c.line));
 
         EXPECT_EQ(rig.journal, c.journal);
         EXPECT_TRUE(rig.files.files.empty()) << "the refused file is gone";
         EXPECT_EQ(rig.signatures.held, 0);
+        EXPECT_EQ(rig.logLines, std::vector<std::string> { c.logLine });
+        EXPECT_GT(rig.pump.calls, 0) << "the windows answered during the check";
     }
 }
 

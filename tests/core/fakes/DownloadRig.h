@@ -29,7 +29,7 @@ inline constexpr std::string_view RigOnDownloadTexts
 struct DownloadRig : ExchangeRig {
     FakeGameFiles files { journal };
     FakeProcesses processes { journal };
-    FakeInstallerSignatures signatures { journal };
+    FakeInstallerSignatures signatures { journal, files };
     std::vector<std::string> publisherKeys { PublisherKey };
     FakeRunningGame game { journal };
     FakeRecordStore records;

@@ -1,5 +1,6 @@
 // Installer signature checks, scripted by path and journaled: "check <file>"
-// when a file is checked and "release <file>" when it is no longer held.
+// when a file is checked, the move of a held file as the game files journal
+// it, and "release <file>" when it is no longer held.
 #pragma once
 
 #include <map>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeGameFiles.h"
 #include "ports/InstallerSignatures.h"
 
 namespace gsd::testing {
@@ -15,24 +17,48 @@ namespace gsd::testing {
 inline const std::string PublisherKey(64, 'a');
 inline const std::string StrangerKey(64, 'b');
 
+// Findings with which a file of `signerKey` may run when that key is pinned:
+// a sound, verified, SHA-256 signature by a code-signing certificate valid
+// from 2020 to 2030, checked in 2026.
+inline SignatureFindings GoodFindings(const std::string& signerKey = PublisherKey)
+{
+    SignatureFindings findings;
+    findings.readable = true;
+    findings.layout = SignatureLayout::Sound;
+    findings.check = SystemCheck::Verified;
+    findings.signerKey = signerKey;
+    findings.codeSigningUsage = true;
+    findings.validFrom = 1577836800;
+    findings.validUntil = 1893456000;
+    findings.checkedAt = 1796688000;
+    findings.digestAlgorithms = { "2.16.840.1.101.3.4.2.1", "2.16.840.1.101.3.4.2.1", "1.2.840.113549.1.1.1" };
+    return findings;
+}
+
 class FakeInstallerSignatures : public InstallerSignatures {
 public:
-    explicit FakeInstallerSignatures(std::vector<std::string>& journal)
+    FakeInstallerSignatures(std::vector<std::string>& journal, FakeGameFiles& files)
         : journal_(journal)
+        , files_(files)
     {
     }
 
     // What a check of any file finds, unless `findingsOf` names the file.
-    SignatureFindings findings { SignatureVerdict::UntrustedChain, PublisherKey };
+    SignatureFindings findings = GoodFindings();
     std::map<std::string, SignatureFindings> findingsOf;
     int held = 0;
 
-    std::unique_ptr<HeldInstaller> Check(std::string_view relative, SignatureFindings& found) override
+    std::unique_ptr<HeldInstaller> Check(
+        std::string_view relative, MessagePump& pump, SignatureFindings& found) override
     {
         const std::string path(relative);
         journal_.push_back("check " + path);
+        pump.HandlePendingMessages();
         const auto scripted = findingsOf.find(path);
         found = scripted != findingsOf.end() ? scripted->second : findings;
+        if (!found.readable) {
+            return nullptr;
+        }
         return std::make_unique<Held>(*this, path);
     }
 
@@ -53,12 +79,22 @@ private:
         Held(const Held&) = delete;
         Held& operator=(const Held&) = delete;
 
+        std::optional<FileFailure> MoveTo(std::string_view relative) override
+        {
+            std::optional<FileFailure> failure = owner_.files_.MoveReplacing(path_, relative);
+            if (!failure) {
+                path_ = std::string(relative);
+            }
+            return failure;
+        }
+
     private:
         FakeInstallerSignatures& owner_;
         std::string path_;
     };
 
     std::vector<std::string>& journal_;
+    FakeGameFiles& files_;
 };
 
 } // namespace gsd::testing

@@ -1,0 +1,71 @@
+# cmake -P script: installers signed with the demo publisher's key (so they
+# pass the pin) under certificates or digests that must not count:
+# Expired.exe (2010-2015), NotYetValid.exe (2040-2050), NotForCodeSigning.exe
+# (a server certificate), Md5Digest.exe and Sha1Digest.exe; and Large.exe,
+# soundly signed with 64 MB more to hash. openssl's `ca` sets the dates,
+# which `x509 -req` cannot put in the past.
+# Arguments: OPENSSL OSSLSIGNCODE KEY CERT UNSIGNED OUT.
+set(work ${OUT}/certificate-variants)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(WRITE ${work}/ca.cnf "[ca]
+default_ca = variants
+[variants]
+dir = ${work}
+database = ${work}/index.txt
+new_certs_dir = ${work}
+rand_serial = yes
+default_md = sha256
+policy = any
+unique_subject = no
+email_in_dn = no
+[any]
+commonName = supplied
+organizationName = optional
+[codesign]
+extendedKeyUsage = codeSigning
+[serverauth]
+extendedKeyUsage = serverAuth
+")
+file(WRITE ${work}/index.txt "")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE errors)
+  if(failed)
+    message(FATAL_ERROR "${ARGV0} failed: ${errors}")
+  endif()
+endfunction()
+
+run(${OPENSSL} req -new -key ${KEY} -subj "/CN=Quil Studios Demo Publisher/O=Quil Studios" -out ${work}/request.csr)
+
+# certificate(<name> <extensions> <openssl ca date arguments>...)
+function(certificate name extensions)
+  run(${OPENSSL} ca -batch -config ${work}/ca.cnf -selfsign -keyfile ${KEY} -in ${work}/request.csr
+    -out ${work}/${name}.pem -extensions ${extensions} -notext ${ARGN})
+endfunction()
+
+function(sign name cert digest)
+  file(REMOVE ${OUT}/${name}.exe)
+  run(${OSSLSIGNCODE} sign -certs ${cert} -key ${KEY} -h ${digest} -n "Rubbleton: Gravelpit"
+    -in ${UNSIGNED} -out ${OUT}/${name}.exe)
+endfunction()
+
+certificate(expired codesign -startdate 20100101000000Z -enddate 20150101000000Z)
+certificate(future codesign -startdate 20400101000000Z -enddate 20500101000000Z)
+certificate(server serverauth -days 3650)
+sign(Expired ${work}/expired.pem sha256)
+sign(NotYetValid ${work}/future.pem sha256)
+sign(NotForCodeSigning ${work}/server.pem sha256)
+sign(Md5Digest ${CERT} md5)
+sign(Sha1Digest ${CERT} sha1)
+
+# Bytes appended before signing are covered by the signature.
+string(REPEAT "P" 1048576 megabyte)
+configure_file(${UNSIGNED} ${work}/large-unsigned.exe COPYONLY)
+foreach(i RANGE 1 64)
+  file(APPEND ${work}/large-unsigned.exe "${megabyte}")
+endforeach()
+file(REMOVE ${OUT}/Large.exe)
+run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -h sha256 -n "Rubbleton: Gravelpit"
+  -in ${work}/large-unsigned.exe -out ${OUT}/Large.exe)
+file(REMOVE ${work}/large-unsigned.exe)
