@@ -147,4 +147,9 @@ GameCloseOutcome RunningGameOffWindowThread::AskToClose()
     return outcome;
 }
 
+bool GameFilesOffWindowThread::CanName(std::string_view name)
+{
+    return files_.CanName(name);
+}
+
 } // namespace gsd

@@ -34,6 +34,8 @@ public:
     std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
     bool Delete(std::string_view relative) override;
     std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
+    // A question of the code page, answered at once on this thread.
+    bool CanName(std::string_view name) override;
 
 private:
     GameFiles& files_;

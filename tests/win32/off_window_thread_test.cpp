@@ -55,6 +55,7 @@ public:
     }
     bool Delete(std::string_view) override { return !Call("delete"); }
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return 0; }
+    bool CanName(std::string_view) override { return true; }
     std::optional<FileFailure> Write(std::string_view) override { return std::nullopt; }
     std::optional<FileFailure> Close() override { return Call("close"); }
     GameCloseOutcome AskToClose() override { return Call("game") ? GameCloseOutcome::NoAnswer : GameCloseOutcome::Asked; }
