@@ -16,6 +16,7 @@ DownloadStages::DownloadStages(
     , options_(options)
     , filesOffWindowThread_(files_, server.Services().pump)
     , gameOffWindowThread_(game_, server.Services().pump)
+    , processesOffWindowThread_(processes_, server.Services().pump)
 {
 }
 
@@ -23,7 +24,7 @@ DownloadServices DownloadStages::Services()
 {
     // The build pins the keys of the game publisher's code-signing
     // certificates; only installers they signed are started.
-    return DownloadServices { server_.Services(), filesOffWindowThread_, processes_, signatures_,
+    return DownloadServices { server_.Services(), filesOffWindowThread_, processesOffWindowThread_, signatures_,
         PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_ };
 }
 

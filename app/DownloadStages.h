@@ -46,10 +46,12 @@ private:
     Win32Processes processes_;
     Win32InstallerSignatures signatures_;
     Win32RunningGame game_;
-    // The flush and move of a large file and the wait for the game's answer
-    // leave the window thread free to handle its messages.
+    // The flush and move of a large file, the wait for the game's answer and
+    // the start of an installer leave the window thread free to handle its
+    // messages.
     GameFilesOffWindowThread filesOffWindowThread_;
     RunningGameOffWindowThread gameOffWindowThread_;
+    ProcessesOffWindowThread processesOffWindowThread_;
 };
 
 } // namespace gsd

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -150,6 +152,37 @@ GameCloseOutcome RunningGameOffWindowThread::AskToClose()
 bool GameFilesOffWindowThread::CanName(std::string_view name)
 {
     return files_.CanName(name);
+}
+
+ProcessesOffWindowThread::ProcessesOffWindowThread(Processes& processes, MessagePump& pump)
+    : processes_(processes)
+    , pump_(pump)
+{
+}
+
+std::unique_ptr<StartedProcess> ProcessesOffWindowThread::Start(
+    std::string_view program, std::optional<std::string_view> workingFolder)
+{
+    std::unique_ptr<StartedProcess> started;
+    RunWhileHandlingMessages(pump_, [&] {
+        // The shell may hand the start to COM objects of its own.
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        started = processes_.Start(program, workingFolder);
+        if (SUCCEEDED(com)) {
+            ::CoUninitialize();
+        }
+    });
+    return started;
+}
+
+DesktopStart ProcessesOffWindowThread::StartThroughDesktop(std::string_view program, std::string_view workingFolder)
+{
+    return processes_.StartThroughDesktop(program, workingFolder);
+}
+
+void ProcessesOffWindowThread::ExitProgram(int exitCode)
+{
+    processes_.ExitProgram(exitCode);
 }
 
 } // namespace gsd

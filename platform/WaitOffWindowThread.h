@@ -9,6 +9,7 @@
 
 #include "ports/GameFiles.h"
 #include "ports/MessagePump.h"
+#include "ports/Processes.h"
 #include "ports/RunningGame.h"
 #include "ports/Sleeper.h"
 
@@ -67,6 +68,26 @@ public:
 
 private:
     RunningGame& game_;
+    MessagePump& pump_;
+};
+
+// `processes` with Start (the system creating the new process, which can
+// take a noticeable while for a large installer) made through
+// RunWhileHandlingMessages, on a worker with COM initialised as the shell
+// wants it. The start through the desktop's shell uses the window thread's
+// COM objects and stays on it.
+class ProcessesOffWindowThread final : public Processes {
+public:
+    // Both must outlive this object.
+    ProcessesOffWindowThread(Processes& processes, MessagePump& pump);
+
+    std::unique_ptr<StartedProcess> Start(std::string_view program,
+        std::optional<std::string_view> workingFolder) override;
+    DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
+    void ExitProgram(int exitCode) override;
+
+private:
+    Processes& processes_;
     MessagePump& pump_;
 };
 

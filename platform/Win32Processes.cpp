@@ -75,7 +75,8 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
     execute.cbSize = sizeof execute;
     // The program reports a failed start itself; the shell's own error box
     // would only say the same first.
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // NOASYNC: the start may be made on a worker that ends right after it.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     execute.lpFile = file.Path.c_str();
     execute.lpDirectory = workingFolder ? directory.c_str() : nullptr;
     execute.nShow = SW_SHOW;
