@@ -12,6 +12,12 @@
 // The start-up without the pauses is printed as a multiple of the floor
 // that reads the same packs.
 //
+// The six take turns, one start of each per round, so that the machine's
+// other load falls on all of them alike. For each, the marks of every start
+// (first window, each exchange from the support log or the floor's own
+// marks, the list filled) are printed, then the program's phases beside the
+// floor's, and what Game.dll did in one more start.
+//
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
 //   tests/wine/wine-run build/windows/bin/bench_startup.exe [--runs 5]
@@ -24,10 +30,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/StartupPhases.h"
 #include "tests/support/ReferenceServer.h"
 
 namespace {
@@ -62,11 +70,11 @@ bool Copy(const std::string& from, const std::string& to)
 struct GameFolder {
     std::string path;
 
-    bool Make(const std::string& program, int packs)
+    bool Make(const std::string& program, int packs, const std::string& name)
     {
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
-        path = std::string(temp) + "gsd-bench-startup-" + std::to_string(GetCurrentProcessId());
+        path = std::string(temp) + "gsd-bench-startup-" + std::to_string(GetCurrentProcessId()) + "-" + name;
         CreateDirectoryA(path.c_str(), nullptr);
         CreateDirectoryA((path + "\\Media").c_str(), nullptr);
         CreateDirectoryA((path + "\\Temp").c_str(), nullptr);
@@ -102,12 +110,15 @@ struct StartTarget {
     std::string folder;
     const char* caption;
     std::function<bool(HWND)> ready;
+    // The support log the start writes, emptied before it; empty for none.
+    std::string supportLog;
 };
 
 struct Search {
     DWORD pid;
     const char* caption;
     HWND found;
+    bool anyShown;
 };
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
@@ -115,9 +126,12 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM parameter)
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    search->anyShown = true;
     char caption[128] = {};
-    if (pid == search->pid && IsWindowVisible(window) && GetWindowTextA(window, caption, sizeof caption) > 0
-        && std::string(caption) == search->caption) {
+    if (GetWindowTextA(window, caption, sizeof caption) > 0 && std::string(caption) == search->caption) {
         search->found = window;
         return FALSE;
     }
@@ -141,14 +155,19 @@ bool Answers(HWND dialog)
 }
 
 // Seconds from process start until the target's window is visible and
-// ready; negative on failure.
-double TimeOneStart(const StartTarget& target)
+// ready; negative on failure. `marks` gets where the time went.
+double TimeOneStart(const StartTarget& target, gsd::bench::Marks& marks)
 {
+    if (!target.supportLog.empty()) {
+        DeleteFileA(target.supportLog.c_str());
+    }
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
     std::string commandLine = target.commandLine;
     const auto start = Clock::now();
+    const double localStart = gsd::bench::LocalMillisecondsNow();
+    const auto sinceStart = [&start] { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); };
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, target.folder.c_str(),
             &startup, &process)) {
         return -1;
@@ -163,10 +182,17 @@ double TimeOneStart(const StartTarget& target)
                 static_cast<unsigned long>(code));
             break;
         }
-        Search search { process.dwProcessId, target.caption, nullptr };
+        Search search { process.dwProcessId, target.caption, nullptr, false };
         EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.anyShown && marks.count("first window shown") == 0) {
+            marks["first window shown"] = sinceStart();
+        }
+        if (search.found != nullptr && marks.count("its main window shown") == 0) {
+            marks["its main window shown"] = sinceStart();
+        }
         if (search.found != nullptr && target.ready(search.found)) {
             seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            marks["ready: filled and answering"] = seconds * 1000.0;
             PostMessageA(search.found, WM_CLOSE, 0, 0);
             break;
         }
@@ -179,43 +205,93 @@ double TimeOneStart(const StartTarget& target)
         TerminateProcess(process.hProcess, 1);
     }
     CloseHandle(process.hProcess);
+    if (!target.supportLog.empty()) {
+        gsd::bench::AddLogMarks(target.supportLog, localStart, marks);
+    }
     return seconds;
 }
 
 struct Figures {
     double best = 0;
     double median = 0;
+    std::vector<gsd::bench::Marks> starts;
+    // Game.dll's work in one more, untimed start: files opened, texts read.
+    int filesOpened = 0;
+    int textsRead = 0;
 };
 
-bool TimeStarts(const StartTarget& target, int runs, Figures& figures)
+// Counts what Game.dll did in one start of `target`, from its trace (which
+// slows every call, so the start is not timed).
+bool CountEngineCalls(const StartTarget& target, Figures& figures)
 {
-    std::vector<double> times;
-    // One start first to warm the prefix and the file cache.
-    if (TimeOneStart(target) < 0) {
-        return false;
+    const std::string trace = BinFolder() + "startup-engine-trace.txt";
+    DeleteFileA(trace.c_str());
+    SetEnvironmentVariableA("GAME_DLL_TRACE", trace.c_str());
+    gsd::bench::Marks ignored;
+    const bool started = TimeOneStart(target, ignored) >= 0;
+    SetEnvironmentVariableA("GAME_DLL_TRACE", nullptr);
+    std::ifstream in(trace, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        figures.filesOpened += line.rfind("OpenMediaFile ", 0) == 0 ? 1 : 0;
+        figures.textsRead += line.rfind("ReadResourceText ", 0) == 0 ? 1 : 0;
     }
-    for (int run = 0; run < runs; ++run) {
-        const double seconds = TimeOneStart(target);
-        if (seconds < 0) {
+    in.close();
+    DeleteFileA(trace.c_str());
+    return started;
+}
+
+// One way of starting to time, and its figures.
+struct Configuration {
+    const char* title;
+    StartTarget target;
+    Figures* figures;
+    // Run after its untimed first start (the floor's bodies are taken then).
+    std::function<bool()> afterWarmUp;
+};
+
+// Times every configuration `runs` times, taking turns (one start of each
+// per round) so that a change in the machine's other load falls on all of
+// them alike rather than on whichever ran then; each is started once first,
+// untimed, to warm the prefix and the file cache.
+bool TimeInTurns(const std::vector<Configuration>& configurations, int runs)
+{
+    for (const Configuration& configuration : configurations) {
+        gsd::bench::Marks warmUp;
+        if (TimeOneStart(configuration.target, warmUp) < 0
+            || (configuration.afterWarmUp && !configuration.afterWarmUp())) {
             return false;
         }
-        times.push_back(seconds);
     }
-    std::sort(times.begin(), times.end());
-    figures.best = times.front();
-    figures.median = times[times.size() / 2];
+    std::vector<std::vector<double>> times(configurations.size());
+    for (int run = 0; run < runs; ++run) {
+        for (std::size_t i = 0; i < configurations.size(); ++i) {
+            gsd::bench::Marks marks;
+            const double seconds = TimeOneStart(configurations[i].target, marks);
+            if (seconds < 0) {
+                return false;
+            }
+            times[i].push_back(seconds);
+            configurations[i].figures->starts.push_back(std::move(marks));
+        }
+    }
+    for (std::size_t i = 0; i < configurations.size(); ++i) {
+        Figures& figures = *configurations[i].figures;
+        gsd::bench::PrintPhases(configurations[i].title, figures.starts);
+        if (!CountEngineCalls(configurations[i].target, figures)) {
+            return false;
+        }
+        std::sort(times[i].begin(), times[i].end());
+        figures.best = times[i].front();
+        figures.median = times[i][times[i].size() / 2];
+    }
     return true;
 }
 
-bool TimeProgramStarts(const std::string& program, int packs, int runs, Figures& figures)
+StartTarget ProgramTarget(const GameFolder& game)
 {
-    GameFolder game;
-    if (!game.Make(program, packs)) {
-        return false;
-    }
-    const StartTarget target { gsd::test::QuoteArgument(game.path + "\\SecureDownload.exe"), game.path, MainCaption,
-        ServerListFilled };
-    return TimeStarts(target, runs, figures);
+    return { gsd::test::QuoteArgument(game.path + "\\SecureDownload.exe"), game.path, MainCaption, ServerListFilled,
+        game.path + "\\Temp\\SecureDownload.log" };
 }
 
 // The last body of `kind` the server received; empty when none came.
@@ -229,35 +305,46 @@ std::string LastBody(const std::vector<gsd::test::RecordedRequest>& requests, co
     return {};
 }
 
-// Times the floor with the bodies the program sent last; with `packs` of
-// 0 or more it runs in a game folder with that many packs and reads them
-// once through Game.dll, with -1 it reads nothing.
-bool TimeFloorStarts(const gsd::test::ReferenceServer& server, int packs, int runs, Figures& figures)
-{
-    const std::vector<gsd::test::RecordedRequest> requests = server.Requests();
-    const std::string bin = BinFolder();
-    const std::string authentication = bin + "startup-floor-auth.body";
-    const std::string downloadList = bin + "startup-floor-list.body";
-    if (!gsd::test::reference_server_detail::WriteWholeFile(authentication, LastBody(requests, "auth"))
-        || !gsd::test::reference_server_detail::WriteWholeFile(downloadList, LastBody(requests, "list"))) {
-        std::fprintf(stderr, "cannot write the floor's bodies beside %s\n", bin.c_str());
-        return false;
+// The floor's two body files, named by `prefix`: what the program sent last.
+struct FloorBodies {
+    std::string authentication;
+    std::string downloadList;
+
+    explicit FloorBodies(const std::string& prefix)
+        : authentication(BinFolder() + prefix + "-auth.body")
+        , downloadList(BinFolder() + prefix + "-list.body")
+    {
     }
-    std::string commandLine = gsd::test::QuoteArgument(bin + "startup_floor.exe") + " "
-        + gsd::test::QuoteArgument(server.Url()) + " " + gsd::test::QuoteArgument(authentication) + " "
-        + gsd::test::QuoteArgument(downloadList);
-    GameFolder game;
-    if (packs >= 0) {
-        if (!game.Make("startup_floor.exe", packs)) {
+    ~FloorBodies()
+    {
+        DeleteFileA(authentication.c_str());
+        DeleteFileA(downloadList.c_str());
+    }
+
+    bool Take(const gsd::test::ReferenceServer& server) const
+    {
+        const std::vector<gsd::test::RecordedRequest> requests = server.Requests();
+        if (!gsd::test::reference_server_detail::WriteWholeFile(authentication, LastBody(requests, "auth"))
+            || !gsd::test::reference_server_detail::WriteWholeFile(downloadList, LastBody(requests, "list"))) {
+            std::fprintf(stderr, "cannot write the floor's bodies beside %s\n", BinFolder().c_str());
             return false;
         }
+        return true;
+    }
+};
+
+// The floor with `bodies`; in `game` (reading its packs once through
+// Game.dll) or, without one, in the bin folder reading nothing.
+StartTarget FloorTarget(
+    const gsd::test::ReferenceServer& server, const FloorBodies& bodies, const GameFolder* game, const std::string& marks)
+{
+    std::string commandLine = gsd::test::QuoteArgument(BinFolder() + "startup_floor.exe") + " "
+        + gsd::test::QuoteArgument(server.Url()) + " " + gsd::test::QuoteArgument(bodies.authentication) + " "
+        + gsd::test::QuoteArgument(bodies.downloadList);
+    if (game != nullptr) {
         commandLine += " --read-packs";
     }
-    const bool timed
-        = TimeStarts({ commandLine, packs >= 0 ? game.path : bin, FloorCaption, Answers }, runs, figures);
-    DeleteFileA(authentication.c_str());
-    DeleteFileA(downloadList.c_str());
-    return timed;
+    return { commandLine, game != nullptr ? game->path : BinFolder(), FloorCaption, Answers, marks };
 }
 
 } // namespace
@@ -288,14 +375,60 @@ int main(int argc, char** argv)
     Figures floor;
     Figures floorReading;
     Figures floorNoPacks;
-    if (!TimeProgramStarts("SecureDownload.exe", PackCount, runs, withPauses)
-        || !TimeProgramStarts("SecureDownloadNoPause.exe", PackCount, runs, withoutPauses)
-        || !TimeProgramStarts("SecureDownloadNoPause.exe", 0, runs, withoutPacks)
-        || !TimeFloorStarts(server, -1, runs, floor) || !TimeFloorStarts(server, PackCount, runs, floorReading)
-        || !TimeFloorStarts(server, 0, runs, floorNoPacks)) {
+    // Each configuration has a game folder of its own (a start changes its
+    // folder only by the support log, which is read and emptied each time).
+    GameFolder shipped;
+    GameFolder noPause;
+    GameFolder noPacks;
+    GameFolder floorPacks;
+    GameFolder floorNone;
+    if (!shipped.Make("SecureDownload.exe", PackCount, "shipped")
+        || !noPause.Make("SecureDownloadNoPause.exe", PackCount, "nopause")
+        || !noPacks.Make("SecureDownloadNoPause.exe", 0, "nopacks")
+        || !floorPacks.Make("startup_floor.exe", PackCount, "floor")
+        || !floorNone.Make("startup_floor.exe", 0, "floornone")) {
+        std::fprintf(stderr, "bench_startup: cannot make the game folders\n");
+        return 1;
+    }
+    const FloorBodies packBodies("startup-floor-packs");
+    const FloorBodies noPackBodies("startup-floor-nopacks");
+    const std::string marks = BinFolder() + "startup-floor-marks.log";
+    SetEnvironmentVariableA("GSD_STARTUP_MARKS", marks.c_str());
+    const std::vector<Configuration> configurations {
+        { "As shipped", ProgramTarget(shipped), &withPauses, {} },
+        { "Without the pauses", ProgramTarget(noPause), &withoutPauses, [&] { return packBodies.Take(server); } },
+        { "Without the pauses, no packs", ProgramTarget(noPacks), &withoutPacks,
+            [&] { return noPackBodies.Take(server); } },
+        { "Floor", FloorTarget(server, packBodies, nullptr, marks), &floor, {} },
+        { "Floor reading the packs", FloorTarget(server, packBodies, &floorPacks, marks), &floorReading, {} },
+        { "Floor, no packs", FloorTarget(server, noPackBodies, &floorNone, marks), &floorNoPacks, {} },
+    };
+    const bool timed = TimeInTurns(configurations, runs);
+    SetEnvironmentVariableA("GSD_STARTUP_MARKS", nullptr);
+    DeleteFileA(marks.c_str());
+    if (!timed) {
         std::fprintf(stderr, "bench_startup: a start failed\n");
         return 1;
     }
+    gsd::bench::PrintComparison("Without the pauses, 100 packs, against the floor reading them",
+        withoutPauses.starts, floorReading.starts);
+    gsd::bench::PrintComparison("Without the pauses, no packs, against the floor with none", withoutPacks.starts,
+        floorNoPacks.starts);
+    std::printf("Where the program's extra time goes, and why it stays:\n"
+                "- Before the first exchange: the program loads the libraries it links (common controls 6 with\n"
+                "  their theme, COM, the shell, the signature checks) and starts sockets, COM and the common\n"
+                "  controls; it then makes its main dialog, loads Game.dll, reads the interface texts and shows\n"
+                "  the status dialog. The floor links WinINet alone and loads its TLS libraries during its first\n"
+                "  exchange: read the first two rows together.\n"
+                "- Between exchanges: each exchange closes its handles on a worker and shows a status dialog of\n"
+                "  its own, painted before it connects; the floor shows nothing until its three replies are in.\n"
+                "- Between authentication and list: the game's version and language reports and the packs.\n");
+    std::printf("Game.dll in one start with 100 packs: the program opened %d files and read %d texts, the floor\n"
+                "%d and %d; without packs %d and %d against %d and %d. Every text read opens and checks its file\n"
+                "again. The program reads each pack's version, languages and title twice: once with no language\n"
+                "chosen for the download-list request and once in the player's language for its row.\n\n",
+        withoutPauses.filesOpened, withoutPauses.textsRead, floorReading.filesOpened, floorReading.textsRead,
+        withoutPacks.filesOpened, withoutPacks.textsRead, floorNoPacks.filesOpened, floorNoPacks.textsRead);
     std::printf("%-42s %8s %8s\n", "", "best", "median");
     std::printf("%-42s %7.3fs %7.3fs\n", "as shipped (three 500 ms pauses)", withPauses.best, withPauses.median);
     std::printf("%-42s %7.3fs %7.3fs\n", "without the pauses", withoutPauses.best, withoutPauses.median);

@@ -15,6 +15,11 @@
 // once (none of the program's code). Started in a game folder, this is the
 // least the program's start-up can cost with that folder's packs.
 //
+// When GSD_STARTUP_MARKS names a file, the floor appends to it, in the
+// support log's form, a "start" line on entering WinMain, one line per
+// exchange with its seconds and a mark before and after reading the packs,
+// so bench_startup can set its phases beside the program's.
+//
 // The body files hold the exact bodies the program sent (bench_startup takes
 // them from the reference server's request log). The dialog is titled
 // "Start-up floor" and shows once all three replies are in; it ends on
@@ -24,6 +29,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -55,6 +62,22 @@ struct Exchanges {
 using CreateSystemFn = int(__cdecl*)(HWND, HINSTANCE);
 using DestroySystemFn = int(__cdecl*)();
 using CreateInterfaceFn = int(__cdecl*)(int, void**);
+
+// Appends "<local time> <event>" to the marks file, when one is named.
+void Mark(const std::string& event)
+{
+    char path[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA("GSD_STARTUP_MARKS", path, MAX_PATH) == 0) {
+        return;
+    }
+    SYSTEMTIME now {};
+    ::GetLocalTime(&now);
+    if (std::FILE* file = std::fopen(path, "ab")) {
+        std::fprintf(file, "%04u-%02u-%02u %02u:%02u:%02u.%03u %s\r\n", now.wYear, now.wMonth, now.wDay, now.wHour,
+            now.wMinute, now.wSecond, now.wMilliseconds, event.c_str());
+        std::fclose(file);
+    }
+}
 
 struct LibraryFree {
     void operator()(HMODULE module) const { ::FreeLibrary(module); }
@@ -112,8 +135,23 @@ bool ReadPacksOnce(HWND dialog)
     return true;
 }
 
-// One exchange, its reply read whole; nullopt when a WinINet call failed.
-std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, const std::string* body)
+std::optional<std::string> ExchangeUnmarked(const std::string& url, DWORD openFlags, const std::string* body);
+
+// One exchange, its reply read whole, marked as `action`; nullopt when a
+// WinINet call failed.
+std::optional<std::string> Exchange(
+    const char* action, const std::string& url, DWORD openFlags, const std::string* body)
+{
+    const auto started = std::chrono::steady_clock::now();
+    std::optional<std::string> reply = ExchangeUnmarked(url, openFlags, body);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f",
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    Mark(std::string("exchange ") + action + ": floor, " + seconds + " s");
+    return reply;
+}
+
+std::optional<std::string> ExchangeUnmarked(const std::string& url, DWORD openFlags, const std::string* body)
 {
     gsd::bench::BareRequest opened;
     if (!gsd::bench::OpenBareRequest(url, openFlags, body, opened)) {
@@ -133,20 +171,24 @@ std::optional<std::string> Exchange(const std::string& url, DWORD openFlags, con
 // program would not go on with, so a broken set-up is never timed.
 bool RunExchanges(HWND dialog, const Exchanges& exchanges)
 {
-    const std::optional<std::string> check = Exchange(exchanges.url, gsd::ConnectionCheckOpenFlags, nullptr);
+    const std::optional<std::string> check = Exchange("check", exchanges.url, gsd::ConnectionCheckOpenFlags, nullptr);
     if (!check || *check != "0") {
         return false;
     }
     const std::optional<std::string> challenge
-        = Exchange(exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.authenticationBody);
+        = Exchange("AUTHENTICATE+HOST", exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.authenticationBody);
     if (!challenge || challenge->size() != ChallengeLength) {
         return false;
     }
-    if (exchanges.readPacks && !ReadPacksOnce(dialog)) {
-        return false;
+    if (exchanges.readPacks) {
+        Mark("mark packs: reading begins");
+        if (!ReadPacksOnce(dialog)) {
+            return false;
+        }
+        Mark("mark packs: reading ends");
     }
     const std::optional<std::string> list
-        = Exchange(exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.downloadListBody);
+        = Exchange("RETURN+DOWNLOAD+LIST", exchanges.url, gsd::BodyRequestOpenFlags, &exchanges.downloadListBody);
     return list && list->size() > LongestErrorCode;
 }
 
@@ -201,6 +243,7 @@ bool ReadFileBytes(const char* path, std::string& bytes)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    Mark("start floor");
     const bool readPacks = __argc == 5 && std::string(__argv[4]) == "--read-packs";
     if (__argc != 4 && !readPacks) {
         return 2;
