@@ -7,8 +7,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -16,14 +14,11 @@
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
 #include "platform/SystemErrorText.h"
+#include "platform/WaitOffWindowThread.h"
 #include "platform/Win32SignatureFacts.h"
 
 namespace gsd {
 namespace {
-
-// Also wakes now and then when no message arrives, so a message the
-// thread's queue already held when the wait began is handled too.
-constexpr DWORD PumpIntervalMs = 100;
 
 FileFailure LastFileFailure(const std::string& path)
 {
@@ -104,55 +99,19 @@ std::optional<SignatureLayout> ReadLayout(HANDLE file)
     return CheckCertificateTable(table);
 }
 
-// What the worker needs, owned by it and by the waiting thread together, so
-// neither outlives what it uses.
-struct CheckJob {
-    std::wstring path;
-    unique_file file;
-    unique_handle done;
-    SignatureFindings findings;
-};
-
-void Inspect(CheckJob& job)
+// Reads the layout of the open `file` at `path` and, for a sound one only,
+// the system's facts about its signature.
+void Inspect(const std::wstring& path, HANDLE file, SignatureFindings& findings)
 {
-    const std::optional<SignatureLayout> layout = ReadLayout(job.file.get());
+    const std::optional<SignatureLayout> layout = ReadLayout(file);
     if (layout) {
-        job.findings.readable = true;
-        job.findings.layout = *layout;
+        findings.readable = true;
+        findings.layout = *layout;
         // Nothing else counts for a file laid out otherwise than signed.
         if (*layout == SignatureLayout::Sound) {
-            ReadSignatureFacts(job.path, job.file.get(), job.findings);
+            ReadSignatureFacts(path, file, findings);
         }
     }
-    // Closed by the worker, as soon as it is done with it.
-    job.file.reset();
-}
-
-// Runs `job` on a worker thread; the calling thread handles its windows'
-// messages until the worker is done.
-void RunPumping(const std::shared_ptr<CheckJob>& job, MessagePump& pump)
-{
-    std::thread worker;
-    try {
-        worker = std::thread([job] {
-            Inspect(*job);
-            ::SetEvent(job->done.get());
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the check is worth more than the windows'
-        // answers meanwhile.
-        Inspect(*job);
-        return;
-    }
-    HANDLE done = job->done.get();
-    for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &done, FALSE, PumpIntervalMs, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
-            break;
-        }
-        pump.HandlePendingMessages();
-    }
-    worker.join();
 }
 
 } // namespace
@@ -173,18 +132,8 @@ std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(
     if (!file) {
         return nullptr;
     }
-    auto job = std::make_shared<CheckJob>();
-    job->path = path.Path;
-    job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    HANDLE own = nullptr;
-    if (!job->done
-        || !::DuplicateHandle(
-            ::GetCurrentProcess(), file.get(), ::GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        return nullptr;
-    }
-    job->file.reset(own);
-    RunPumping(job, pump);
-    findings = job->findings;
+    // A large installer takes a while to hash: the windows answer meanwhile.
+    RunWhileHandlingMessages(pump, [&] { Inspect(path.Path, file.get(), findings); });
     return std::make_unique<Win32HeldInstaller>(std::move(file), ShownPath(path.Path));
 }
 
