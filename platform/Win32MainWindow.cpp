@@ -117,12 +117,6 @@ void Win32MainWindow::Repaint()
     // dialog would be seen without them (this runs after every reading
     // pass, four times per item of a download).
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    // Reading the media folder takes several such passes in a row on this
-    // thread; between them, messages that other programs sent (the system's
-    // check whether the program still answers among them) are answered.
-    // Nothing posted is taken, so no input reaches the dialog meanwhile.
-    MSG message {};
-    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 } // namespace gsd
