@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 namespace gsd::e2e {
 namespace {
@@ -129,7 +130,49 @@ void BringForwardAt(HWND control, POINT screen)
     }
 }
 
-bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string RowList(const std::vector<int>& rows)
+{
+    std::string text = "{";
+    for (int row : rows)
+        text += (text.size() > 1 ? "," : "") + std::to_string(row);
+    return text + "}";
+}
+
+// Wine brings its idea of the modifier keys in line with the X server's
+// whenever one of its windows gains the focus. The X server never saw a
+// Ctrl sent with SendInput, so a focus change that the program takes while
+// Ctrl is held releases it, and the click lands as a plain one. Let the
+// focus settle before Ctrl goes down.
+void SettleFocus(HWND list)
+{
+    HWND root = GetAncestor(list, GA_ROOT);
+    if (GetForegroundWindow() != root) {
+        SetForegroundWindow(root);
+        WaitUntil([&] { return GetForegroundWindow() == root; }, milliseconds(2000));
+    }
+    Sleep(50);
+    // The program takes its queued focus events before it answers this.
+    SendAndWait(list, WM_NULL);
+}
+
+bool ClickRowBefore(HWND list, int row, bool ctrl, Clock::time_point deadline, int reselections);
+
+// Selects rows again from scratch: a plain click on the first, Ctrl clicks
+// on the others.
+bool SelectAgain(HWND list, const std::vector<int>& rows, Clock::time_point deadline, int reselections)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!ClickRowBefore(list, rows[i], i > 0, deadline, reselections))
+            return false;
+    }
+    return true;
+}
+
+bool ClickRowBefore(HWND list, int row, bool ctrl, Clock::time_point deadline, int reselections)
 {
     if (row < 0 || row >= ListRowCount(list))
         return false;
@@ -150,32 +193,53 @@ bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
     } else {
         expected.insert(std::upper_bound(expected.begin(), expected.end(), row), row);
     }
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     const auto remaining = [&] {
-        return std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        return std::max(std::chrono::duration_cast<milliseconds>(deadline - Clock::now()), milliseconds(0));
     };
     for (int attempt = 1;; ++attempt) {
         BringForwardAt(list, point);
+        if (ctrl)
+            SettleFocus(list);
         {
             // Ctrl stays down until the list has taken the click, whenever
             // it reads the key state.
             std::optional<HeldKey> held;
-            if (ctrl)
+            if (ctrl) {
                 held.emplace(VK_CONTROL);
+                WaitUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, milliseconds(1000));
+            }
             ClickAt(point);
             const milliseconds wait = attempt < kClickAttempts ? std::min(kClickLandsWithin, remaining()) : remaining();
-            if (WaitUntil([&] { return SelectedRows(list) == expected; }, std::max(wait, milliseconds(0))))
+            if (WaitUntil([&] { return SelectedRows(list) == expected; }, wait))
                 return true;
+        }
+        const std::vector<int> now = SelectedRows(list);
+        if (ctrl && now == std::vector<int> { row } && reselections > 0) {
+            std::fprintf(stderr, "ClickRow: Ctrl was lost on the click on row %d; selecting %s again\n", row,
+                RowList(expected).c_str());
+            return SelectAgain(list, expected, deadline, reselections - 1);
         }
         // On a loaded shared display a click is now and then lost
         // altogether. Click again only when it surely was: the list answers
         // (so the click is not still queued) and nothing changed; a second
         // click after one that did land would undo a Ctrl toggle.
-        if (attempt == kClickAttempts || remaining() <= milliseconds(0) || SelectedRows(list) != before)
+        if (attempt == kClickAttempts || remaining() <= milliseconds(0) || now != before) {
+            std::fprintf(stderr, "ClickRow: %s click on row %d: selected %s, was %s, expected %s\n",
+                ctrl ? "Ctrl" : "plain", row, RowList(now).c_str(), RowList(before).c_str(),
+                RowList(expected).c_str());
             return false;
+        }
         std::fprintf(stderr, "ClickRow: click on row %d at (%ld, %ld) was lost; clicking again\n", row,
             static_cast<long>(point.x), static_cast<long>(point.y));
     }
+}
+
+} // namespace
+
+bool ClickRow(HWND list, int row, bool ctrl, milliseconds timeout)
+{
+    // One fresh selection after a lost Ctrl; a second loss fails the click.
+    return ClickRowBefore(list, row, ctrl, Clock::now() + timeout, 1);
 }
 
 HeldKey::HeldKey(WORD key)

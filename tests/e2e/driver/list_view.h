@@ -38,8 +38,10 @@ std::vector<int> SelectedRows(HWND list);
 // shows the click (plain: exactly row selected; Ctrl: row's selection
 // toggled, the others kept) and returns false if it does not within
 // timeout or row does not exist. A click that plainly got lost (nothing
-// changed after a few seconds, the list answering) is made again. The parent's handling of the click may
-// still be under way: wait for its visible effect.
+// changed after a few seconds, the list answering) is made again; a Ctrl
+// click that landed plain selects the rows it was to leave selected again.
+// The parent's handling of the click may still be under way: wait for its
+// visible effect.
 bool ClickRow(HWND list, int row, bool ctrl = false, milliseconds timeout = kDefaultTimeout);
 
 // A left click at screen point; returns at once. Two clicks at one spot
