@@ -111,12 +111,21 @@ void Win32MainWindow::SetBusy(bool busy)
 
 void Win32MainWindow::Repaint()
 {
-    // Every control repaints itself whole, at once. The dialog's own
-    // background is erased only where something uncovered it: an erase of
-    // all of it would wipe the group boxes, and until they had repainted the
-    // dialog would be seen without them (this runs after every reading
-    // pass, four times per item of a download).
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Every control is to repaint itself whole. The dialog's own background
+    // is erased only where something uncovered it: an erase of all of it
+    // would wipe the group boxes, and until they had repainted the dialog
+    // would be seen without them. The painting itself waits for the next
+    // time the thread handles its messages (within a moment: the next
+    // exchange, message box or the dialog's own loop), so that the several
+    // reading passes of one refresh of the lists cost one painting, and the
+    // picture changes only whole.
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // Between the passes, messages that other programs sent (the system's
+    // check whether the program still answers among them) are answered.
+    // Nothing posted is taken and nothing is painted, so no input reaches
+    // the dialog and no half-painted picture is shown meanwhile.
+    MSG message {};
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 } // namespace gsd
