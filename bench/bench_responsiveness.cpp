@@ -18,6 +18,8 @@
 // A program that prints figures, not a test. Run it through the test rig's
 // Wine wrapper so that the test CA is trusted:
 //   tests/wine/wine-run build/windows/bin/bench_responsiveness.exe [--hold 3]
+//       [--installed-packs N]   (up to 90 more of the start-up benchmark's
+//                                packs in the game folder, beside the demo's)
 
 #include <windows.h>
 
@@ -280,11 +282,25 @@ bool RunPass(DWORD pid, HWND dialog, HWND list, Probe& probe)
 int main(int argc, char** argv)
 {
     int hold = 3;
-    if (argc == 3 && std::string(argv[1]) == "--hold") {
-        hold = std::max(0, std::atoi(argv[2]));
+    int installedPacks = 0;
+    for (int arg = 1; arg + 1 < argc; arg += 2) {
+        const std::string option = argv[arg];
+        const int value = std::max(0, std::atoi(argv[arg + 1]));
+        if (option == "--hold") {
+            hold = value;
+        } else if (option == "--installed-packs") {
+            installedPacks = std::min(value, 100 - PackCount);
+        }
     }
     GameFolder game;
     CopyDemoMedia(game);
+    // More packs in the game folder make every reading of the media folder
+    // longer: the start-up's and each refresh of the left list. The first
+    // ones are offered by the server (a pack installed is not offered).
+    for (int n = PackCount + 1; n <= PackCount + installedPacks; ++n) {
+        const std::string name = "BenchPack" + std::to_string(n) + ".mdc";
+        game.CopyIn(BinFolder() + "..\\bench-media\\" + name, "Media\\" + name);
+    }
     const std::string content = game.Path() + "-content";
     if (!MakeContent(content)) {
         return 1;
@@ -299,9 +315,9 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("Answers to WM_NULL from another process, every %lu ms to each visible window of the program\n"
-                "(%lu ms when no answer came), %d-bit build, reference server on loopback\n\n",
+                "(%lu ms when no answer came), %d-bit build, reference server on loopback, %d more packs installed\n\n",
         static_cast<unsigned long>(ProbeIntervalMs), static_cast<unsigned long>(ProbeLimitMs),
-        static_cast<int>(sizeof(void*) * 8));
+        static_cast<int>(sizeof(void*) * 8), installedPacks);
     bool passed = false;
     std::vector<double> answers[StageCount];
     std::map<std::string, std::vector<double>> byStatus;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/DisabledOwnerKept.h"
+#include "platform/SentMessages.h"
 #include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
@@ -120,12 +121,8 @@ void Win32MainWindow::Repaint()
     // reading passes of one refresh of the lists cost one painting, and the
     // picture changes only whole.
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    // Between the passes, messages that other programs sent (the system's
-    // check whether the program still answers among them) are answered.
-    // Nothing posted is taken and nothing is painted, so no input reaches
-    // the dialog and no half-painted picture is shown meanwhile.
-    MSG message {};
-    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    // Between the passes, other programs get their answers.
+    AnswerSentMessages();
 }
 
 } // namespace gsd

@@ -1,0 +1,22 @@
+// Answering the messages other programs send to this thread's windows while
+// the thread is busy with work that must stay on it (reading the media
+// folder through Game.dll, which is made for the main window's thread), so
+// that the system's check whether the program still answers never finds it
+// frozen.
+#pragma once
+
+#include <windows.h>
+
+namespace gsd {
+
+// Handles every message sent to the thread's windows and waiting now, then
+// returns at once. Nothing posted is taken and nothing is painted: no input
+// reaches a window meanwhile, so the work in progress is never entered
+// again, and no half-painted picture is shown.
+inline void AnswerSentMessages()
+{
+    MSG message {};
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+} // namespace gsd
