@@ -5,6 +5,7 @@
 #include "catalogue/VersionParts.h"
 #include "engine/ReadingPass.h"
 #include "engine/ResourceText.h"
+#include "protocol/AsciiCase.h"
 #include "protocol/FieldList.h"
 #include "texts/LanguageIndex.h"
 
@@ -49,21 +50,6 @@ std::string ReadLanguageRow(
     return JoinCatalogueFields({ "2", "Language", "Language", Publisher, description, version, mask });
 }
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view tail)
-{
-    if (text.size() < tail.size()) {
-        return false;
-    }
-    const std::string_view end = text.substr(text.size() - tail.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(end[i]) != lower(tail[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 std::string JoinCatalogueFields(std::initializer_list<std::string_view> fields)
@@ -82,7 +68,7 @@ std::string JoinCatalogueFields(std::initializer_list<std::string_view> fields)
 
 std::string PackBaseName(std::string_view fileName)
 {
-    if (!EndsWithIgnoringCase(fileName, PackExtension)) {
+    if (!EndsWithIgnoringAsciiCase(fileName, PackExtension)) {
         return std::string(fileName);
     }
     return std::string(fileName.substr(0, fileName.size() - PackExtension.size()));

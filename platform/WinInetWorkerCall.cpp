@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Handles.h"
+#include "platform/SentMessages.h"
 
 namespace gsd {
 namespace {
@@ -93,8 +94,7 @@ void ReleaseAwayFromWindows(std::shared_ptr<const void> owned)
         if (woke != WAIT_OBJECT_0 + 1) {
             return;
         }
-        MSG message;
-        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        AnswerSentMessages();
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/AsciiCase.h"
+
 namespace gsd {
 namespace {
 
@@ -21,14 +23,6 @@ std::string_view Trimmed(std::string_view text)
         text.remove_suffix(1);
     }
     return text;
-}
-
-bool IsLengthHeaderName(std::string_view name)
-{
-    return name.size() == LengthHeaderName.size()
-        && std::equal(name.begin(), name.end(), LengthHeaderName.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-           });
 }
 
 // The number `text` spells in decimal digits only; nullopt for anything
@@ -68,7 +62,7 @@ AnnouncedLength ReadAnnouncedLength(std::string_view rawHeaders)
             line.remove_suffix(1);
         }
         const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos || !IsLengthHeaderName(Trimmed(line.substr(0, colon)))) {
+        if (colon == std::string_view::npos || !EqualsIgnoringAsciiCase(Trimmed(line.substr(0, colon)), LengthHeaderName)) {
             continue;
         }
         const std::optional<std::uint64_t> value = PlainDecimal(Trimmed(line.substr(colon + 1)));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "protocol/AsciiCase.h"
 #include "shell/SupportLogLines.h"
 
 namespace gsd {
@@ -10,15 +11,6 @@ namespace {
 constexpr std::string_view SecureScheme = "https://";
 // Longest part of a Location value quoted back to the user.
 constexpr std::size_t QuotedLocationBytes = 200;
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size()
-        && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(a) == lower(b);
-           });
-}
 
 // Blanks and control characters have no place in an address; a value with
 // them is not taken apart at all.
@@ -35,15 +27,6 @@ std::string_view Origin(std::string_view url)
 {
     const std::size_t pathStart = url.find('/', SecureScheme.size());
     return url.substr(0, pathStart);
-}
-
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    for (char& c : lowered) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return lowered;
 }
 
 bool IsHostByte(char c)
@@ -71,13 +54,13 @@ std::optional<Endpoint> ParseAuthority(std::string_view authority)
     while (port.size() > 1 && port.front() == '0') {
         port.remove_prefix(1);
     }
-    return Endpoint { Lowered(host), std::string(port) };
+    return Endpoint { AsciiLowered(host), std::string(port) };
 }
 
 // The host and port of an "https://" address.
 std::optional<Endpoint> EndpointOf(std::string_view url)
 {
-    if (!StartsWithIgnoringCase(url, SecureScheme)) {
+    if (!StartsWithIgnoringAsciiCase(url, SecureScheme)) {
         return std::nullopt;
     }
     const std::string_view rest = url.substr(SecureScheme.size());
@@ -113,10 +96,10 @@ bool IsAllowedRedirectTarget(std::string_view server, std::string_view target, s
 
 std::optional<std::string> SecureRedirectTarget(std::string_view current, std::string_view location)
 {
-    if (location.empty() || HasUnsafeBytes(location) || !StartsWithIgnoringCase(current, SecureScheme)) {
+    if (location.empty() || HasUnsafeBytes(location) || !StartsWithIgnoringAsciiCase(current, SecureScheme)) {
         return std::nullopt;
     }
-    if (StartsWithIgnoringCase(location, SecureScheme)) {
+    if (StartsWithIgnoringAsciiCase(location, SecureScheme)) {
         if (location.size() == SecureScheme.size()) {
             return std::nullopt;
         }
