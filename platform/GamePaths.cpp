@@ -108,6 +108,15 @@ WideGamePath GameFolderPath(std::string_view relative)
     return { Widened(CP_UTF8, 0, formed.Path).value_or(std::wstring()), std::string() };
 }
 
+WideGamePath GameFolderDirectory(std::string_view relative)
+{
+    WideGamePath folder = GameFolderPath(relative);
+    if (folder.Problem.empty() && (folder.Path.empty() || folder.Path.back() != L'\\')) {
+        folder.Path.push_back(L'\\');
+    }
+    return folder;
+}
+
 bool IsPathTooLongError(unsigned long lastError)
 {
     return lastError == ERROR_FILENAME_EXCED_RANGE;

@@ -38,6 +38,10 @@ std::optional<std::wstring> CurrentDirectory();
 // formed.
 WideGamePath GameFolderPath(std::string_view relative);
 
+// GameFolderPath of a folder, ending in a backslash as the shell wants a
+// working folder ("" names the game folder itself).
+WideGamePath GameFolderDirectory(std::string_view relative);
+
 // `text` (ANSI code page) widened; nullopt when it holds a byte sequence the
 // code page does not map (MultiByteToWideChar with MB_ERR_INVALID_CHARS).
 std::optional<std::wstring> WidenedName(std::string_view text);

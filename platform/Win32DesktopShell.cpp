@@ -78,13 +78,9 @@ DesktopStart Failed(const char* step, HRESULT result)
 DesktopStart StartFromDesktop(std::string_view program, std::string_view workingFolder)
 {
     const WideGamePath file = GameFolderPath(program);
-    const WideGamePath folder = GameFolderPath(workingFolder);
+    const WideGamePath folder = GameFolderDirectory(workingFolder);
     if (!file.Problem.empty() || !folder.Problem.empty()) {
         return Failed("game folder path", E_INVALIDARG);
-    }
-    std::wstring directory = folder.Path;
-    if (directory.empty() || directory.back() != L'\\') {
-        directory.push_back(L'\\');
     }
 
     unique_com<IShellWindows> windows;
@@ -136,7 +132,7 @@ DesktopStart StartFromDesktop(std::string_view program, std::string_view working
 
     const unique_bstr fileName(::SysAllocString(file.Path.c_str()));
     const StringVariant noParameters(L"");
-    const StringVariant workingDirectory(directory);
+    const StringVariant workingDirectory(folder.Path);
     const StringVariant defaultVerb(L"");
     const VARIANT show = IntegerVariant(SW_SHOW);
     result = shell.get()->ShellExecute(fileName.get(), noParameters.get(), workingDirectory.get(), defaultVerb.get(), show);

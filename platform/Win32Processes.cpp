@@ -61,14 +61,11 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
     }
     std::wstring directory;
     if (workingFolder) {
-        const WideGamePath folder = GameFolderPath(*workingFolder);
+        const WideGamePath folder = GameFolderDirectory(*workingFolder);
         if (!folder.Problem.empty()) {
             return nullptr;
         }
         directory = folder.Path;
-        if (directory.back() != L'\\') {
-            directory.push_back(L'\\');
-        }
     }
 
     SHELLEXECUTEINFOW execute {};
