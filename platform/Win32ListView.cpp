@@ -15,16 +15,16 @@ LPSTR TextField(const std::string& text)
     return const_cast<LPSTR>(text.c_str());
 }
 
-// Holds a control's painting for its life, then has it repaint whole the
-// next time the thread handles its messages, together with the rest of the
-// dialog (see Win32MainWindow::Repaint), so the picture changes only whole.
+// Holds a control's painting for its life, then has it repaint whole at
+// once: the thread may not handle messages for a while (a download goes on
+// with its next item).
 class RedrawHeld {
 public:
     explicit RedrawHeld(HWND control) : control_(control) { ::SendMessageA(control_, WM_SETREDRAW, FALSE, 0); }
     ~RedrawHeld()
     {
         ::SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+        ::RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     }
     RedrawHeld(const RedrawHeld&) = delete;
     RedrawHeld& operator=(const RedrawHeld&) = delete;

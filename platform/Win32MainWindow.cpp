@@ -3,7 +3,6 @@
 #include <string>
 
 #include "platform/DisabledOwnerKept.h"
-#include "platform/SentMessages.h"
 #include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
@@ -112,17 +111,12 @@ void Win32MainWindow::SetBusy(bool busy)
 
 void Win32MainWindow::Repaint()
 {
-    // Every control is to repaint itself whole. The dialog's own background
-    // is erased only where something uncovered it: an erase of all of it
-    // would wipe the group boxes, and until they had repainted the dialog
-    // would be seen without them. The painting itself waits for the next
-    // time the thread handles its messages (within a moment: the next
-    // exchange, message box or the dialog's own loop), so that the several
-    // reading passes of one refresh of the lists cost one painting, and the
-    // picture changes only whole.
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    // Between the passes, other programs get their answers.
-    AnswerSentMessages();
+    // Every control repaints itself whole, at once. The dialog's own
+    // background is erased only where something uncovered it: an erase of
+    // all of it would wipe the group boxes, and until they had repainted the
+    // dialog would be seen without them (this runs after every reading
+    // pass, four times per item of a download).
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 } // namespace gsd
