@@ -49,6 +49,8 @@ public:
     void PostClose() override { }
     void SendClose() override { }
     void Repaint() override { }
+    void GatherRepaints() override { }
+    void PaintGathered() override { }
     void SetCaption(std::string_view) override { }
     void SetControlText(int, std::string_view) override { }
     void EnableControl(int, bool) override { }

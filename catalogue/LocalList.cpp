@@ -71,7 +71,10 @@ void RefreshLocalList(MediaEngine& engine, MainWindow& window, MediaFolder& fold
     std::string_view onDownloadTexts)
 {
     // Read first: every reading pass repaints the dialog, which would show
-    // the list empty for the whole reading if its rows went first.
+    // the list empty for the whole reading if its rows went first. This runs
+    // between the items of a download, where the thread is to answer other
+    // programs throughout: the passes' repaints are gathered into one.
+    const RepaintsGathered gathered(window);
     window.LocalList().ReplaceAllRows(ReadLocalRows(engine, window, folder, options, onDownloadTexts, nullptr));
 }
 

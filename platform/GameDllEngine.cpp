@@ -1,6 +1,7 @@
 #include "platform/GameDllEngine.h"
 
 #include "engine/EngineImage.h"
+#include "platform/SentMessages.h"
 
 #include <string>
 #include <utility>
@@ -24,6 +25,9 @@ public:
 
     void OpenMediaFile(std::string_view fileName) override
     {
+        // A pass reads every pack of the game folder; between two, other
+        // programs get their answers (the engine is between calls then).
+        AnswerSentMessages();
         reader_->OpenMediaFile(std::string(fileName).c_str());
     }
 

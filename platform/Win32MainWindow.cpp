@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/DisabledOwnerKept.h"
+#include "platform/SentMessages.h"
 #include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
@@ -111,12 +112,34 @@ void Win32MainWindow::SetBusy(bool busy)
 
 void Win32MainWindow::Repaint()
 {
-    // Every control repaints itself whole, at once. The dialog's own
-    // background is erased only where something uncovered it: an erase of
-    // all of it would wipe the group boxes, and until they had repainted the
-    // dialog would be seen without them (this runs after every reading
-    // pass, four times per item of a download).
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Every control repaints itself whole. The dialog's own background is
+    // erased only where something uncovered it: an erase of all of it would
+    // wipe the group boxes, and until they had repainted the dialog would be
+    // seen without them.
+    if (repaintsGathered_ == 0) {
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return;
+    }
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    AnswerSentMessages();
+}
+
+void Win32MainWindow::GatherRepaints()
+{
+    ++repaintsGathered_;
+}
+
+void Win32MainWindow::PaintGathered()
+{
+    if (--repaintsGathered_ > 0) {
+        return;
+    }
+    // At once, before the caller goes on: were a message box or the status
+    // dialog to open while this dialog still waits for its painting, the two
+    // would be painted interleaved, and a control could be seen erased and
+    // not yet drawn for as long as the new window takes.
+    AnswerSentMessages();
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 } // namespace gsd

@@ -19,6 +19,8 @@ public:
     void PostClose() override;
     void SendClose() override;
     void Repaint() override;
+    void GatherRepaints() override;
+    void PaintGathered() override;
     void SetCaption(std::string_view text) override;
     void SetControlText(int controlId, std::string_view text) override;
     void EnableControl(int controlId, bool enabled) override;
@@ -34,6 +36,8 @@ public:
 private:
     HWND window_;
     bool closedByTheProgram_ = false;
+    // RepaintsGathered may nest: the outermost one paints.
+    int repaintsGathered_ = 0;
     SupportLog* log_;
     Win32ListView localList_;
     Win32ListView serverList_;

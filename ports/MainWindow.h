@@ -29,8 +29,17 @@ public:
     virtual void SendClose() = 0;
 
     // Invalidates the whole dialog, its controls included, and paints it
-    // now; its background is erased where something uncovered it.
+    // now; its background is erased where something uncovered it. While
+    // repaints are gathered, it only invalidates, and other programs get
+    // their answers.
     virtual void Repaint() = 0;
+
+    // Between these two, repaints are gathered: the second paints at once
+    // all that waits to be painted. A rebuild of a list runs several reading
+    // passes in a row; gathered, they cost one painting, and the thread
+    // answers other programs between them. Use RepaintsGathered.
+    virtual void GatherRepaints() = 0;
+    virtual void PaintGathered() = 0;
 
     // The dialog's window caption.
     virtual void SetCaption(std::string_view text) = 0;
@@ -51,6 +60,18 @@ public:
     // The "My Computer" list (1008) and the server's list (1007).
     virtual ListView& LocalList() = 0;
     virtual ListView& ServerList() = 0;
+};
+
+// Gathers the main dialog's repaints for its life, then paints them at once.
+class RepaintsGathered {
+public:
+    explicit RepaintsGathered(MainWindow& window) : window_(window) { window_.GatherRepaints(); }
+    ~RepaintsGathered() { window_.PaintGathered(); }
+    RepaintsGathered(const RepaintsGathered&) = delete;
+    RepaintsGathered& operator=(const RepaintsGathered&) = delete;
+
+private:
+    MainWindow& window_;
 };
 
 } // namespace gsd

@@ -14,7 +14,8 @@ namespace gsd::testing {
 class FakeMainWindow : public MainWindow {
 public:
     // Every call goes into `journal` as one line: "message <caption>: <text>",
-    // "post close", "send close", "repaint".
+    // "post close", "send close", "repaint", "gather repaints", "paint
+    // gathered".
     explicit FakeMainWindow(std::vector<std::string>& journal) : calls(journal) {}
 
     std::vector<std::string>& calls;
@@ -35,6 +36,8 @@ public:
     void PostClose() override { calls.emplace_back("post close"); }
     void SendClose() override { calls.emplace_back("send close"); }
     void Repaint() override { calls.emplace_back("repaint"); }
+    void GatherRepaints() override { calls.emplace_back("gather repaints"); }
+    void PaintGathered() override { calls.emplace_back("paint gathered"); }
     void SetCaption(std::string_view text) override { caption = std::string(text); }
     void SetControlText(int controlId, std::string_view text) override { texts[controlId] = std::string(text); }
     void EnableControl(int controlId, bool enabled) override { enabledControls[controlId] = enabled; }
