@@ -126,7 +126,15 @@ void Win32MainWindow::Repaint()
 
 void Win32MainWindow::GatherRepaints()
 {
-    ++repaintsGathered_;
+    if (repaintsGathered_++ > 0) {
+        return;
+    }
+    // What already waits is painted first. Each answer given while repaints
+    // are gathered lets the system copy the dialog's picture to the display,
+    // and a part still waiting for its painting (uncovered by a window that
+    // has just closed, or a row just removed) would be seen unpainted until
+    // the gathered painting.
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void Win32MainWindow::PaintGathered()
@@ -137,9 +145,10 @@ void Win32MainWindow::PaintGathered()
     // At once, before the caller goes on: were a message box or the status
     // dialog to open while this dialog still waits for its painting, the two
     // would be painted interleaved, and a control could be seen erased and
-    // not yet drawn for as long as the new window takes.
-    AnswerSentMessages();
+    // not yet drawn for as long as the new window takes. Answering only
+    // after it also lets the system show the new picture there and then.
     ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    AnswerSentMessages();
 }
 
 } // namespace gsd
