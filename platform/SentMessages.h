@@ -13,7 +13,9 @@ namespace gsd {
 // Handles every message sent to the thread's windows and waiting now, then
 // returns at once. Nothing posted is taken and nothing is painted: no input
 // reaches a window meanwhile, so the work in progress is never entered
-// again, and no half-painted picture is shown.
+// again. Under Wine the look also counts as the thread going idle, which
+// copies the windows' pictures to the display as they stand: call it where
+// they are whole.
 inline void AnswerSentMessages()
 {
     MSG message {};

@@ -134,7 +134,7 @@ void Win32MainWindow::GatherRepaints()
     // and a part still waiting for its painting (uncovered by a window that
     // has just closed, or a row just removed) would be seen unpainted until
     // the gathered painting.
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PaintWhatWaits();
 }
 
 void Win32MainWindow::PaintGathered()
@@ -147,8 +147,13 @@ void Win32MainWindow::PaintGathered()
     // would be painted interleaved, and a control could be seen erased and
     // not yet drawn for as long as the new window takes. Answering only
     // after it also lets the system show the new picture there and then.
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PaintWhatWaits();
     AnswerSentMessages();
+}
+
+void Win32MainWindow::PaintWhatWaits()
+{
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 } // namespace gsd
