@@ -1,9 +1,10 @@
 // Answering the messages other programs send to this thread's windows while
 // the thread is busy with work that must stay on it (reading the media
-// folder through Game.dll, which is made for the main window's thread) or
-// waits for something short of its own (handles being released on a
-// worker), so that the system's check whether the program still answers
-// never finds it frozen.
+// folder through Game.dll, which is made for the main window's thread;
+// closing the status dialog and painting what it uncovered) or waits for
+// something short of its own (handles being released on a worker), so that
+// the system's check whether the program still answers never finds it
+// frozen.
 #pragma once
 
 #include <windows.h>
