@@ -133,8 +133,10 @@ void Win32MainWindow::GatherRepaints()
     // are gathered lets the system copy the dialog's picture to the display,
     // and a part still waiting for its painting (uncovered by a window that
     // has just closed, or a row just removed) would be seen unpainted until
-    // the gathered painting.
+    // the gathered painting. With the picture whole, other programs get
+    // their answers: the item's retirement before this ran without a break.
     PaintWhatWaits();
+    AnswerSentMessages();
 }
 
 void Win32MainWindow::PaintGathered()
@@ -145,8 +147,11 @@ void Win32MainWindow::PaintGathered()
     // At once, before the caller goes on: were a message box or the status
     // dialog to open while this dialog still waits for its painting, the two
     // would be painted interleaved, and a control could be seen erased and
-    // not yet drawn for as long as the new window takes. Answering only
-    // after it also lets the system show the new picture there and then.
+    // not yet drawn for as long as the new window takes. Other programs get
+    // their answers just before it (rewriting a hundred rows and painting
+    // the dialog took 115 ms together under Wine) and again after it, which
+    // also lets the system show the new picture there and then.
+    AnswerSentMessages();
     PaintWhatWaits();
     AnswerSentMessages();
 }
