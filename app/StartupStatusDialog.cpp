@@ -36,7 +36,7 @@ StartupStatusDialog::~StartupStatusDialog()
         // that: hiding and painting the whole dialog took 70-80 ms under
         // Wine, and the work after them follows without a break.
         if (owner != nullptr) {
-            ::RedrawWindow(owner, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+            PaintWhatWaits(owner);
         }
         // With the picture whole, other programs get their answers.
         AnswerSentMessages();

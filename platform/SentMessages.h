@@ -23,4 +23,11 @@ inline void AnswerSentMessages()
     ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
+// Paints at once every part of `window` and its controls that waits for
+// painting, and nothing else: what makes its picture whole before an answer.
+inline void PaintWhatWaits(HWND window)
+{
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 } // namespace gsd

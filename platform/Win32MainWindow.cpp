@@ -135,7 +135,7 @@ void Win32MainWindow::GatherRepaints()
     // has just closed, or a row just removed) would be seen unpainted until
     // the gathered painting. With the picture whole, other programs get
     // their answers: the item's retirement before this ran without a break.
-    PaintWhatWaits();
+    PaintWhatWaits(window_);
     AnswerSentMessages();
 }
 
@@ -152,13 +152,8 @@ void Win32MainWindow::PaintGathered()
     // the dialog took 115 ms together under Wine) and again after it, which
     // also lets the system show the new picture there and then.
     AnswerSentMessages();
-    PaintWhatWaits();
+    PaintWhatWaits(window_);
     AnswerSentMessages();
-}
-
-void Win32MainWindow::PaintWhatWaits()
-{
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 } // namespace gsd

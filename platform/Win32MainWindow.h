@@ -34,10 +34,6 @@ public:
     bool ClosedByTheProgram() const { return closedByTheProgram_; }
 
 private:
-    // Paints at once every part of the dialog and its controls that waits
-    // for painting, and nothing else.
-    void PaintWhatWaits();
-
     HWND window_;
     bool closedByTheProgram_ = false;
     // RepaintsGathered may nest: the outermost one paints.
