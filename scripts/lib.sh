@@ -85,3 +85,48 @@ gsd_run_marked() {
   "$@" 2>&1 | sed -u "s/^/[$mark] /"
   return "${PIPESTATUS[0]}"
 }
+
+# A failure of a script's step says which step failed and why, never a bare
+# exit status. gsd_track_failures NAME once the command line is read; then
+# gsd_step TEXT before each step ("building what the demo uses"); gsd_fail
+# TEXT for a failure the script itself finds; and gsd_tell_failure STATUS
+# first in the EXIT trap. A failed command's own messages come before the
+# line that names the step.
+gsd_track_failures() {
+  gsd_script=$1
+  gsd_current_step=
+  gsd_failure_told=0
+  gsd_failed_command=
+  gsd_failed_status=
+  # Functions and subshells record too; recording never stops anything.
+  set -E
+  trap 'gsd_failed_status=$? gsd_failed_command=$BASH_COMMAND' ERR
+}
+
+gsd_step() {
+  gsd_current_step=$1
+}
+
+gsd_fail() {
+  echo "$gsd_script: $*" >&2
+  gsd_failure_told=1
+  exit 1
+}
+
+# Marks an end the script has already explained (Ctrl+C, a failure told).
+gsd_failure_is_told() {
+  gsd_failure_told=1
+}
+
+gsd_tell_failure() {
+  local status=$1
+  if [ "$status" -eq 0 ] || [ "${gsd_failure_told:-1}" -ne 0 ]; then
+    return 0
+  fi
+  gsd_failure_told=1
+  if [ -n "$gsd_failed_command" ]; then
+    echo "$gsd_script: ${gsd_current_step:-a step} failed: '$gsd_failed_command' ended with exit status ${gsd_failed_status:-$status}" >&2
+  else
+    echo "$gsd_script: ${gsd_current_step:-a step} failed (exit status $status)" >&2
+  fi
+}
