@@ -22,6 +22,7 @@
 #include "platform/WinInetHttpClient.h"
 #include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
+#include "tests/support/WideArguments.h"
 
 namespace gsd::bench {
 namespace {
@@ -53,8 +54,12 @@ public:
 int ChildProgramTransfer(const std::string& url, const std::string& line, const std::string& workFolder)
 {
     const std::string game = workFolder + "\\game-" + std::to_string(::GetCurrentProcessId());
-    if (!::CreateDirectoryA(game.c_str(), nullptr) || !::CreateDirectoryA((game + "\\Temp").c_str(), nullptr)
-        || !::CreateDirectoryA((game + "\\Media").c_str(), nullptr) || !::SetCurrentDirectoryA(game.c_str())) {
+    const std::wstring work = gsd::test::WidenedUtf8(workFolder);
+    const std::wstring gameFolder = gsd::test::WidenedUtf8(game);
+    if (!::CreateDirectoryW(gameFolder.c_str(), nullptr)
+        || !::CreateDirectoryW((gameFolder + L"\\Temp").c_str(), nullptr)
+        || !::CreateDirectoryW((gameFolder + L"\\Media").c_str(), nullptr)
+        || !::SetCurrentDirectoryW(gameFolder.c_str())) {
         std::fprintf(stderr, "bench_transfer: cannot make the game folder %s\n", game.c_str());
         return 2;
     }
@@ -88,17 +93,17 @@ int ChildProgramTransfer(const std::string& url, const std::string& line, const 
         std::fprintf(stderr, "bench_transfer: %s\n", error.what());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const std::string installedPath = game + "\\Media\\" + fileName + ".mdc";
+    const std::wstring installedPath = gsd::test::WidenedUtf8(game + "\\Media\\" + fileName + ".mdc");
     WIN32_FILE_ATTRIBUTE_DATA attributes {};
-    const bool found = ::GetFileAttributesExA(installedPath.c_str(), GetFileExInfoStandard, &attributes) != FALSE;
+    const bool found = ::GetFileAttributesExW(installedPath.c_str(), GetFileExInfoStandard, &attributes) != FALSE;
     const std::uint64_t bytes = found
         ? (static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow
         : 0;
-    ::DeleteFileA(installedPath.c_str());
-    ::SetCurrentDirectoryA(workFolder.c_str());
-    ::RemoveDirectoryA((game + "\\Temp").c_str());
-    ::RemoveDirectoryA((game + "\\Media").c_str());
-    ::RemoveDirectoryA(game.c_str());
+    ::DeleteFileW(installedPath.c_str());
+    ::SetCurrentDirectoryW(work.c_str());
+    ::RemoveDirectoryW((gameFolder + L"\\Temp").c_str());
+    ::RemoveDirectoryW((gameFolder + L"\\Media").c_str());
+    ::RemoveDirectoryW(gameFolder.c_str());
     if (!installed) {
         std::fprintf(stderr, "bench_transfer: the program's transfer failed\n");
         return 1;

@@ -11,7 +11,7 @@ namespace gsd::bench {
 // from `url` in a new game folder below `workFolder`; prints "BYTES SECONDS"
 // (the installed file's size and the call's seconds, without the pause
 // after a good reply). Returns the process
-// exit code: 0 on success.
+// exit code: 0 on success. `workFolder` is named in UTF-8.
 int ChildProgramTransfer(const std::string& url, const std::string& line, const std::string& workFolder);
 
 } // namespace gsd::bench

@@ -18,6 +18,8 @@
 // One bare read loop, as the measuring run starts it:
 //   bench_transfer.exe --child-read CHUNK URL BODY_FILE OUT_FILE [--flush-move]
 // prints "BYTES SECONDS" (the bytes received and the exchange's seconds).
+// The command line is read wide, so the files it names may lie below a
+// folder of any name.
 
 #include <windows.h>
 #include <wininet.h>
@@ -29,7 +31,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,6 +45,7 @@
 #include "protocol/ActionRequestBody.h"
 #include "protocol/ServerEndpoint.h"
 #include "tests/support/ReferenceServer.h"
+#include "tests/support/WideArguments.h"
 
 namespace {
 
@@ -67,15 +72,18 @@ std::string ProgramPath()
 // reply written to OUT_FILE in reads of at most `chunk` bytes. With
 // `finish`, the file is then flushed, closed and moved in place of
 // OUT_FILE.moved as the program installs what it received, inside the time.
+// The files are named in UTF-8.
 int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, const std::string& outFile, bool finish)
 {
-    std::string body;
-    if (chunk == 0 || !detail::ReadWholeFile(bodyFile, body)) {
+    std::ifstream bodyStream(gsd::test::WidenedUtf8(bodyFile).c_str(), std::ios::binary);
+    const std::string body { std::istreambuf_iterator<char>(bodyStream), std::istreambuf_iterator<char>() };
+    if (chunk == 0 || !bodyStream.eof()) {
         std::fprintf(stderr, "bench_transfer: bad chunk size or body file %s\n", bodyFile.c_str());
         return 2;
     }
-    gsd::unique_file out(CreateFileA(
-        outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring outPath = gsd::test::WidenedUtf8(outFile);
+    gsd::unique_file out(CreateFileW(
+        outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
         std::fprintf(stderr, "bench_transfer: cannot create %s\n", outFile.c_str());
         return 2;
@@ -92,7 +100,7 @@ int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, 
            })
         && (!finish
             || (FlushFileBuffers(out.get()) && CloseHandle(out.release())
-                && MoveFileExA(outFile.c_str(), (outFile + ".moved").c_str(),
+                && MoveFileExW(outPath.c_str(), (outPath + L".moved").c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)));
     const double seconds = SecondsSince(start);
     if (!ok) {
@@ -489,9 +497,9 @@ int Measure(int runs, const std::vector<std::string>& sizes)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = gsd::test::Utf8Arguments();
     if (arguments.size() == 4 && arguments[0] == "--child-program") {
         return gsd::bench::ChildProgramTransfer(arguments[1], arguments[2], arguments[3]);
     }

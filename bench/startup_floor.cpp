@@ -44,6 +44,7 @@
 #include "bench/BareExchange.h"
 #include "gamedll/include/GameSystem.h"
 #include "protocol/ServerEndpoint.h"
+#include "tests/support/WideArguments.h"
 
 namespace {
 
@@ -232,9 +233,10 @@ std::vector<WORD> EmptyDialogTemplate(const wchar_t* title)
     return words;
 }
 
-bool ReadFileBytes(const char* path, std::string& bytes)
+// `path` in UTF-8.
+bool ReadFileBytes(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(gsd::test::WidenedUtf8(path).c_str(), std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return static_cast<bool>(in) || in.eof();
 }
@@ -244,13 +246,15 @@ bool ReadFileBytes(const char* path, std::string& bytes)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     Mark("start floor");
-    const bool readPacks = __argc == 5 && std::string(__argv[4]) == "--read-packs";
-    if (__argc != 4 && !readPacks) {
+    // Read wide: the body files may lie below a folder of any name.
+    const std::vector<std::string> arguments = gsd::test::Utf8Arguments();
+    const bool readPacks = arguments.size() == 4 && arguments[3] == "--read-packs";
+    if (arguments.size() != 3 && !readPacks) {
         return 2;
     }
-    Exchanges exchanges { __argv[1], {}, {}, readPacks };
-    if (!ReadFileBytes(__argv[2], exchanges.authenticationBody)
-        || !ReadFileBytes(__argv[3], exchanges.downloadListBody)) {
+    Exchanges exchanges { arguments[0], {}, {}, readPacks };
+    if (!ReadFileBytes(arguments[1], exchanges.authenticationBody)
+        || !ReadFileBytes(arguments[2], exchanges.downloadListBody)) {
         return 2;
     }
     const std::vector<WORD> dialog = EmptyDialogTemplate(L"Start-up floor");

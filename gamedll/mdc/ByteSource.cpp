@@ -18,7 +18,16 @@ bool MemorySource::read(std::uint64_t offset, void* out, std::size_t count)
 
 std::unique_ptr<FileSource> FileSource::open(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    return openStream(std::ifstream(path, std::ios::binary));
+}
+
+std::unique_ptr<FileSource> FileSource::open(const std::filesystem::path& path)
+{
+    return openStream(std::ifstream(path, std::ios::binary));
+}
+
+std::unique_ptr<FileSource> FileSource::openStream(std::ifstream file)
+{
     if (!file) {
         return nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -50,12 +51,19 @@ private:
 class FileSource final : public ByteSource {
 public:
     // Opens `path` in binary mode; nullptr when it cannot be opened or sized.
+    // A narrow name is taken in the system's narrow encoding (on Windows its
+    // code page, as the engine component is given names); a
+    // std::filesystem::path names any file exactly.
     static std::unique_ptr<FileSource> open(const std::string& path);
+    static std::unique_ptr<FileSource> open(const char* path) { return open(std::string(path)); }
+    static std::unique_ptr<FileSource> open(const std::filesystem::path& path);
 
     std::uint64_t size() const override { return size_; }
     bool read(std::uint64_t offset, void* out, std::size_t count) override;
 
 private:
+    static std::unique_ptr<FileSource> openStream(std::ifstream file);
+
     FileSource(std::ifstream file, std::uint64_t size)
         : file_(std::move(file))
         , size_(size)

@@ -2,6 +2,7 @@
 
 #include "mdc/MdcWriter.h"
 #include "tool/Manifest.h"
+#include "tool/Utf8Path.h"
 
 #include <filesystem>
 #include <fstream>
@@ -31,7 +32,8 @@ std::string depfileEscape(const std::string& path)
 // backslash as an escape.
 std::string depfilePath(const fs::path& path)
 {
-    return depfileEscape(path.generic_string());
+    const std::u8string generic = path.generic_u8string();
+    return depfileEscape(std::string(generic.begin(), generic.end()));
 }
 
 PackResult failure(int code, std::string message)
@@ -42,7 +44,7 @@ PackResult failure(int code, std::string message)
 PackResult writePack(const std::vector<ManifestEntry>& entries, const fs::path& baseDir,
     const std::string& manifestPath, const std::string& outPath, std::vector<fs::path>& inputs)
 {
-    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOfUtf8(outPath), std::ios::binary | std::ios::trunc);
     if (!out) {
         return failure(kExitOutput, "cannot create " + outPath);
     }
@@ -57,11 +59,12 @@ PackResult writePack(const std::vector<ManifestEntry>& entries, const fs::path& 
             ok = writer.addZeros(entry.key, entry.zeros);
             break;
         case ManifestEntry::Source::File: {
-            const fs::path path = fs::path(entry.path).is_absolute() ? fs::path(entry.path) : baseDir / entry.path;
+            const fs::path named = pathOfUtf8(entry.path);
+            const fs::path path = named.is_absolute() ? named : baseDir / named;
             std::ifstream in(path, std::ios::binary);
             if (!in) {
-                return failure(
-                    kExitBadInput, manifestPath + ":" + std::to_string(entry.line) + ": cannot read " + path.string());
+                return failure(kExitBadInput,
+                    manifestPath + ":" + std::to_string(entry.line) + ": cannot read " + utf8OfPath(path));
             }
             inputs.push_back(path);
             ok = writer.addStream(entry.key, in);
@@ -89,7 +92,7 @@ PackResult writePack(const std::vector<ManifestEntry>& entries, const fs::path& 
 
 PackResult packManifest(const std::string& manifestPath, const std::string& outPath, const PackOptions& options)
 {
-    std::ifstream manifestFile(manifestPath, std::ios::binary);
+    std::ifstream manifestFile(pathOfUtf8(manifestPath), std::ios::binary);
     if (!manifestFile) {
         return failure(kExitBadInput, "cannot read manifest " + manifestPath);
     }
@@ -109,11 +112,11 @@ PackResult packManifest(const std::string& manifestPath, const std::string& outP
         entries->push_back(std::move(payload));
     }
 
-    std::vector<fs::path> inputs { fs::path(manifestPath) };
-    PackResult result = writePack(*entries, fs::path(manifestPath).parent_path(), manifestPath, outPath, inputs);
+    std::vector<fs::path> inputs { pathOfUtf8(manifestPath) };
+    PackResult result = writePack(*entries, inputs.front().parent_path(), manifestPath, outPath, inputs);
     if (result.exitCode == kExitOk && !options.depfile.empty()) {
-        std::ofstream dep(options.depfile, std::ios::binary | std::ios::trunc);
-        dep << depfilePath(outPath) << ":";
+        std::ofstream dep(pathOfUtf8(options.depfile), std::ios::binary | std::ios::trunc);
+        dep << depfilePath(pathOfUtf8(outPath)) << ":";
         for (const fs::path& input : inputs) {
             dep << " " << depfilePath(input);
         }
@@ -125,7 +128,7 @@ PackResult packManifest(const std::string& manifestPath, const std::string& outP
     }
     if (result.exitCode != kExitOk) {
         std::error_code ignored;
-        fs::remove(outPath, ignored);
+        fs::remove(pathOfUtf8(outPath), ignored);
     }
     return result;
 }

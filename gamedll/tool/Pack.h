@@ -31,7 +31,8 @@ struct PackResult {
 
 // Packs the resources that the manifest at `manifestPath` lists into
 // `outPath`. File payloads are found relative to the manifest's folder. On
-// failure the partial output is removed.
+// failure the partial output is removed. Every file name, those of the
+// manifest's lines too, is UTF-8 (tool/Utf8Path.h).
 PackResult packManifest(const std::string& manifestPath, const std::string& outPath, const PackOptions& options);
 
 } // namespace mdc::tool

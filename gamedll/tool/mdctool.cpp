@@ -3,6 +3,7 @@
 #include "mdc/MdcReader.h"
 #include "tool/Manifest.h"
 #include "tool/Pack.h"
+#include "tool/Utf8Path.h"
 
 #include <cstdio>
 #include <iostream>
@@ -12,6 +13,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "tests/support/WideArguments.h"
 #endif
 
 namespace {
@@ -38,7 +41,7 @@ int report(int code, const std::string& message)
 
 std::optional<MdcReader> openPack(const std::string& path, std::string& error)
 {
-    std::unique_ptr<FileSource> source = FileSource::open(path);
+    std::unique_ptr<FileSource> source = FileSource::open(pathOfUtf8(path));
     if (!source) {
         error = "cannot open " + path;
         return std::nullopt;
@@ -134,16 +137,15 @@ int extract(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// `arguments` follow the program's name; file names among them are UTF-8.
+int run(const std::vector<std::string>& arguments)
 {
     try {
-        if (argc < 2) {
+        if (arguments.empty()) {
             return usage("no command");
         }
-        const std::string command = argv[1];
-        const std::vector<std::string> args(argv + 2, argv + argc);
+        const std::string& command = arguments.front();
+        const std::vector<std::string> args(arguments.begin() + 1, arguments.end());
         if (command == "pack") {
             return pack(args);
         }
@@ -157,4 +159,17 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return report(kExitOutput, std::string("unexpected failure: ") + e.what());
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    return run(gsd::test::Utf8Arguments());
+#else
+    return run(std::vector<std::string>(argv + 1, argv + argc));
+#endif
 }

@@ -6,27 +6,50 @@
 //
 // Importing a certificate that is already there changes nothing. Exit code 0
 // when every file was imported, 1 when one failed, 2 for a usage error.
+// File names are read wide, so a folder named in any script works whatever
+// the system's code page; messages name them in UTF-8.
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <wincrypt.h>
 
+#include "tests/support/WideArguments.h"
+
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool ReadFileBytes(const char* path, std::string& bytes)
+using gsd::test::Utf8Of;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
+// A certificate file is a few KB; anything past 1 MB is not one.
+constexpr LONGLONG kMaxCertificateFileBytes = 1 << 20;
+
+bool ReadFileBytes(const wchar_t* path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const HANDLE opened
+        = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+    const std::unique_ptr<void, HandleCloser> file(opened);
+    LARGE_INTEGER size {};
+    if (!GetFileSizeEx(file.get(), &size))
+        return false;
+    if (size.QuadPart > kMaxCertificateFileBytes) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    return bytes.empty()
+        || (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)
+            && read == bytes.size());
 }
 
 // Returns the DER bytes of the first certificate in a PEM text, or the
@@ -51,21 +74,22 @@ struct StoreCloser {
     void operator()(HCERTSTORE store) const { CertCloseStore(store, 0); }
 };
 
-bool Import(HCERTSTORE root, const char* path)
+bool Import(HCERTSTORE root, const wchar_t* path)
 {
+    const std::string shown = Utf8Of(path);
     std::string bytes;
     std::vector<BYTE> der;
     if (!ReadFileBytes(path, bytes)) {
-        std::fprintf(stderr, "import_ca: cannot read %s\n", path);
+        std::fprintf(stderr, "import_ca: cannot read %s (error %lu)\n", shown.c_str(), GetLastError());
         return false;
     }
     if (!ToDer(bytes, der)) {
-        std::fprintf(stderr, "import_ca: %s holds no certificate (error %lu)\n", path, GetLastError());
+        std::fprintf(stderr, "import_ca: %s holds no certificate (error %lu)\n", shown.c_str(), GetLastError());
         return false;
     }
     if (!CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
             CERT_STORE_ADD_USE_EXISTING, nullptr)) {
-        std::fprintf(stderr, "import_ca: adding %s failed (error %lu)\n", path, GetLastError());
+        std::fprintf(stderr, "import_ca: adding %s failed (error %lu)\n", shown.c_str(), GetLastError());
         return false;
     }
     return true;
@@ -73,7 +97,7 @@ bool Import(HCERTSTORE root, const char* path)
 
 } // namespace
 
-int main(int argc, char** argv)
+int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr, "usage: import_ca CERT_FILE...\n");
