@@ -77,7 +77,7 @@ int ChildRead(DWORD chunk, const std::string& url, const std::string& bodyFile, 
 {
     std::ifstream bodyStream(gsd::test::WidenedUtf8(bodyFile).c_str(), std::ios::binary);
     const std::string body { std::istreambuf_iterator<char>(bodyStream), std::istreambuf_iterator<char>() };
-    if (chunk == 0 || !bodyStream.eof()) {
+    if (chunk == 0 || !bodyStream.is_open() || body.empty()) {
         std::fprintf(stderr, "bench_transfer: bad chunk size or body file %s\n", bodyFile.c_str());
         return 2;
     }
