@@ -38,8 +38,7 @@ bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::str
     return true;
 }
 
-bool InstallMediaFile(
-    const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
+bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
 {
     if (const std::string_view problem = MediaFileNameProblem(fileName); !problem.empty()) {
         services.window().ShowMessage(
@@ -83,16 +82,16 @@ bool CheckReceivedInstaller(const DownloadServices& services, std::string_view f
     // are not what the server sent, and nothing of them runs.
     const bool substituted = checked && *checked != received.digest;
     if (services.exchange.log != nullptr) {
-        services.exchange.log->Write(InstallerCheckLogLine(fileName,
-            substituted ? ChangedSinceReceivedName : InstallerDecisionName(decision), findings.signerKey,
-            SecondsSince(services.exchange.clock, start)));
+        services.exchange.log->Write(
+            InstallerCheckLogLine(fileName, substituted ? ChangedSinceReceivedName : InstallerDecisionName(decision),
+                findings.signerKey, SecondsSince(services.exchange.clock, start)));
     }
     if (decision == InstallerDecision::MayRun && !substituted) {
         return true;
     }
     received.file.reset();
-    services.window().ShowMessage(substituted ? ChangedSinceReceivedText(fileName)
-                                              : InstallerRefusalText(fileName, decision),
+    services.window().ShowMessage(
+        substituted ? ChangedSinceReceivedText(fileName) : InstallerRefusalText(fileName, decision),
         fixed_text::ErrorCaption, MessageButtons::Ok);
     return false;
 }

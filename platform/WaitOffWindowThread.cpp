@@ -68,7 +68,10 @@ public:
 
     std::optional<FileFailure> Write(std::string_view bytes) override { return file_->Write(bytes); }
 
-    std::optional<FileFailure> Finish() override { return OffWindowThread([this] { return file_->Finish(); }); }
+    std::optional<FileFailure> Finish() override
+    {
+        return OffWindowThread([this] { return file_->Finish(); });
+    }
 
     FileDigest WrittenDigest() const override { return file_->WrittenDigest(); }
 
@@ -95,8 +98,7 @@ public:
     }
 
 private:
-    template <typename Call>
-    std::optional<FileFailure> OffWindowThread(const Call& call)
+    template <typename Call> std::optional<FileFailure> OffWindowThread(const Call& call)
     {
         std::optional<FileFailure> failure;
         RunWhileHandlingMessages(pump_, [&] { failure = call(); });

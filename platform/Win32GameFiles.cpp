@@ -153,7 +153,8 @@ public:
             return LastFileFailure(path_);
         }
         std::vector<BYTE> rename = RenameInfo(target.Path);
-        if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, rename.data(), static_cast<DWORD>(rename.size()))) {
+        if (!::SetFileInformationByHandle(
+                file_.get(), FileRenameInfo, rename.data(), static_cast<DWORD>(rename.size()))) {
             return LastFileFailure(path_);
         }
         path_ = target.Path;

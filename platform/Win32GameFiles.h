@@ -24,10 +24,10 @@ public:
     // with every sharing, closes the writing handle, then reopens that for
     // GENERIC_READ | DELETE shared for reading only; it fails with the
     // system's sharing violation when another program opened the file for
-    // writing or deleting in between and still has it open. MoveTo renames through the handle (SetFileInformationByHandle,
-    // FileRenameInfo, replacing), and flushes when the hold may still write.
-    // A file dropped unmoved is deleted through its handle
-    // (FileDispositionInfo).
+    // writing or deleting in between and still has it open. MoveTo renames
+    // through the handle (SetFileInformationByHandle, FileRenameInfo,
+    // replacing), and flushes when the hold may still write. A file dropped
+    // unmoved is deleted through its handle (FileDispositionInfo).
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
 
     // DeleteFileW.

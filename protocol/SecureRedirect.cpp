@@ -113,8 +113,7 @@ void AppendEncoded(std::string& out, std::string_view text, bool query)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const bool escape = c == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]);
-        if (IsHostByte(c) || Kept.find(c) != std::string_view::npos || (query && c == '?')
-            || escape) {
+        if (IsHostByte(c) || Kept.find(c) != std::string_view::npos || (query && c == '?') || escape) {
             out.push_back(c);
             continue;
         }
@@ -196,7 +195,8 @@ std::optional<std::string> SecureRedirectTarget(std::string_view current, std::s
 
 bool StaysOnHttps(std::string_view location)
 {
-    return !HasUnsafeBytes(location) && (StartsWithIgnoringAsciiCase(location, SecureScheme) || location.starts_with('/'));
+    return !HasUnsafeBytes(location)
+        && (StartsWithIgnoringAsciiCase(location, SecureScheme) || location.starts_with('/'));
 }
 
 namespace {

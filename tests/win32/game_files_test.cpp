@@ -44,11 +44,12 @@ Intrusions TryIntrusions(const std::string& path, const std::string& stranger)
 {
     constexpr DWORD All = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     Intrusions tried {};
-    tried.readShared
-        = static_cast<bool>(unique_file(CreateFileA(path.c_str(), GENERIC_READ, All, nullptr, OPEN_EXISTING, 0, nullptr)));
-    tried.openForWriting
-        = static_cast<bool>(unique_file(CreateFileA(path.c_str(), GENERIC_WRITE, All, nullptr, OPEN_EXISTING, 0, nullptr)));
-    tried.replaceByMove = MoveFileExA(stranger.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    tried.readShared = static_cast<bool>(
+        unique_file(CreateFileA(path.c_str(), GENERIC_READ, All, nullptr, OPEN_EXISTING, 0, nullptr)));
+    tried.openForWriting = static_cast<bool>(
+        unique_file(CreateFileA(path.c_str(), GENERIC_WRITE, All, nullptr, OPEN_EXISTING, 0, nullptr)));
+    tried.replaceByMove
+        = MoveFileExA(stranger.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
     tried.renameAway = MoveFileExA(path.c_str(), (path + ".away").c_str(), MOVEFILE_REPLACE_EXISTING);
     tried.deleteIt = DeleteFileA(path.c_str());
     return tried;

@@ -82,8 +82,8 @@ TEST_F(TransferTest, RequestCarriesTheItemFieldsAndStatusFollowsTheStages)
               "open session Veraduri Ravirove 2003", "open url https://localhost:47443/autodownload.asp 84000002",
               "send Content-Type: application/x-www-form-urlencoded", "status receiving", "detail " + Wait,
               "detail " + Wait + " Total KBytes Transfered = 0", "close request", "close session", "status received",
-              "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", Installed, "release Media\\Bricks.mdc",
-              "status close" };
+              "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", Installed,
+              "release Media\\Bricks.mdc", "status close" };
     EXPECT_EQ(rig.journal, expected);
     EXPECT_EQ(rig.files.files["Media\\Bricks.mdc"], "MDC-file-bytes");
     EXPECT_TRUE(AllClosed());
@@ -236,7 +236,8 @@ TEST_F(TransferTest, FileErrorEndsTheAttemptWithoutRetry)
         std::string message;
     };
     const std::vector<Case> cases = {
-        { "Temp folder missing", Case::Create, { 3, "The system cannot find the path specified.", "C:\\G\\Temp\\Download.tmp" },
+        { "Temp folder missing", Case::Create,
+            { 3, "The system cannot find the path specified.", "C:\\G\\Temp\\Download.tmp" },
             "message Error!: The system cannot find the path specified.\r\nC:\\G\\Temp\\Download.tmp" },
         { "no description", Case::Create, { 3, "", "" }, "message Error!: Error Code:3" },
         { "disk full while writing", Case::Write, { 112, "There is not enough space on the disk.", "D.tmp" },
@@ -250,9 +251,9 @@ TEST_F(TransferTest, FileErrorEndsTheAttemptWithoutRetry)
         FakeHttpAttempt attempt;
         attempt.chunks = { "MDC-file-bytes" };
         const auto fresh = CaseRig(attempt);
-        (c.step == Case::Create ? fresh->files.createFailure
-                                : c.step == Case::Write ? fresh->files.writeFailure
-                                                        : fresh->files.finishFailure)
+        (c.step == Case::Create         ? fresh->files.createFailure
+                : c.step == Case::Write ? fresh->files.writeFailure
+                                        : fresh->files.finishFailure)
             = c.failure;
         fresh->dialogs.retryAnswers = { true };
 

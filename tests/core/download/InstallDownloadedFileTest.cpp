@@ -26,7 +26,8 @@ constexpr const char* CheckTmp = "check Temp\\Download.tmp";
 constexpr const char* DeleteTmp = "delete Temp\\Download.tmp";
 constexpr const char* ReleaseExe = "release Temp\\Download.exe";
 
-// The file a transfer left held: `bytes` written and finished.
+// The file a transfer left held: `bytes` written and finished. The journal
+// starts after it.
 ReceivedFile Received(DownloadRig& rig, std::string_view bytes)
 {
     FileFailure failure;
@@ -34,6 +35,7 @@ ReceivedFile Received(DownloadRig& rig, std::string_view bytes)
     EXPECT_EQ(received.file->Write(bytes), std::nullopt);
     EXPECT_EQ(received.file->Finish(), std::nullopt);
     received.digest = received.file->WrittenDigest();
+    rig.journal.clear();
     return received;
 }
 
@@ -162,7 +164,6 @@ TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
         SCOPED_TRACE(c.name);
         DownloadRig rig;
         ReceivedFile received = Received(rig, "new");
-        rig.journal.clear();
         rig.signatures.findings = c.findings;
 
         EXPECT_FALSE(InstallDownloadedFile(rig.Services(), nullptr, c.line, std::move(received)));
@@ -198,8 +199,8 @@ TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 "start Temp\\Download.exe inheriting the folder" },
             "may run" },
-        { "another installer of the publisher in their place", "an older build", testing::GoodFindings(),
-            std::nullopt, false, { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
+        { "another installer of the publisher in their place", "an older build", testing::GoodFindings(), std::nullopt,
+            false, { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
             std::string(ChangedSinceReceivedName) },
         { "an unsigned file in their place", "", unsigned_, std::nullopt, false,
             { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
@@ -213,7 +214,6 @@ TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
         SCOPED_TRACE(c.name);
         DownloadRig rig;
         ReceivedFile received = Received(rig, "the installer as sent");
-        rig.journal.clear();
         rig.signatures.findings = c.findings;
         rig.files.holdFailure = c.holdFailure;
         if (c.swappedFor) {
@@ -222,14 +222,16 @@ TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
 
         EXPECT_EQ(InstallDownloadedFile(rig.Services(), nullptr, "1|Game|Setup", std::move(received)), c.started);
 
-        const Journal upToTheEnd(rig.journal.begin(), rig.journal.begin() + std::min(rig.journal.size(), c.journal.size()));
+        const Journal upToTheEnd(
+            rig.journal.begin(), rig.journal.begin() + std::min(rig.journal.size(), c.journal.size()));
         EXPECT_EQ(upToTheEnd, c.journal);
         EXPECT_EQ(rig.files.filesHeld, 0);
         const std::vector<std::string> checks = c.verdict.empty()
             ? std::vector<std::string>()
             : std::vector<std::string> { "installer Setup checked: " + c.verdict + ", signer " + testing::PublisherKey
-                + ", 0.000 s" };
-        const std::vector<std::string> logged(rig.logLines.begin(), rig.logLines.begin() + std::min(rig.logLines.size(), checks.size()));
+                  + ", 0.000 s" };
+        const std::vector<std::string> logged(
+            rig.logLines.begin(), rig.logLines.begin() + std::min(rig.logLines.size(), checks.size()));
         EXPECT_EQ(logged, checks);
     }
 }
