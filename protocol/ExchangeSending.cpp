@@ -67,7 +67,8 @@ std::optional<std::string> AllowedTarget(
     }
     std::optional<std::string> target = SecureRedirectTarget(url, location.value);
     if (!target) {
-        end.refusal = InsecureRedirectText(location.value);
+        end.refusal
+            = StaysOnHttps(location.value) ? ForeignRedirectText(location.value) : InsecureRedirectText(location.value);
         return std::nullopt;
     }
     if (!IsAllowedRedirectTarget(services.url, *target, services.redirectHosts)) {

@@ -67,6 +67,8 @@ enum class AttemptStop {
     CutOff,
     RedirectRefused,
     MalformedLength,
+    // The reply announced a Content-Length and a Transfer-Encoding both.
+    LengthTwoWays,
     // A proxy asked for a user name and password and the player gave none
     // it took.
     ProxyRefused,

@@ -8,6 +8,7 @@ namespace gsd {
 namespace {
 
 constexpr std::string_view LengthHeaderName = "content-length";
+constexpr std::string_view EncodingHeaderName = "transfer-encoding";
 
 bool IsBlank(char c)
 {
@@ -51,6 +52,7 @@ std::optional<std::uint64_t> PlainDecimal(std::string_view text)
 AnnouncedLength ReadAnnouncedLength(std::string_view rawHeaders)
 {
     AnnouncedLength announced;
+    bool encoded = false;
     // The first line is the status line.
     std::size_t lineStart = rawHeaders.find('\n');
     while (lineStart != std::string_view::npos && lineStart + 1 < rawHeaders.size()) {
@@ -62,14 +64,25 @@ AnnouncedLength ReadAnnouncedLength(std::string_view rawHeaders)
             line.remove_suffix(1);
         }
         const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos || !EqualsIgnoringAsciiCase(Trimmed(line.substr(0, colon)), LengthHeaderName)) {
+        if (colon == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view name = Trimmed(line.substr(0, colon));
+        if (EqualsIgnoringAsciiCase(name, EncodingHeaderName)) {
+            encoded = true;
+            continue;
+        }
+        if (!EqualsIgnoringAsciiCase(name, LengthHeaderName)) {
             continue;
         }
         const std::optional<std::uint64_t> value = PlainDecimal(Trimmed(line.substr(colon + 1)));
         if (!value || (announced.length && *announced.length != *value)) {
-            return AnnouncedLength { true, std::nullopt };
+            return AnnouncedLength { true, false, std::nullopt };
         }
         announced.length = value;
+    }
+    if (encoded && announced.length) {
+        return AnnouncedLength { true, true, std::nullopt };
     }
     return announced;
 }
@@ -78,6 +91,12 @@ std::string MalformedLengthText()
 {
     return "The download server's reply announced a length that is not one plain number of bytes.  "
            "The reply was not used.";
+}
+
+std::string TwoWaysLengthText()
+{
+    return "The download server's reply gave its length two ways, as a Content-Length and as a "
+           "Transfer-Encoding.  The reply was not used.";
 }
 
 } // namespace gsd

@@ -22,20 +22,24 @@ bool HasUnsafeBytes(std::string_view text)
     });
 }
 
-// "https://host[:port]" of `url`, without the path.
-std::string_view Origin(std::string_view url)
-{
-    const std::size_t pathStart = url.find('/', SecureScheme.size());
-    return url.substr(0, pathStart);
-}
-
 bool IsHostByte(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 // Host (lower case) and port of an authority "host[:port]"; nullopt when it
-// holds anything else (user names, brackets, escapes, a second colon).
+// holds anything else (user names, brackets, escapes, a second colon) or a
+// port outside 1 to 65535.
 struct Endpoint {
     std::string host;
     std::string port;
@@ -47,24 +51,97 @@ std::optional<Endpoint> ParseAuthority(std::string_view authority)
     const std::size_t colon = authority.find(':');
     const std::string_view host = authority.substr(0, colon);
     std::string_view port = colon == std::string_view::npos ? std::string_view("443") : authority.substr(colon + 1);
-    if (host.empty() || !std::all_of(host.begin(), host.end(), IsHostByte) || port.empty() || port.size() > 5
-        || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (host.empty() || !std::all_of(host.begin(), host.end(), IsHostByte) || port.empty()
+        || !std::all_of(port.begin(), port.end(), IsDigit)) {
         return std::nullopt;
     }
     while (port.size() > 1 && port.front() == '0') {
         port.remove_prefix(1);
     }
+    if (port.size() > 5 || port == "0" || (port.size() == 5 && port > "65535")) {
+        return std::nullopt;
+    }
     return Endpoint { AsciiLowered(host), std::string(port) };
 }
 
-// The host and port of an "https://" address.
-std::optional<Endpoint> EndpointOf(std::string_view url)
+// An HTTPS address taken apart: what a request goes to. The fragment is
+// the client's own and never part of it.
+struct AddressParts {
+    Endpoint endpoint;
+    std::string path;
+    std::optional<std::string> query;
+};
+
+// Path and query of `rest`, the part of an address after its authority.
+void SplitPathAndQuery(std::string_view rest, AddressParts& parts)
+{
+    rest = rest.substr(0, rest.find('#'));
+    const std::size_t question = rest.find('?');
+    parts.path = rest.substr(0, question);
+    parts.query.reset();
+    if (question != std::string_view::npos) {
+        parts.query = std::string(rest.substr(question + 1));
+    }
+}
+
+// The parts of an "https://" address (scheme in any case); nullopt for
+// anything else or an authority ParseAuthority refuses.
+std::optional<AddressParts> ParseSecureAddress(std::string_view url)
 {
     if (!StartsWithIgnoringAsciiCase(url, SecureScheme)) {
         return std::nullopt;
     }
     const std::string_view rest = url.substr(SecureScheme.size());
-    return ParseAuthority(rest.substr(0, rest.find_first_of("/?#")));
+    const std::size_t authorityEnd = std::min(rest.find_first_of("/?#"), rest.size());
+    const std::optional<Endpoint> endpoint = ParseAuthority(rest.substr(0, authorityEnd));
+    if (!endpoint) {
+        return std::nullopt;
+    }
+    AddressParts parts { *endpoint, {}, std::nullopt };
+    SplitPathAndQuery(rest.substr(authorityEnd), parts);
+    return parts;
+}
+
+// `text` with every byte percent-encoded that could let another reader of
+// the address find an authority, a fragment or anything else in it: only
+// unreserved bytes, the separators a path or query holds, and escapes that
+// are whole stay as they are; '@' and '\' are always encoded.
+void AppendEncoded(std::string& out, std::string_view text, bool query)
+{
+    constexpr char Hex[] = "0123456789ABCDEF";
+    constexpr std::string_view Kept = "-._~!$&'()*+,;=:/";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool escape = c == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]);
+        if (IsHostByte(c) || Kept.find(c) != std::string_view::npos || (query && c == '?') || escape) {
+            out.push_back(c);
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        out.push_back('%');
+        out.push_back(Hex[byte >> 4]);
+        out.push_back(Hex[byte & 0x0F]);
+    }
+}
+
+// The address the parts name, written out afresh.
+std::string BuildAddress(const AddressParts& parts)
+{
+    std::string address(SecureScheme);
+    address += parts.endpoint.host;
+    if (parts.endpoint.port != "443") {
+        address += ':';
+        address += parts.endpoint.port;
+    }
+    if (!parts.path.starts_with('/')) {
+        address += '/';
+    }
+    AppendEncoded(address, parts.path, false);
+    if (parts.query) {
+        address += '?';
+        AppendEncoded(address, *parts.query, true);
+    }
+    return address;
 }
 
 } // namespace
@@ -76,18 +153,18 @@ bool IsRedirectStatus(int statusCode)
 
 bool IsAllowedRedirectTarget(std::string_view server, std::string_view target, std::string_view allowedHosts)
 {
-    const std::optional<Endpoint> to = EndpointOf(target);
+    const std::optional<AddressParts> to = ParseSecureAddress(target);
     if (!to) {
         return false;
     }
-    if (EndpointOf(server) == to) {
+    if (const std::optional<AddressParts> own = ParseSecureAddress(server); own && own->endpoint == to->endpoint) {
         return true;
     }
     while (!allowedHosts.empty()) {
         const std::size_t comma = allowedHosts.find(',');
         const std::string_view entry = allowedHosts.substr(0, comma);
         allowedHosts.remove_prefix(comma == std::string_view::npos ? allowedHosts.size() : comma + 1);
-        if (ParseAuthority(entry) == to) {
+        if (ParseAuthority(entry) == to->endpoint) {
             return true;
         }
     }
@@ -96,25 +173,30 @@ bool IsAllowedRedirectTarget(std::string_view server, std::string_view target, s
 
 std::optional<std::string> SecureRedirectTarget(std::string_view current, std::string_view location)
 {
-    if (location.empty() || HasUnsafeBytes(location) || !StartsWithIgnoringAsciiCase(current, SecureScheme)) {
+    if (location.empty() || HasUnsafeBytes(location)) {
         return std::nullopt;
     }
+    std::optional<AddressParts> parts;
     if (StartsWithIgnoringAsciiCase(location, SecureScheme)) {
-        if (location.size() == SecureScheme.size()) {
-            return std::nullopt;
+        parts = ParseSecureAddress(location);
+    } else if (location.starts_with("//")) {
+        parts = ParseSecureAddress(std::string("https:").append(location));
+    } else if (location.front() == '/') {
+        parts = ParseSecureAddress(current);
+        if (parts) {
+            SplitPathAndQuery(location, *parts);
         }
-        return std::string(location);
     }
-    if (location.starts_with("//")) {
-        if (location.size() == 2) {
-            return std::nullopt;
-        }
-        return std::string("https:").append(location);
+    if (!parts) {
+        return std::nullopt;
     }
-    if (location.front() == '/') {
-        return std::string(Origin(current)).append(location);
-    }
-    return std::nullopt;
+    return BuildAddress(*parts);
+}
+
+bool StaysOnHttps(std::string_view location)
+{
+    return !HasUnsafeBytes(location)
+        && (StartsWithIgnoringAsciiCase(location, SecureScheme) || location.starts_with('/'));
 }
 
 namespace {

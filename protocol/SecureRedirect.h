@@ -21,10 +21,24 @@ bool IsRedirectStatus(int statusCode);
 // The address a redirect from `current` (an "https://" address) with the
 // Location value `location` leads to, when it is an HTTPS address: an
 // absolute "https://" address (scheme in any case), a scheme-relative
-// "//host/path" or an absolute path "/path" on the current host. nullopt
-// for anything else: another scheme ("http://", "ftp:"), a relative path,
-// an empty value, or a value holding control characters or blanks.
+// "//host/path" or an absolute path "/path" on the current host. The value
+// is taken apart (authority up to the first '/', '?' or '#'; path; query
+// after the first '?'; the fragment dropped) and the address written anew
+// from the parts: "https://", the host in lower case, ":port" unless 443,
+// the path ("/" when empty) and "?query" when there is one, with every byte
+// but letters, digits, "-._~!$&'()*+,;=:/" (and '?' in the query) and
+// whole %-escapes %-encoded, '@' and '\' included. So what is followed
+// can be read only one way. nullopt for anything else: another scheme
+// ("http://", "ftp:"), a relative path, an empty value, a value holding
+// control characters or blanks, an authority other than host[:port] (a
+// user name, an IPv6 literal, an escape) or a port outside 1 to 65535.
 std::optional<std::string> SecureRedirectTarget(std::string_view current, std::string_view location);
+
+// Whether `location` as written stays on HTTPS (an "https://" address, a
+// scheme-relative "//host..." or an absolute path "/...") and holds no
+// blanks or control characters, whatever else it holds: a refused one of
+// these leads off the server, not to another scheme.
+bool StaysOnHttps(std::string_view location);
 
 // Whether `target` (an "https://" address) lies on the origin of `server`
 // (host in any case, port, 443 when none is given) or on a host of

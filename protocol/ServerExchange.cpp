@@ -43,7 +43,7 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
     const AnnouncedLength announced = ReadAnnouncedLength(attempt.request->RawHeaders());
     end.head = { attempt.request->StatusCode(), announced.length };
     if (announced.malformed) {
-        end.step.stopped = AttemptStop::MalformedLength;
+        end.step.stopped = announced.twoWays ? AttemptStop::LengthTwoWays : AttemptStop::MalformedLength;
         sink.EndAttempt();
         return end;
     }
@@ -88,6 +88,8 @@ std::string_view AttemptEnding(const StepEnd& end, const TextReplySink& textSink
         return "redirect not followed";
     case AttemptStop::MalformedLength:
         return "malformed length";
+    case AttemptStop::LengthTwoWays:
+        return "length given two ways";
     case AttemptStop::ProxyRefused:
         return "proxy sign-in refused";
     case AttemptStop::Receiver:
@@ -114,6 +116,8 @@ std::string StopMessage(const ExchangeRequest& request, const AttemptEnd& end, c
         return end.step.refusal;
     case AttemptStop::MalformedLength:
         return MalformedLengthText();
+    case AttemptStop::LengthTwoWays:
+        return TwoWaysLengthText();
     case AttemptStop::ProxyRefused:
         return std::string(ProxySignInRefusedText);
     case AttemptStop::None:

@@ -23,6 +23,9 @@ Names:
   wrong-length[=N]     claim N more body bytes in Content-Length than are
                        sent (default a quarter more, at least 1), and close
                        the connection after the real body
+  chunked[=N]          send the body with Transfer-Encoding: chunked, and
+                       with N also a Content-Length of N: a length given two
+                       ways
 Every fault takes the option times=N: it applies to the next N matching
 requests and then ends.
 """
@@ -45,6 +48,7 @@ _NAMES = {
     "slow": ("float", ("chunk",)),
     "drop": ("int?", ()),
     "wrong-length": ("int?", ()),
+    "chunked": ("int?", ()),
 }
 
 

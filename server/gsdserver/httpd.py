@@ -137,9 +137,13 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Type", reply.content_type)
             for name, value in reply.headers:
                 self.send_header(name, value)
-            self.send_header("Content-Length", str(shaping.announced_length(reply.length, faults)))
+            chunked = faults.get("chunked")
+            if chunked is not None:
+                self.send_header("Transfer-Encoding", "chunked")
+            if chunked is None or chunked.value is not None:
+                self.send_header("Content-Length", str(shaping.announced_length(reply.length, faults, chunked)))
             self.end_headers()
-            sent = self._write_body(reply, faults)
+            sent = self._write_body(reply, faults, chunked is not None)
             app.requests.served(sequence, kind, sent, time.perf_counter() - arrived)
         except (OSError, ssl.SSLError) as e:
             app.say("reply to %s cut short: %s" % (self.address_string(), e))
@@ -195,19 +199,22 @@ class Handler(BaseHTTPRequestHandler):
             app.say("%s request answered %s: %s" % (kind, e.code.decode(), e.reason))
             return kind, Reply(e.code, note=e.reason), None
 
-    def _write_body(self, reply, faults):
+    def _write_body(self, reply, faults, chunked):
         """Sends the body as the stall, slow, drop and wrong-length faults
-        shape it. Returns the body bytes sent."""
+        shape it, in chunks of the chunked coding when `chunked` is set.
+        Returns the body bytes sent."""
         sent = 0
         for step in shaping.shape_body(reply.chunks(), reply.length, faults):
             if step[0] == shaping.SEND:
-                self.wfile.write(step[1])
+                self.wfile.write(shaping.chunk_frame(step[1]) if chunked else step[1])
                 sent += len(step[1])
             elif step[0] == shaping.WAIT:
                 time.sleep(step[1])
             else:
                 self._abort()
-                break
+                return sent
+        if chunked:
+            self.wfile.write(shaping.LAST_CHUNK)
         return sent
 
     def _abort(self):

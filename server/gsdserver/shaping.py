@@ -7,9 +7,21 @@ from .payload import STREAM_CHUNK
 SEND, WAIT, CLOSE = "send", "wait", "close"
 
 
-def announced_length(length, faults):
-    """The Content-Length the reply claims: the body's own length, or more
-    under wrong-length (its value, else a quarter more and at least 1)."""
+LAST_CHUNK = b"0\r\n\r\n"
+
+
+def chunk_frame(data):
+    """`data` as one chunk of the chunked transfer coding; nothing for no
+    data, which would read as the last chunk."""
+    return b"%x\r\n%s\r\n" % (len(data), data) if data else b""
+
+
+def announced_length(length, faults, chunked=None):
+    """The Content-Length the reply claims: the body's own length, more
+    under wrong-length (its value, else a quarter more and at least 1), or
+    the value of a chunked fault that gives one."""
+    if chunked is not None and chunked.value is not None:
+        return chunked.value
     wrong = faults.get("wrong-length")
     if wrong is None:
         return length

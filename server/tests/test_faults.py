@@ -30,6 +30,8 @@ class ParseFaultTest(unittest.TestCase):
             ("hangup\n", "any", "hangup", None, {}, None),
             ("file:wrong-length", "file", "wrong-length", None, {}, None),
             ("wrong-length=100,times=1", "any", "wrong-length", 100, {}, 1),
+            ("file:chunked", "file", "chunked", None, {}, None),
+            ("list:chunked=60", "list", "chunked", 60, {}, None),
         ]
         for text, scope, name, value, options, times in cases:
             fault = parse_fault(text)
@@ -39,7 +41,7 @@ class ParseFaultTest(unittest.TestCase):
     def test_mistakes_are_rejected_with_a_reason(self):
         for text in ("explode", "web:reply=1", "reply", "delay", "delay=soon", "delay=-1", "refuse=1",
                      "list:refuse", "stall=1,chunk=5", "drop=1,after=2", "hangup,times=x",
-                     "wrong-length=x", "wrong-length=-1"):
+                     "wrong-length=x", "wrong-length=-1", "chunked=x"):
             with self.assertRaises(FaultError, msg=text):
                 parse_fault(text)
 

@@ -178,6 +178,24 @@ class ServerTest(unittest.TestCase):
             else:
                 self.assertEqual(len(response.read()), announced)
 
+    def test_chunked_replies_carry_a_length_only_when_told(self):
+        cases = [(("file:chunked",), FILE_BODY, None, PAYLOAD),
+                 (("list:chunked=60",), LIST_BODY, "60", CATALOGUE.rstrip(b"\n").replace(b"\n", b"\r\n")),
+                 (("file:chunked=100", "file:drop=1000"), FILE_BODY, "100", None)]
+        for faults, body, announced, expected in cases:
+            self.set_faults(*faults)
+            connection = self.connect()
+            self.addCleanup(connection.close)
+            connection.request("GET", "/autodownload.asp", body=body)
+            response = connection.getresponse()
+            self.assertEqual((response.getheader("Transfer-Encoding"), response.getheader("Content-Length")),
+                             ("chunked", announced), faults)
+            if expected is None:  # cut inside the body: no last chunk
+                with self.assertRaises(http.client.IncompleteRead, msg=faults):
+                    response.read()
+            else:
+                self.assertEqual(response.read(), expected, faults)
+
     def test_file_scoped_pacing_delivers_the_payload_intact(self):
         for fault in ("file:stall=0.2,after=100000", "file:slow=0.01,chunk=262144"):
             self.set_faults(fault)

@@ -677,6 +677,8 @@ TEST_P(TransferFaultTest, FailsTheItemAndLeavesMediaAsItWas)
 INSTANTIATE_TEST_SUITE_P(Faults, TransferFaultTest,
     ::testing::Values(TransferFault { "DroppedConnection", "file:drop=5000", "Error!: " },
         TransferFault { "FewerBytesThanAnnounced", "file:wrong-length", "Error!: " },
+        TransferFault { "LengthGivenTwoWays", "file:chunked=100",
+            "Error!: The download server's reply gave its length two ways" },
         TransferFault { "HttpErrorPage", "file:status=500", "Error!: " },
         TransferFault { "ServerErrorNumber", "file:reply=12", "Error Number 12: " },
         TransferFault { "EmptyReply", "file:reply=", "Error Number : " },
@@ -714,6 +716,75 @@ TEST_F(DownloadTest, CancelStopsATransferThatShowsItsProgress)
     Answer("Notice", kStartGame, IDNO);
     EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
     EXPECT_FALSE(game_.Exists("Temp\\Download.tmp")) << "the part received is deleted";
+}
+
+// Another program tries, all through a slowed transfer and until the item
+// is done, to put another installer of the publisher in place of the
+// received file: replacing it, or writing into it. None of it takes: the
+// installer the server sent is checked and run, or, should a write slip in
+// while the hold gives up writing before the check, the item is refused as
+// changed; never is the substitute checked or run.
+TEST_F(DownloadTest, AnotherProgramCannotSwapTheReceivedInstaller)
+{
+    const std::string substitute = ReadBinFile("signature-variants\\Large.exe");
+    game_.Write("Temp\\Substitute.exe", substitute);
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller };
+    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") } };
+    options.faults = { "file:slow=0.2,chunk=65536" };
+    Start(options);
+    std::atomic<bool> stop { false };
+    std::atomic<int> attempts { 0 };
+    std::atomic<int> intrusions { 0 };
+    std::thread swapper([&] {
+        const std::string spare = game_.PathOf("Temp\\Substitute.exe");
+        const std::string received = game_.PathOf("Temp\\Download.tmp");
+        constexpr DWORD All = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        while (!stop) {
+            // Only ever in place of the file while it is there.
+            if (GetFileAttributesA(received.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                ++attempts;
+                if (ReplaceFileA(received.c_str(), spare.c_str(), nullptr, 0, nullptr, nullptr)) {
+                    ++intrusions;
+                }
+                const unique_file writer(
+                    CreateFileA(received.c_str(), GENERIC_WRITE, All, nullptr, OPEN_EXISTING, 0, nullptr));
+                DWORD written = 0;
+                if (writer && WriteFile(writer.get(), "SUBSTITUTE", 10, &written, nullptr)) {
+                    ++intrusions;
+                }
+            }
+            Sleep(2);
+        }
+    });
+    Select({ "GameSetup" });
+    PressDownloadAndConfirm();
+    const std::string first = AcknowledgeNext();
+    stop = true;
+    swapper.join();
+
+    EXPECT_GT(attempts.load(), 10) << "the swaps were tried while the file was there";
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    if (first.starts_with("Error!")) {
+        EXPECT_EQ(first,
+            "Error!: The installer \"GameSetup\" changed on disk between its download and its check.  It was "
+            "deleted and not started.");
+        EXPECT_GT(intrusions.load(), 0) << "refused without anything changed";
+        EXPECT_THAT(log, HasSubstr("installer GameSetup checked: changed since it was received, signer "));
+        EXPECT_FALSE(game_.Exists("Installers.log")) << "an installer ran";
+        Answer("Notice", kItemFailed, IDOK);
+        Answer("Notice", kAllProcessed, IDOK);
+        Answer("Notice", kSomeFailed, IDOK);
+    } else {
+        EXPECT_EQ(first, "Notice: " + kAllProcessed);
+        EXPECT_EQ(intrusions.load(), 0);
+        EXPECT_EQ(game_.Read("Temp\\Substitute.exe"), substitute) << "the substitute took a place";
+        EXPECT_THAT(log, HasSubstr("installer GameSetup checked: may run, signer "));
+        EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    }
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
 }
 
 // Installers that the game's publisher did not sign, that changed since, or
