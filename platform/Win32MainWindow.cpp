@@ -4,6 +4,7 @@
 
 #include "platform/DisabledOwnerKept.h"
 #include "platform/SentMessages.h"
+#include "platform/UniqueResource.h"
 #include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
@@ -51,11 +52,38 @@ const char* AnswerName(MessageAnswer answer)
     return "Cancel";
 }
 
+// The whole screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using type = HDC;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type dc) noexcept { ::ReleaseDC(nullptr, dc); }
+};
+
+// The DPI `window` is drawn at: its own where the system knows one per
+// window, otherwise the screen's.
+int DpiOf(HWND window)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    HMODULE user = ::GetModuleHandleA("user32.dll");
+    const auto getDpiForWindow = user == nullptr ? nullptr
+        : reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    const UniqueResource<ScreenDcTraits> screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
 } // namespace
 
 Win32MainWindow::Win32MainWindow(HWND window, SupportLog* log)
     : window_(window),
       log_(log),
+      dpi_(DpiOf(window)),
       localList_(::GetDlgItem(window, IDC_LOCAL_LIST)),
       serverList_(::GetDlgItem(window, IDC_SERVER_LIST))
 {
@@ -108,6 +136,27 @@ void Win32MainWindow::EndDialog(int result)
 void Win32MainWindow::SetBusy(bool busy)
 {
     ::EnableWindow(window_, busy ? FALSE : TRUE);
+}
+
+Win32ListView* Win32MainWindow::ListOfControl(UINT_PTR id)
+{
+    if (id == IDC_LOCAL_LIST) {
+        return &localList_;
+    }
+    if (id == IDC_SERVER_LIST) {
+        return &serverList_;
+    }
+    return nullptr;
+}
+
+void Win32MainWindow::OnDpiChanged(int dpi)
+{
+    if (dpi <= 0 || dpi == dpi_) {
+        return;
+    }
+    localList_.RescaleColumns(dpi_, dpi);
+    serverList_.RescaleColumns(dpi_, dpi);
+    dpi_ = dpi;
 }
 
 void Win32MainWindow::Repaint()
