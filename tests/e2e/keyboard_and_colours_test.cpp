@@ -22,7 +22,8 @@ namespace {
 using test::ReferenceServer;
 using test::ReferenceServerOptions;
 
-constexpr int kDescription = 1005, kServerList = 1007, kLocalList = 1008, kDownloadButton = 1003;
+constexpr int kDescription = 1005, kServerList = 1007, kLocalList = 1008, kDownloadButton = 1003,
+              kLocalGroup = 1001, kServerGroup = 1002, kDescriptionLabel = 1011;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 
 // How far apart two colours look on screen (1 to 21), from their relative
@@ -141,6 +142,20 @@ TEST_F(KeyboardAndColoursTest, TheDescriptionFollowsTheRowTheKeysMoveTo)
         const std::string description = ListCell(step.list, step.row, 2);
         ASSERT_NE(description, before);
         EXPECT_TRUE(Shows(description)) << ControlText(dialog_, kDescription);
+    }
+}
+
+// A screen reader names a control from the label right before it in the
+// dialog's order.
+TEST_F(KeyboardAndColoursTest, EachListAndTheDescriptionComesRightAfterItsLabel)
+{
+    const struct {
+        int control;
+        int label;
+    } pairs[] = { { kLocalList, kLocalGroup }, { kServerList, kServerGroup }, { kDescription, kDescriptionLabel } };
+    for (const auto& pair : pairs) {
+        EXPECT_EQ(GetWindow(Control(dialog_, pair.control), GW_HWNDPREV), Control(dialog_, pair.label))
+            << "control " << pair.control;
     }
 }
 

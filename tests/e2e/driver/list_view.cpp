@@ -75,9 +75,12 @@ void PressKey(HWND control, WORD key)
     const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
     const bool extended = key == VK_HOME || key == VK_END || key == VK_PRIOR || key == VK_NEXT || key == VK_UP
         || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
-    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (extended ? (1L << 24) : 0);
-    PostMessageA(control, WM_KEYDOWN, key, down);
-    PostMessageA(control, WM_KEYUP, key, down | (1L << 30) | (1L << 31));
+    // Repeat count 1, the scan code, the extended-key flag; a key-up also
+    // has the previous-state and transition flags.
+    const DWORD down = 1u | (scan << 16) | (extended ? 1u << 24 : 0u);
+    const DWORD up = down | 1u << 30 | 1u << 31;
+    PostMessageA(control, WM_KEYDOWN, key, static_cast<LPARAM>(down));
+    PostMessageA(control, WM_KEYUP, key, static_cast<LPARAM>(up));
 }
 
 HWND FocusedControl(HWND dialog)
