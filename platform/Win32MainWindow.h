@@ -34,7 +34,7 @@ public:
     Win32ListView* ListOfControl(UINT_PTR id);
 
     // The dialog has moved to a screen of another DPI: the lists' columns
-    // follow it.
+    // follow it where the system lays the rest of the dialog out anew.
     void OnDpiChanged(int dpi);
 
     // Whether the program has asked this window to close (PostClose or
