@@ -202,7 +202,8 @@ RowStateChange Win32ListView::ChangeOf(const NMLISTVIEW& notification) const
 
 void Win32ListView::FocusFirstRowWhenNone()
 {
-    if (RowCount() == 0 || ::SendMessageA(control_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)) >= 0) {
+    const auto focused = ::SendMessageA(control_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0));
+    if (RowCount() == 0 || focused >= 0) {
         return;
     }
     const OwnChange own(ownChanges_);
@@ -244,8 +245,9 @@ void Win32ListView::RescaleColumns(int fromDpi, int toDpi)
     const HWND header = reinterpret_cast<HWND>(::SendMessageA(control_, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int column = 0; column < columns; ++column) {
-        const int width = static_cast<int>(::SendMessageA(control_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-        ::SendMessageA(control_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(ScaledWidth(width, toDpi, fromDpi), 0));
+        const auto at = static_cast<WPARAM>(column);
+        const int width = static_cast<int>(::SendMessageA(control_, LVM_GETCOLUMNWIDTH, at, 0));
+        ::SendMessageA(control_, LVM_SETCOLUMNWIDTH, at, MAKELPARAM(ScaledWidth(width, toDpi, fromDpi), 0));
     }
 }
 

@@ -45,9 +45,9 @@ bool StandingOutMix(Rgb background, Rgb towards, Rgb& mixed)
     return false;
 }
 
-Rgb BetterTextOn(Rgb background, Rgb first, Rgb second)
+Rgb BetterTextOn(Rgb background, Rgb text, Rgb otherText)
 {
-    return ContrastRatio(first, background) >= ContrastRatio(second, background) ? first : second;
+    return ContrastRatio(text, background) >= ContrastRatio(otherText, background) ? text : otherText;
 }
 
 } // namespace

@@ -22,8 +22,8 @@ namespace {
 using test::ReferenceServer;
 using test::ReferenceServerOptions;
 
-constexpr int kDescription = 1005, kServerList = 1007, kLocalList = 1008, kDownloadButton = 1003,
-              kLocalGroup = 1001, kServerGroup = 1002, kDescriptionLabel = 1011;
+constexpr int kDescription = 1005, kServerList = 1007, kLocalList = 1008, kDownloadButton = 1003, kLocalGroup = 1001,
+              kServerGroup = 1002, kDescriptionLabel = 1011;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 
 // How far apart two colours look on screen (1 to 21), from their relative
@@ -200,7 +200,8 @@ TEST_F(KeyboardAndColoursTest, SelectedRowsStandOutWhenTheirListLosesTheFocus)
     EXPECT_TRUE(WaitUntil([&] {
         unfocused = ColourOn(row);
         return unfocused && *unfocused != *focused;
-    })) << "an unfocused selection looks like the focused one, " << Hex(*focused);
+    })) << "an unfocused selection looks like the focused one, "
+        << Hex(*focused);
     ASSERT_TRUE(unfocused);
     const double contrast = Contrast(*unfocused, *background);
     std::printf("list %s, selected row focused %s (contrast %.2f), unfocused %s (contrast %.2f)\n",

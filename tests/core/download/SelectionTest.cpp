@@ -33,10 +33,13 @@ TEST(SelectionTest, DescriptionFollowsTheRowThatGetsTheFocus)
     const std::vector<Case> cases = {
         { "a local row", focusGained(IDC_LOCAL_LIST, 1), "Local one." },
         { "a server row", focusGained(IDC_SERVER_LIST, 0), "Server zero." },
-        { "a row losing the focus", with(focusGained(IDC_LOCAL_LIST, 1), [](auto& c) {
-             c.WasFocused = true;
-             c.IsFocused = false;
-         }), "As before." },
+        { "a row losing the focus",
+            with(focusGained(IDC_LOCAL_LIST, 1),
+                [](auto& c) {
+                    c.WasFocused = true;
+                    c.IsFocused = false;
+                }),
+            "As before." },
         { "the focused row selected", with(focusGained(IDC_LOCAL_LIST, 1), [](auto& c) { c.WasFocused = true; }),
             "As before." },
         { "a selection without the focus", with(focusGained(IDC_SERVER_LIST, 1), [](auto& c) { c.IsFocused = false; }),
