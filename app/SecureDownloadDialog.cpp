@@ -67,22 +67,30 @@ bool SecureDownloadDialog::OnCommand(int id, int code, HWND)
     return true;
 }
 
-bool SecureDownloadDialog::OnNotify(const NMHDR& header)
+bool SecureDownloadDialog::OnNotify(NMHDR& header)
 {
-    // Only a mouse click changes the description: keyboard selection leaves
-    // the box as it is.
-    if (header.code != NM_CLICK || !mainWindow_) {
+    Win32ListView* list = mainWindow_ ? mainWindow_->ListOfControl(header.idFrom) : nullptr;
+    if (list == nullptr) {
         return false;
     }
-    if (header.idFrom == IDC_LOCAL_LIST) {
-        SetMsgResult(ShowDescriptionOfSelection(*mainWindow_, mainWindow_->LocalList()));
+    switch (header.code) {
+    case NM_CLICK:
+        // After the click's own change of the focus: with several rows
+        // selected, the first in the list's order is described.
+        SetMsgResult(ShowDescriptionOfSelection(*mainWindow_, *list));
         return true;
-    }
-    if (header.idFrom == IDC_SERVER_LIST) {
-        SetMsgResult(ShowDescriptionOfSelection(*mainWindow_, mainWindow_->ServerList()));
+    case LVN_ITEMCHANGED:
+        ShowDescriptionOfFocusedRow(*mainWindow_, list->ChangeOf(reinterpret_cast<NMLISTVIEW&>(header)));
         return true;
+    case NM_SETFOCUS:
+        list->FocusFirstRowWhenNone();
+        return true;
+    case NM_CUSTOMDRAW:
+        SetMsgResult(list->OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header)));
+        return true;
+    default:
+        return false;
     }
-    return false;
 }
 
 void SecureDownloadDialog::AddAboutToSystemMenu()
@@ -123,6 +131,13 @@ bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         SetMsgResult(TRUE);
         result = TRUE;
         return true;
+    case WM_DPICHANGED:
+        // The dialog manager lays the dialog out anew; the columns, in
+        // pixels, are the program's to follow.
+        if (mainWindow_) {
+            mainWindow_->OnDpiChanged(static_cast<int>(LOWORD(wParam)));
+        }
+        return false;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(Icon);
         return true;

@@ -30,7 +30,7 @@ public:
 
 private:
     bool OnInit() override;
-    bool OnNotify(const NMHDR& header) override;
+    bool OnNotify(NMHDR& header) override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 

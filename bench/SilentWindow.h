@@ -56,6 +56,7 @@ public:
     void EnableControl(int, bool) override { }
     void EndDialog(int) override { }
     void SetBusy(bool) override { }
+    int Dpi() const override { return 96; }
     ListView& LocalList() override { return list; }
     ListView& ServerList() override { return list; }
 };

@@ -13,6 +13,24 @@ int ShowDescriptionOfSelection(MainWindow& window, ListView& list)
     return 0;
 }
 
+void ShowDescriptionOfFocusedRow(MainWindow& window, const RowStateChange& change)
+{
+    const bool gotTheFocus = change.StateChanged && change.IsFocused && !change.WasFocused;
+    if (!gotTheFocus || change.ByTheProgram || change.Row < 0) {
+        return;
+    }
+    ListView* list = nullptr;
+    if (change.ListId == IDC_LOCAL_LIST) {
+        list = &window.LocalList();
+    } else if (change.ListId == IDC_SERVER_LIST) {
+        list = &window.ServerList();
+    }
+    if (list == nullptr || change.Row >= list->RowCount()) {
+        return;
+    }
+    window.SetControlText(IDC_DESCRIPTION, list->CellText(change.Row, DescriptionColumn));
+}
+
 int SelectedServerItemCount(MainWindow& window)
 {
     return window.ServerList().SelectedRowCount();

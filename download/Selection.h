@@ -17,6 +17,25 @@ namespace gsd {
 // click notification's result, 0.
 int ShowDescriptionOfSelection(MainWindow& window, ListView& list);
 
+// A row of one of the dialog's lists whose state has changed, as the list
+// reports it.
+struct RowStateChange {
+    int ListId = 0; // the list's control ID
+    int Row = -1; // -1: every row at once
+    bool StateChanged = false; // false: some other part of the row changed
+    bool WasFocused = false;
+    bool IsFocused = false;
+    // The program's own work on the list (filling it, restoring or clearing
+    // a selection, removing a row), not the player's.
+    bool ByTheProgram = false;
+};
+
+// The description box follows the player through either list: the row that
+// has just got the focus, by the keyboard or a click, shows its description.
+// A change of the selection alone, a row losing the focus, and every change
+// the program made itself leave the box as it is.
+void ShowDescriptionOfFocusedRow(MainWindow& window, const RowStateChange& change);
+
 // The number of selected rows of the server's list.
 int SelectedServerItemCount(MainWindow& window);
 

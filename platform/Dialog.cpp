@@ -37,7 +37,7 @@ bool Dialog::OnCommand(int, int, HWND)
     return false;
 }
 
-bool Dialog::OnNotify(const NMHDR&)
+bool Dialog::OnNotify(NMHDR&)
 {
     return false;
 }
@@ -78,7 +78,7 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam)
         return DefaultCommand(id) ? TRUE : FALSE;
     }
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
     default: {
         INT_PTR result = FALSE;
         return OnMessage(message, wParam, lParam, result) ? result : FALSE;

@@ -39,8 +39,10 @@ protected:
     virtual bool OnCommand(int id, int code, HWND control);
 
     // Called for WM_NOTIFY. Returns true when handled; a handler whose
-    // notification expects a result sets it with SetMsgResult.
-    virtual bool OnNotify(const NMHDR& header);
+    // notification expects a result sets it with SetMsgResult. The header
+    // heads the sender's whole structure, into which some notifications
+    // (custom drawing) take answers back.
+    virtual bool OnNotify(NMHDR& header);
 
     // Called for every other message. Returns true when the message was
     // handled, with `result` as the dialog procedure's value.

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "download/Selection.h"
 #include "ports/ListView.h"
 
 namespace gsd {
@@ -24,8 +27,38 @@ public:
     void SelectRow(int row) override;
     void DeleteRow(int row) override;
 
+    // What a state-change notification of this list says about its row.
+    RowStateChange ChangeOf(const NMLISTVIEW& notification) const;
+
+    // Gives the first row the focus when no row has it, without selecting
+    // it, so that a list entered from the keyboard shows where it stands.
+    void FocusFirstRowWhenNone();
+
+    // The list's answer to its custom-draw notification: while the list does
+    // not have the focus, its selected rows are drawn in colours that stand
+    // out from it.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+
+    // Rescales the columns' present widths, which may have been dragged,
+    // from one DPI to another.
+    void RescaleColumns(int fromDpi, int toDpi);
+
 private:
+    // Marks the program's own work on the list for its life: the
+    // notifications the list sends meanwhile are not the player's doing.
+    class OwnChange {
+    public:
+        explicit OwnChange(int& depth) : depth_(depth) { ++depth_; }
+        ~OwnChange() { --depth_; }
+        OwnChange(const OwnChange&) = delete;
+        OwnChange& operator=(const OwnChange&) = delete;
+
+    private:
+        int& depth_;
+    };
+
     HWND control_;
+    int ownChanges_ = 0;
 };
 
 } // namespace gsd

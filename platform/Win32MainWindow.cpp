@@ -4,6 +4,7 @@
 
 #include "platform/DisabledOwnerKept.h"
 #include "platform/SentMessages.h"
+#include "platform/UniqueResource.h"
 #include "shell/SupportLogLines.h"
 #include "res/resource.h"
 
@@ -51,11 +52,58 @@ const char* AnswerName(MessageAnswer answer)
     return "Cancel";
 }
 
+// The whole screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using type = HDC;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type dc) noexcept { ::ReleaseDC(nullptr, dc); }
+};
+
+// A function of user32 that older systems lack; null there.
+template <typename Fn>
+Fn User32Function(const char* name)
+{
+    HMODULE user = ::GetModuleHandleA("user32.dll");
+    // GetProcAddress hands out a generic function pointer; the export's real
+    // type is the caller's to name.
+    return user == nullptr ? nullptr : reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user, name)));
+}
+
+// The DPI `window` is drawn at: its own where the system knows one per
+// window, otherwise the screen's.
+int DpiOf(HWND window)
+{
+    const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    const UniqueResource<ScreenDcTraits> screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+// Whether the system lays dialogs out anew, fonts included, when they move
+// to a screen of another DPI (per-monitor v2). Under the older per-monitor
+// awareness a dialog keeps the size and fonts it was made with, and so do
+// its columns.
+bool DialogsFollowDpiChanges()
+{
+    const auto threadContext = User32Function<DPI_AWARENESS_CONTEXT(WINAPI*)()>("GetThreadDpiAwarenessContext");
+    const auto equal = User32Function<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
+        "AreDpiAwarenessContextsEqual");
+    return threadContext != nullptr && equal != nullptr
+        && equal(threadContext(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) != FALSE;
+}
+
 } // namespace
 
 Win32MainWindow::Win32MainWindow(HWND window, SupportLog* log)
     : window_(window),
       log_(log),
+      dpi_(DpiOf(window)),
       localList_(::GetDlgItem(window, IDC_LOCAL_LIST)),
       serverList_(::GetDlgItem(window, IDC_SERVER_LIST))
 {
@@ -108,6 +156,27 @@ void Win32MainWindow::EndDialog(int result)
 void Win32MainWindow::SetBusy(bool busy)
 {
     ::EnableWindow(window_, busy ? FALSE : TRUE);
+}
+
+Win32ListView* Win32MainWindow::ListOfControl(UINT_PTR id)
+{
+    if (id == IDC_LOCAL_LIST) {
+        return &localList_;
+    }
+    if (id == IDC_SERVER_LIST) {
+        return &serverList_;
+    }
+    return nullptr;
+}
+
+void Win32MainWindow::OnDpiChanged(int dpi)
+{
+    if (dpi <= 0 || dpi == dpi_ || !DialogsFollowDpiChanges()) {
+        return;
+    }
+    localList_.RescaleColumns(dpi_, dpi);
+    serverList_.RescaleColumns(dpi_, dpi);
+    dpi_ = dpi;
 }
 
 void Win32MainWindow::Repaint()

@@ -26,8 +26,16 @@ public:
     void EnableControl(int controlId, bool enabled) override;
     void EndDialog(int result) override;
     void SetBusy(bool busy) override;
+    int Dpi() const override { return dpi_; }
     ListView& LocalList() override { return localList_; }
     ListView& ServerList() override { return serverList_; }
+
+    // The list of control `id`; null for any other control.
+    Win32ListView* ListOfControl(UINT_PTR id);
+
+    // The dialog has moved to a screen of another DPI: the lists' columns
+    // follow it where the system lays the rest of the dialog out anew.
+    void OnDpiChanged(int dpi);
 
     // Whether the program has asked this window to close (PostClose or
     // SendClose): after a failure it has shown, never on the player's word.
@@ -39,6 +47,7 @@ private:
     // RepaintsGathered may nest: the outermost one paints.
     int repaintsGathered_ = 0;
     SupportLog* log_;
+    int dpi_;
     Win32ListView localList_;
     Win32ListView serverList_;
 };

@@ -57,6 +57,9 @@ public:
     // start inside the first.
     virtual void SetBusy(bool busy) = 0;
 
+    // The dots per inch the dialog is drawn at: 96 at 100 %, 144 at 150 %.
+    virtual int Dpi() const = 0;
+
     // The "My Computer" list (1008) and the server's list (1007).
     virtual ListView& LocalList() = 0;
     virtual ListView& ServerList() = 0;

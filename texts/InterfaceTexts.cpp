@@ -45,8 +45,8 @@ void ShowMainDialogTexts(MainWindow& window, std::string_view mainDialogText)
     for (std::size_t i = 0; i < ControlsOfTexts.size(); ++i) {
         window.SetControlText(ControlsOfTexts[i], FieldOrEmpty(fields, i + 1));
     }
-    SetUpListColumns(window.LocalList(), LocalListColumns, fields);
-    SetUpListColumns(window.ServerList(), ServerListColumns, fields);
+    SetUpListColumns(window.LocalList(), LocalListColumns, fields, window.Dpi());
+    SetUpListColumns(window.ServerList(), ServerListColumns, fields, window.Dpi());
 }
 
 } // namespace

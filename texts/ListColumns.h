@@ -16,8 +16,16 @@ namespace gsd {
 
 struct ListColumn {
     int HeadingText; // field of the main-dialog text list
-    int Width; // pixels
+    int Width; // pixels at 96 DPI
 };
+
+// The dots per inch at which the column widths are given (100 %).
+inline constexpr int DesignDpi = 96;
+
+// `width` pixels drawn at `fromDpi` as pixels at `toDpi`, rounded to the
+// nearest pixel (halves away from zero). A DPI that is not positive (a
+// failed query) leaves the width as it is.
+int ScaledWidth(int width, int toDpi, int fromDpi = DesignDpi);
 
 // Columns of both lists, by index.
 inline constexpr int DescriptionColumn = 2;
@@ -53,8 +61,9 @@ inline constexpr std::array<ListColumn, ServerListColumnCount - 1> LocalListColu
 
 // Switches on full-row selection of `list` and adds `columns` in order,
 // left-aligned, headed by the main-dialog texts they name (empty when the
-// list lacks that field).
-void SetUpListColumns(
-    ListView& list, std::span<const ListColumn> columns, const std::vector<std::string_view>& mainDialogTexts);
+// list lacks that field), their widths scaled to the list's `dpi`, so that
+// bigger fonts show as much of each text as 96 DPI does.
+void SetUpListColumns(ListView& list, std::span<const ListColumn> columns,
+    const std::vector<std::string_view>& mainDialogTexts, int dpi);
 
 } // namespace gsd

@@ -5,7 +5,8 @@ Windows refuses to start a program whose manifest gives its own identity
 another processor architecture than the image's, so every program that
 carries a manifest must name its own: amd64 for an x86-64 image, x86 for an
 i386 one. The client's builds must also declare the Windows versions they
-support and system DPI awareness.
+support and per-monitor DPI awareness (v2 first), with the older
+declaration beside it for the systems that know only that one.
 
 Usage: check_manifests.py BIN_FOLDER CLIENT_PROGRAM...
 (the client programs relative to BIN_FOLDER). Exit status 0 when all is well.
@@ -110,8 +111,12 @@ def problems_of(path, is_client):
                 problems.append("%s is not declared as supported" % name)
         dpi_aware = [element.text.strip().lower() for element in assembly.iter()
                      if element.tag.endswith("}dpiAware") and element.text]
-        if dpi_aware != ["true"]:
-            problems.append("no system DPI awareness (dpiAware %r)" % dpi_aware)
+        if dpi_aware != ["true/pm"]:
+            problems.append("no per-monitor DPI awareness for older systems (dpiAware %r)" % dpi_aware)
+        awareness = [[value.strip().lower() for value in element.text.split(",")] for element in assembly.iter()
+                     if element.tag.endswith("}dpiAwareness") and element.text]
+        if awareness != [["permonitorv2", "permonitor"]]:
+            problems.append("no per-monitor v2 DPI awareness with its fallback (dpiAwareness %r)" % awareness)
     return problems
 
 

@@ -47,6 +47,7 @@ public:
         busy = isBusy;
         calls.emplace_back(isBusy ? "busy" : "not busy");
     }
+    int Dpi() const override { return dpi; }
     ListView& LocalList() override { return localList; }
     ListView& ServerList() override { return serverList; }
 
@@ -54,6 +55,7 @@ public:
     std::map<int, std::string> texts;
     std::map<int, bool> enabledControls;
     bool busy = false;
+    int dpi = 96;
     FakeListView localList{false};
     FakeListView serverList{true};
 };

@@ -100,6 +100,17 @@ TEST_F(LoadInterfaceTextsTest, BothListsGetFullRowSelectAndTheirColumns)
             { 4, "en14", 110 }, { 5, "en15", 80 }, { 6, "en16", 95 }, { 7, "en17", 70 } }));
 }
 
+TEST_F(LoadInterfaceTextsTest, ColumnsAreAsWideAsTheDialogsDpiMakesThem)
+{
+    window.dpi = 144;
+    LoadInterfaceTexts(engine, window, options, state);
+    EXPECT_EQ(window.serverList.columns,
+        (std::vector<Column> { { 0, "en10", 113 }, { 1, "en11", 120 }, { 2, "en12", 98 }, { 3, "en13", 120 },
+            { 4, "en14", 165 }, { 5, "en15", 120 }, { 6, "en16", 143 }, { 7, "en17", 105 } }));
+    ASSERT_EQ(window.localList.columns.size(), 7U);
+    EXPECT_EQ(window.localList.columns[6], (Column { 6, "en17", 105 }));
+}
+
 TEST_F(LoadInterfaceTextsTest, KeepsBothTextListsWholeInTheChosenLanguage)
 {
     SetIndex(std::string("\x02", 1));

@@ -58,6 +58,40 @@ int ListRowCount(HWND list)
     return static_cast<int>(SendAndWait(list, LVM_GETITEMCOUNT));
 }
 
+int FocusedRow(HWND list)
+{
+    return static_cast<int>(SendAndWait(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+}
+
+RECT RowOnScreen(HWND list, int row)
+{
+    RECT rect = ItemRect(list, row, LVIR_BOUNDS);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void PressKey(HWND control, WORD key)
+{
+    const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    const bool extended = key == VK_HOME || key == VK_END || key == VK_PRIOR || key == VK_NEXT || key == VK_UP
+        || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
+    // Repeat count 1, the scan code, the extended-key flag; a key-up also
+    // has the previous-state and transition flags.
+    const DWORD down = 1u | (scan << 16) | (extended ? 1u << 24 : 0u);
+    const DWORD up = down | 1u << 30 | 1u << 31;
+    PostMessageA(control, WM_KEYDOWN, key, static_cast<LPARAM>(down));
+    PostMessageA(control, WM_KEYUP, key, static_cast<LPARAM>(up));
+}
+
+HWND FocusedControl(HWND dialog)
+{
+    GUITHREADINFO info {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 int ListColumnCount(HWND list)
 {
     HWND header = reinterpret_cast<HWND>(SendAndWait(list, LVM_GETHEADER));

@@ -31,6 +31,21 @@ std::vector<std::vector<std::string>> ListRows(HWND list);
 // The indexes of the selected rows, ascending.
 std::vector<int> SelectedRows(HWND list);
 
+// The row that has the list's focus (its focus rectangle), -1 if none.
+int FocusedRow(HWND list);
+
+// The whole of row (all its columns), in screen coordinates.
+RECT RowOnScreen(HWND list, int row);
+
+// Sends a key press to a control as the keyboard would deliver it while the
+// control has the focus (WM_KEYDOWN, then WM_KEYUP, posted): the dialog's
+// own loop sees it first, so Tab moves the focus between controls.
+void PressKey(HWND control, WORD key);
+
+// The control of `dialog` that has the keyboard focus in its thread; null
+// if none.
+HWND FocusedControl(HWND dialog);
+
 // Clicks row with the mouse at the centre of its first cell, holding Ctrl
 // if ctrl, scrolling the row into view first. A real click is needed
 // because Wine does not carry WM_NOTIFY between processes: the list must

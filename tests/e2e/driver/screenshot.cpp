@@ -213,18 +213,34 @@ ScreenPicture::ScreenPicture(std::string bytes, size_t pixels_at, int width, int
 {
 }
 
-std::set<COLORREF> ScreenPicture::ColoursIn(const RECT& rect) const
+std::map<COLORREF, int> ScreenPicture::CountColoursIn(const RECT& rect) const
 {
-    std::set<COLORREF> colours;
+    std::map<COLORREF, int> counts;
     for (int y = std::max(0, static_cast<int>(rect.top)); y < std::min(height_, static_cast<int>(rect.bottom)); ++y) {
         // The file's first row is the screen's bottom one.
         const char* row = bytes_.data() + pixels_at_ + stride_ * (height_ - 1 - y);
         for (int x = std::max(0, static_cast<int>(rect.left)); x < std::min(width_, static_cast<int>(rect.right)); ++x) {
             const auto* pixel = reinterpret_cast<const unsigned char*>(row + 3 * x); // blue, green, red
-            colours.insert(RGB(pixel[2], pixel[1], pixel[0]));
+            ++counts[RGB(pixel[2], pixel[1], pixel[0])];
         }
     }
+    return counts;
+}
+
+std::set<COLORREF> ScreenPicture::ColoursIn(const RECT& rect) const
+{
+    std::set<COLORREF> colours;
+    for (const auto& [colour, count] : CountColoursIn(rect))
+        colours.insert(colour);
     return colours;
+}
+
+COLORREF ScreenPicture::CommonestColourIn(const RECT& rect) const
+{
+    const std::map<COLORREF, int> counts = CountColoursIn(rect);
+    const auto commonest = std::max_element(
+        counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    return commonest == counts.end() ? RGB(0, 0, 0) : commonest->first;
 }
 
 bool IsDark(COLORREF colour)

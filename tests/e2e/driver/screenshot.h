@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -40,9 +41,14 @@ public:
     // the picture is left out.
     std::set<COLORREF> ColoursIn(const RECT& rect) const;
 
+    // The colour most pixels inside rect have (a row's background under its
+    // text); black when rect holds no pixel of the picture.
+    COLORREF CommonestColourIn(const RECT& rect) const;
+
 private:
     ScreenPicture(std::string bytes, size_t pixels_at, int width, int height);
     static std::optional<ScreenPicture> FromBytes(std::string bytes);
+    std::map<COLORREF, int> CountColoursIn(const RECT& rect) const;
 
     std::string bytes_;
     size_t pixels_at_ = 0;
