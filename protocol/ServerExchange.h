@@ -20,6 +20,8 @@
 
 namespace gsd {
 
+class ProxySignInMemory;
+
 // Read chunk and deadline of every reply.
 inline constexpr std::size_t ReplyChunkSize = 1024;
 inline constexpr std::int32_t ReplyDeadlineMilliseconds = 30000;
@@ -47,6 +49,12 @@ struct ExchangeServices {
     // "host:port", separated by commas (the DOWNLOAD_REDIRECT_HOSTS build
     // setting).
     std::string_view redirectHosts = {};
+    // The proxy sign-in kept for the run, given to every request; null:
+    // every request asks anew.
+    ProxySignInMemory* proxySignIns = nullptr;
+    // What the proxy's sign-in is shown over when the exchange has no
+    // status dialog.
+    WindowHandle mainDialog = WindowHandle::None;
 };
 
 // The fields of the information-and-error texts shown as the status line;
