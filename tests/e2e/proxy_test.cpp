@@ -105,6 +105,35 @@ void SignIn(HWND dialog)
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
+// How often the system's sign-in came up while the program ran to `done`
+// (`reached` false when it did not within 90 s): each one is answered at
+// once with the right user name and password.
+int SignInsUntil(DWORD pid, const std::function<bool()>& done, bool& reached)
+{
+    int signIns = 0;
+    reached = WaitUntil(
+        [&] {
+            if (HWND signIn = FindSignIn(pid, milliseconds(0))) {
+                SignIn(signIn);
+                ++signIns;
+                WaitForNoWindow(pid, [&](HWND w) { return w == signIn; }, milliseconds(5000));
+            }
+            return done();
+        },
+        milliseconds(90000));
+    return signIns;
+}
+
+// The captions of the program's windows on screen, for a failure's message.
+std::string ShownWindows(DWORD pid)
+{
+    std::string captions;
+    for (HWND window : TopLevelWindows(pid)) {
+        captions += "[" + Caption(window) + "] ";
+    }
+    return captions;
+}
+
 struct ProxyCase {
     const char* label;
     int port;
@@ -132,7 +161,6 @@ TEST_P(ProxyTest, ThePlayerSignsInToTheProxyOrIsToldWhyNot)
     ASSERT_TRUE(proxy.Started());
     ProgramRun run(game_);
 
-    int signIns = 0;
     HWND dialog = nullptr;
     if (c.cancel) {
         HWND signIn = FindSignIn(run.Pid(), milliseconds(30000));
@@ -145,19 +173,15 @@ TEST_P(ProxyTest, ThePlayerSignsInToTheProxyOrIsToldWhyNot)
         Press(*box, IDOK);
         EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
     } else {
-        // Every exchange opens a new session: the sign-in may be asked again.
-        ASSERT_TRUE(WaitUntil(
+        bool reached = false;
+        const int signIns = SignInsUntil(
+            run.Pid(),
             [&] {
-                if (HWND signIn = FindSignIn(run.Pid(), milliseconds(0))) {
-                    SignIn(signIn);
-                    ++signIns;
-                    WaitForNoWindow(run.Pid(), [&](HWND w) { return w == signIn; }, milliseconds(5000));
-                }
                 dialog = WaitForWindow(run.Pid(), kMainCaption, milliseconds(0));
                 return dialog != nullptr && ListRowCount(Control(dialog, kServerList)) > 0;
             },
-            milliseconds(60000)))
-            << "the lists came through the proxy";
+            reached);
+        ASSERT_TRUE(reached) << "the lists came through the proxy; on screen: " << ShownWindows(run.Pid());
         EXPECT_EQ(signIns > 0, c.password);
         Close(dialog);
         EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
@@ -171,24 +195,6 @@ INSTANTIATE_TEST_SUITE_P(Proxies, ProxyTest,
     ::testing::Values(ProxyCase { "WithoutPassword", 10, false, false }, ProxyCase { "PasswordGiven", 12, true, false },
         ProxyCase { "SignInCancelled", 14, true, true }),
     [](const ::testing::TestParamInfo<ProxyCase>& info) { return std::string(info.param.label); });
-
-// How often the system's sign-in came up while the program ran to `done`:
-// each one is answered at once with the right user name and password.
-int SignInsUntil(DWORD pid, const std::function<bool()>& done)
-{
-    int signIns = 0;
-    WaitUntil(
-        [&] {
-            if (HWND signIn = FindSignIn(pid, milliseconds(0))) {
-                SignIn(signIn);
-                ++signIns;
-                WaitForNoWindow(pid, [&](HWND w) { return w == signIn; }, milliseconds(5000));
-            }
-            return done();
-        },
-        milliseconds(90000));
-    return signIns;
-}
 
 // The bytes of a file the build puts near the tests.
 std::string BinFile(const std::string& relativeToBin)
@@ -223,12 +229,16 @@ TEST_F(ProxyTest, ThePasswordIsAskedOnceForStartUpAndAPass)
 
     HWND dialog = nullptr;
     HWND list = nullptr;
-    int signIns = SignInsUntil(run.Pid(), [&] {
-        dialog = WaitForWindow(run.Pid(), kMainCaption, milliseconds(0));
-        list = dialog != nullptr ? Control(dialog, kServerList) : nullptr;
-        return list != nullptr && ListRowCount(list) == 2 && IsEnabled(dialog, kDownloadButton);
-    });
-    ASSERT_NE(list, nullptr) << "the lists came through the proxy";
+    bool reached = false;
+    int signIns = SignInsUntil(
+        run.Pid(),
+        [&] {
+            dialog = WaitForWindow(run.Pid(), kMainCaption, milliseconds(0));
+            list = dialog != nullptr ? Control(dialog, kServerList) : nullptr;
+            return list != nullptr && ListRowCount(list) == 2 && IsEnabled(dialog, kDownloadButton);
+        },
+        reached);
+    ASSERT_TRUE(reached) << "the lists came through the proxy; on screen: " << ShownWindows(run.Pid());
     EXPECT_EQ(signIns, 1) << "at start-up";
     ASSERT_TRUE(ClickRow(list, 0));
     ASSERT_TRUE(ClickRow(list, 1, true));
@@ -236,7 +246,9 @@ TEST_F(ProxyTest, ThePasswordIsAskedOnceForStartUpAndAPass)
     ASSERT_TRUE(AnswerBox(run.Pid(), IDYES)) << "the question before a pass";
     // Both items go in; the pass ends with its notices and the offer to
     // start the game, declined.
-    signIns += SignInsUntil(run.Pid(), [&] { return FindMessageBox(run.Pid(), milliseconds(0)).has_value(); });
+    signIns += SignInsUntil(
+        run.Pid(), [&] { return FindMessageBox(run.Pid(), milliseconds(0)).has_value(); }, reached);
+    ASSERT_TRUE(reached) << "the pass's end; on screen: " << ShownWindows(run.Pid());
     EXPECT_EQ(signIns, 1) << "in all";
     for (bool declined = false; !declined;) {
         const auto box = FindMessageBox(run.Pid(), milliseconds(60000));

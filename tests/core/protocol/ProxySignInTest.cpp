@@ -217,7 +217,8 @@ TEST(ProxySignInTest, TheExchangesTimeLeavesOutTheSignIn)
 
     EXPECT_THAT(rig.logLines,
         ElementsAre("proxy sign-in check: asked", "proxy sign-in check: given",
-            "proxy sign-in check: accepted, kept for this run", "exchange check: completed, HTTP 200, 1 bytes, 0.250 s"));
+            "proxy sign-in check: accepted, kept for this run",
+            "exchange check: completed, HTTP 200, 1 bytes, 0.250 s"));
 }
 
 } // namespace
