@@ -198,28 +198,5 @@ TEST(ProxySignInTest, IsShownOverTheStatusDialogOrTheMainDialogWithoutOne)
     }
 }
 
-TEST(ProxySignInTest, TheExchangesTimeLeavesOutTheSignIn)
-{
-    testing::ExchangeRig rig;
-    rig.http.proxy.wanted = Player;
-    rig.http.proxy.signIns = { Player };
-    rig.http.proxy.millisecondsPerSignIn = 42300;
-    // Two reads, the reply's byte and its end, of 125 ms each.
-    testing::FakeHttpAttempt attempt;
-    attempt.chunks = { "0" };
-    attempt.millisecondsPerRead = 125;
-    rig.http.attempts.push_back(attempt);
-    ProxySignInMemory memory;
-    ExchangeServices services = rig.Services();
-    services.proxySignIns = &memory;
-
-    EXPECT_TRUE(ServerExchange(services, ServerRequest("check", std::nullopt, { 5, 6, 7 })));
-
-    EXPECT_THAT(rig.logLines,
-        ElementsAre("proxy sign-in check: asked", "proxy sign-in check: given",
-            "proxy sign-in check: accepted, kept for this run",
-            "exchange check: completed, HTTP 200, 1 bytes, 0.250 s"));
-}
-
 } // namespace
 } // namespace gsd
