@@ -29,6 +29,7 @@ constexpr const char* kUser = "pit-digger";
 constexpr const char* kPassword = "Quarry-Secret-77";
 constexpr int kServerList = 1007;
 constexpr int kDownloadButton = 1003;
+constexpr int kStatusDetails = 1009;
 
 // tinyproxy on its own port, ending by itself after two minutes; the
 // prefix's Internet settings point at it while the object lives.
@@ -226,6 +227,14 @@ TEST_F(ProxyTest, ThePasswordIsAskedOnceForStartUpAndAPass)
     const Proxy proxy(GSD_REFERENCE_SERVER_PORT + 16, true);
     ASSERT_TRUE(proxy.Started());
     ProgramRun run(game_);
+
+    // The sign-in is owned by the status dialog, kept disabled meanwhile.
+    const HWND firstSignIn = FindSignIn(run.Pid(), milliseconds(60000));
+    ASSERT_NE(firstSignIn, nullptr) << "the system's proxy sign-in";
+    const HWND owner = ::GetWindow(firstSignIn, GW_OWNER);
+    EXPECT_NE(::GetDlgItem(owner, kStatusDetails), nullptr) << "owned by the status dialog";
+    EXPECT_EQ(::GetDlgItem(owner, kServerList), nullptr) << "not by the main dialog";
+    EXPECT_FALSE(::IsWindowEnabled(owner));
 
     HWND dialog = nullptr;
     HWND list = nullptr;
