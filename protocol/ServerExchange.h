@@ -207,9 +207,12 @@ std::string CancelledExchangeText();
 // never requested anywhere else. A reply that is cut off, that announces a
 // malformed length or (as text) is longer than MaxTextReplyBytes, reading
 // past the idle limit and a redirect not followed are reported ("Error!")
-// and fail the attempt; a Cancel fails it; none is retried. While the
-// server is awaited, and now and then while bytes flow, pending window
-// messages are handled. Every handle is closed, request before session,
+// and fail the attempt; a Cancel fails it; none is retried. A proxy that
+// asks for a password gets the run's kept sign-in, or the player is asked
+// (SignInToProxy); a sign-in refused or cancelled fails the attempt with a
+// message. The logged time of an attempt runs from connecting and leaves out
+// the time the player spent in a sign-in. While the server is awaited, and
+// now and then while bytes flow, pending window messages are handled. Every handle is closed, request before session,
 // before the next attempt and before this returns.
 bool ServerExchange(const ExchangeServices& services, const ExchangeRequest& request);
 
