@@ -6,6 +6,7 @@
 #include "catalogue/InventoryReport.h"
 #include "catalogue/ServerListRows.h"
 #include "platform/DisabledOwnerKept.h"
+#include "platform/Win32WindowHandle.h"
 #include "protocol/ActionMessage.h"
 #include "protocol/DownloadList.h"
 #include "protocol/ServerConnection.h"
@@ -46,7 +47,7 @@ ServerStages::ServerStages(HINSTANCE instance, HWND mainDialog, MainWindow& wind
 ExchangeServices ServerStages::Services()
 {
     return ExchangeServices { http_, window_, dialogs_, errorTexts_, clock_, *sleeper_, pump_, DownloadServerUrl(),
-        state_.InfoAndErrorTexts, &log_, DownloadRedirectHosts() };
+        state_.InfoAndErrorTexts, &log_, DownloadRedirectHosts(), &proxySignIns_, ToWindowHandle(dialogs_.Owner()) };
 }
 
 bool ServerStages::CheckServerConnection()

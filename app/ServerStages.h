@@ -19,6 +19,7 @@
 #include "platform/Win32MessagePump.h"
 #include "platform/Win32Timing.h"
 #include "platform/WinInetHttpClient.h"
+#include "protocol/ProxySignIn.h"
 #include "protocol/ServerExchange.h"
 #include "ports/OptionsFile.h"
 
@@ -59,6 +60,7 @@ private:
         }
         std::unique_ptr<StatusDialog> OpenStatusDialog() override;
         bool OfferConnectionRetry(std::string_view text, std::string_view okText, std::string_view cancelText) override;
+        HWND Owner() const { return owner_; }
 
     private:
         HINSTANCE instance_;
@@ -80,6 +82,9 @@ private:
     std::unique_ptr<Sleeper> sleeper_;
     SupportLog& log_;
     std::unique_ptr<InstalledPacks> packsRead_;
+    // The proxy sign-in that the proxy took, for every later exchange of
+    // the run.
+    ProxySignInMemory proxySignIns_;
 };
 
 } // namespace gsd

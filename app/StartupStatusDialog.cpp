@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "platform/SentMessages.h"
+#include "platform/Win32WindowHandle.h"
 #include "resource.h"
 
 namespace gsd {
@@ -77,7 +78,7 @@ void StartupStatusDialog::SetProgress(double fraction)
     ::UpdateWindow(bar);
 }
 
-bool StartupStatusDialog::Window::OnCommand(int id, int, HWND)
+bool StartupStatusDialog::CancelNoted::OnCommand(int id, int, HWND)
 {
     if (id == IDCANCEL) {
         cancelRequested = true;
@@ -93,6 +94,11 @@ void StartupStatusDialog::SetText(int controlId, std::string_view text, bool rep
         // Painted at once: the thread may not handle messages for a while.
         ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
+}
+
+WindowHandle StartupStatusDialog::Window() const
+{
+    return ToWindowHandle(window_.get());
 }
 
 } // namespace gsd

@@ -27,10 +27,11 @@ public:
     void SetDetailLines(std::string_view text, bool repaint) override;
     bool CancelRequested() const override { return dialog_.cancelRequested; }
     void SetProgress(double fraction) override;
+    WindowHandle Window() const override;
 
 private:
     // Notes Cancel; the default handling then hides the window.
-    class Window final : public Dialog {
+    class CancelNoted final : public Dialog {
     public:
         bool cancelRequested = false;
 
@@ -41,7 +42,7 @@ private:
     void SetText(int controlId, std::string_view text, bool repaint);
 
     // Declared before the window so that the window goes first.
-    Window dialog_;
+    CancelNoted dialog_;
     unique_hwnd window_;
 };
 

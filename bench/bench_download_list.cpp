@@ -57,7 +57,6 @@ private:
         }
         InternetError Send(std::string_view, std::string_view, ServerWaiter&) override { return NoInternetError; }
         InternetError Read(char* buffer, std::size_t capacity, std::size_t& received, ServerWaiter&) override
-        bool AskProxySignIn() override { return false; }
         {
             received = std::min(capacity, reply_.size() - position_);
             std::memcpy(buffer, reply_.data() + position_, received);
@@ -67,6 +66,9 @@ private:
         int StatusCode() override { return 200; }
         std::string RawHeaders() override { return {}; }
         LocationHeader RedirectLocation() override { return {}; }
+        bool AskProxySignIn(WindowHandle) override { return false; }
+        void GiveProxySignIn(const ProxyCredentials&) override { }
+        std::optional<ProxyCredentials> ProxySignInGiven() override { return std::nullopt; }
 
     private:
         const std::string& reply_;

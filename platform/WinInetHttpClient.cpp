@@ -4,6 +4,7 @@
 
 #include "platform/ReplyReadAhead.h"
 #include "platform/Win32ProxySignIn.h"
+#include "platform/Win32WindowHandle.h"
 #include "platform/WinInetHandles.h"
 #include "platform/WinInetWorkerCall.h"
 
@@ -73,7 +74,11 @@ public:
         return headers;
     }
 
-    bool AskProxySignIn() override { return gsd::AskProxySignIn(handle()); }
+    bool AskProxySignIn(WindowHandle owner) override { return gsd::AskProxySignIn(handle(), ToHwnd(owner)); }
+
+    void GiveProxySignIn(const ProxyCredentials& credentials) override { gsd::GiveProxySignIn(handle(), credentials); }
+
+    std::optional<ProxyCredentials> ProxySignInGiven() override { return gsd::ProxySignInGiven(handle()); }
 
     LocationHeader RedirectLocation() override
     {

@@ -25,8 +25,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "ports/WindowHandle.h"
 
 namespace gsd {
 
@@ -57,6 +60,15 @@ struct LocationHeader {
     bool overLong = false;
 };
 
+// A user name and password for the proxy, as the player typed them into the
+// system's sign-in. Only ever held in memory.
+struct ProxyCredentials {
+    std::wstring userName;
+    std::wstring password;
+
+    bool operator==(const ProxyCredentials&) const = default;
+};
+
 class HttpRequest {
 public:
     virtual ~HttpRequest() = default;
@@ -79,11 +91,21 @@ public:
     // CR LF; empty when the layer cannot tell.
     virtual std::string RawHeaders() = 0;
 
-    // Shows the system's own sign-in for the proxy that answered 407, over
-    // the program's active window (so only on the window thread). True when
-    // the player signed in: the layer keeps the answer for the next Send.
-    // False when the player cancelled.
-    virtual bool AskProxySignIn() = 0;
+    // Shows the system's own sign-in for the proxy that answered 407, owned
+    // by `owner` and keeping it disabled while it is up (so only on the
+    // window thread). True when the player signed in: the layer keeps the
+    // answer for the next Send. False when the player cancelled, and when
+    // the sign-in could not be shown.
+    virtual bool AskProxySignIn(WindowHandle owner) = 0;
+
+    // Gives `credentials` to this request's handle: every later Send on it
+    // offers them to a proxy that asks.
+    virtual void GiveProxySignIn(const ProxyCredentials& credentials) = 0;
+
+    // The user name and password the handle offers a proxy now (after a
+    // sign-in, what the player typed); nullopt when it offers none or the
+    // layer cannot tell.
+    virtual std::optional<ProxyCredentials> ProxySignInGiven() = 0;
 
     virtual LocationHeader RedirectLocation() = 0;
 };

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "ports/WindowHandle.h"
+
 namespace gsd {
 
 // One status dialog, from creation (hidden, placed) to destruction, which
@@ -30,6 +32,9 @@ public:
     // The progress bar below the lines: `fraction` from 0 to 1 shows it at
     // that fill; a negative value hides it.
     virtual void SetProgress(double fraction) = 0;
+
+    // The dialog's window, for what is shown over it.
+    virtual WindowHandle Window() const = 0;
 };
 
 class ServerDialogs {

@@ -21,27 +21,49 @@ StepEnd GivenUp(const ExchangeWatch& watch)
     return end;
 }
 
-// Opens `url` on the attempt's session and sends the request's body.
-StepEnd SendRequest(const ExchangeRequest& request, Attempt& attempt, ExchangeWatch& watch, std::string_view url)
+// Shows the proxy's sign-in over the status dialog (the main dialog when
+// there is none); the time the player spends in it is no time of the
+// exchange.
+bool AskProxySignIn(const ExchangeServices& services, Attempt& attempt, const ExchangeWatch& watch)
+{
+    const std::int64_t before = services.clock.Ticks();
+    const bool given = attempt.request->AskProxySignIn(watch.status().Window(services.mainDialog));
+    attempt.ticksAway += services.clock.Ticks() - before;
+    return given;
+}
+
+// Opens `url` on the attempt's session and sends the request's body, with
+// the run's kept proxy sign-in given to the new request.
+StepEnd SendRequest(const ExchangeServices& services, const ExchangeRequest& request, Attempt& attempt,
+    ExchangeWatch& watch, std::string_view url)
 {
     attempt.request.reset();
     watch.StartCall();
     InternetError error = attempt.session->OpenUrl(url, request.openFlags, attempt.request, watch);
+    const ProxyCredentials* kept = services.proxySignIns != nullptr ? services.proxySignIns->Kept() : nullptr;
+    if (error == NoInternetError && kept != nullptr) {
+        attempt.request->GiveProxySignIn(*kept);
+    }
     if (error == NoInternetError && request.body) {
         watch.StartCall();
         error = attempt.request->Send(FormBodyHeader, *request.body, watch);
     }
     bool proxyRefused = false;
     if (error == NoInternetError) {
-        // The time the player spends in the sign-in is no wait for the server.
-        error = SignInToProxy(
+        const ProxySignInRun run {
             *attempt.request,
             [&] {
                 watch.StartCall();
                 return attempt.request->Send(request.body ? FormBodyHeader : std::string_view(),
                     request.body.value_or(std::string_view()), watch);
             },
-            proxyRefused);
+            [&] { return AskProxySignIn(services, attempt, watch); },
+            services.proxySignIns,
+            kept != nullptr && request.body.has_value(),
+            request.action,
+            services.log,
+        };
+        error = SignInToProxy(run, proxyRefused);
     }
     if (error == WaitGivenUp) {
         attempt.request.reset();
@@ -85,7 +107,7 @@ StepEnd SendFollowingRedirects(
     const ExchangeServices& services, const ExchangeRequest& request, Attempt& attempt, ExchangeWatch& watch)
 {
     std::string url(services.url);
-    StepEnd end = SendRequest(request, attempt, watch, url);
+    StepEnd end = SendRequest(services, request, attempt, watch, url);
     for (int followed = 0; end.error == NoInternetError && end.stopped == AttemptStop::None
          && IsRedirectStatus(attempt.request->StatusCode());
          ++followed) {
@@ -103,7 +125,7 @@ StepEnd SendFollowingRedirects(
             services.log->Write(RedirectLogLine(request.action, status, *target));
         }
         url = std::move(*target);
-        end = SendRequest(request, attempt, watch, url);
+        end = SendRequest(services, request, attempt, watch, url);
     }
     return end;
 }

@@ -20,6 +20,10 @@ struct Attempt {
     std::unique_ptr<HttpSession> session;
     std::unique_ptr<HttpRequest> request;
     std::vector<char> buffer;
+    // When the attempt began to connect, and the clock's ticks since then
+    // that the player spent in a sign-in: neither is time of the exchange.
+    std::int64_t started = 0;
+    std::int64_t ticksAway = 0;
 
     void Release()
     {
@@ -48,6 +52,12 @@ public:
     void Set(int field);
 
     [[nodiscard]] bool CancelRequested() const { return dialog_ != nullptr && dialog_->CancelRequested(); }
+
+    // The dialog's window; `otherwise` when there is no dialog.
+    [[nodiscard]] WindowHandle Window(WindowHandle otherwise) const
+    {
+        return dialog_ != nullptr ? dialog_->Window() : otherwise;
+    }
 
 private:
     StatusDialog* dialog_;
@@ -95,6 +105,7 @@ public:
     bool ChunkArrived();
 
     [[nodiscard]] AttemptStop stopped() const { return stopped_; }
+    [[nodiscard]] const StatusLine& status() const { return status_; }
 
 private:
     bool GoOn();

@@ -30,6 +30,9 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
         end.step.stopped = AttemptStop::Receiver;
         return end;
     }
+    // What the receiver asked the player before the attempt connects is no
+    // time of the exchange.
+    attempt.started = services.clock.Ticks();
     attempt.buffer.assign(ReplyChunkSize + 1, '\0');
     ExchangeWatch watch(services, status);
     end.step.error = services.http.OpenSession(ServerUserAgent, attempt.session);
@@ -62,11 +65,13 @@ AttemptEnd RunAttempt(const ExchangeServices& services, const ExchangeRequest& r
     return end;
 }
 
-// Seconds from `start` to now on the services' clock; 0 without a clock.
-double SecondsSince(const MonotonicClock& clock, std::int64_t start)
+// Seconds of the attempt until now on the services' clock, without the
+// time the player spent in a sign-in; 0 without a clock.
+double AttemptSeconds(const MonotonicClock& clock, const Attempt& attempt)
 {
     const std::int64_t rate = clock.TicksPerSecond();
-    return rate > 0 ? static_cast<double>(clock.Ticks() - start) / static_cast<double>(rate) : 0.0;
+    const std::int64_t ticks = clock.Ticks() - attempt.started - attempt.ticksAway;
+    return rate > 0 ? static_cast<double>(ticks) / static_cast<double>(rate) : 0.0;
 }
 
 // How an attempt ended, in the support log's words.
@@ -198,11 +203,11 @@ bool ServerExchange(const ExchangeServices& services, const ExchangeRequest& req
         status.Set(request.statusTexts.beforeConnecting);
         retry = false;
         Attempt attempt;
-        const std::int64_t started = services.clock.Ticks();
+        attempt.started = services.clock.Ticks();
         const AttemptEnd end = RunAttempt(services, request, status, attempt, sink);
         if (services.log != nullptr) {
             services.log->Write(ExchangeLogLine({ request.action, end.head.statusCode, end.step.received,
-                SecondsSince(services.clock, started), end.step.error, AttemptEnding(end.step, textSink) }));
+                AttemptSeconds(services.clock, attempt), end.step.error, AttemptEnding(end.step, textSink) }));
         }
         if (end.step.error != NoInternetError) {
             retry = ReportInternetError(reporter, end.step.error, [&attempt] { attempt.Release(); });

@@ -20,6 +20,8 @@
 
 namespace gsd {
 
+class ProxySignInMemory;
+
 // Read chunk and deadline of every reply.
 inline constexpr std::size_t ReplyChunkSize = 1024;
 inline constexpr std::int32_t ReplyDeadlineMilliseconds = 30000;
@@ -47,6 +49,12 @@ struct ExchangeServices {
     // "host:port", separated by commas (the DOWNLOAD_REDIRECT_HOSTS build
     // setting).
     std::string_view redirectHosts = {};
+    // The proxy sign-in kept for the run, given to every request; null:
+    // every request asks anew.
+    ProxySignInMemory* proxySignIns = nullptr;
+    // What the proxy's sign-in is shown over when the exchange has no
+    // status dialog.
+    WindowHandle mainDialog = WindowHandle::None;
 };
 
 // The fields of the information-and-error texts shown as the status line;
@@ -199,9 +207,12 @@ std::string CancelledExchangeText();
 // never requested anywhere else. A reply that is cut off, that announces a
 // malformed length or (as text) is longer than MaxTextReplyBytes, reading
 // past the idle limit and a redirect not followed are reported ("Error!")
-// and fail the attempt; a Cancel fails it; none is retried. While the
-// server is awaited, and now and then while bytes flow, pending window
-// messages are handled. Every handle is closed, request before session,
+// and fail the attempt; a Cancel fails it; none is retried. A proxy that
+// asks for a password gets the run's kept sign-in, or the player is asked
+// (SignInToProxy); a sign-in refused or cancelled fails the attempt with a
+// message. The logged time of an attempt runs from connecting and leaves out
+// the time the player spent in a sign-in. While the server is awaited, and
+// now and then while bytes flow, pending window messages are handled. Every handle is closed, request before session,
 // before the next attempt and before this returns.
 bool ServerExchange(const ExchangeServices& services, const ExchangeRequest& request);
 

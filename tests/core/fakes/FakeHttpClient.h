@@ -46,11 +46,20 @@ struct FakeHttpAttempt {
     // read waits, 100 ms of the fake clock per call of its waiter, until
     // the waiter gives up.
     bool stallAfterChunks = false;
-    // A proxy that wants a password answers 407 this many times: every send
-    // after a sign-in takes one away. Each sign-in asked is journaled and
-    // answered as scripted here (true: signed in; missing: cancelled).
-    int proxyRefusals = 0;
-    std::vector<bool> signIns;
+};
+
+// A proxy in front of the server that wants a user name and password: it
+// answers 407 to every send that does not offer them, across sessions.
+struct FakeProxy {
+    // The sign-in it takes; none: there is no such proxy.
+    std::optional<ProxyCredentials> wanted;
+    // What the player types into each sign-in asked, in order; nullopt, or
+    // none left: the player cancels.
+    std::deque<std::optional<ProxyCredentials>> signIns;
+    // Milliseconds of the fake clock the player spends in each sign-in.
+    std::int64_t millisecondsPerSignIn = 0;
+    // The window each sign-in was shown over.
+    std::vector<WindowHandle> owners;
 };
 
 class FakeHttpClient : public HttpClient {
@@ -63,6 +72,7 @@ public:
 
     // Attempts not yet played; an attempt beyond them cannot connect.
     std::deque<FakeHttpAttempt> attempts;
+    FakeProxy proxy;
     // Every body sent, in order.
     std::vector<std::string> sentBodies;
     // Calls of the waiters while a header was held back.
@@ -105,10 +115,7 @@ private:
         }
         InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) override
         {
-            if (signedIn_ && attempt_.proxyRefusals > 0) {
-                --attempt_.proxyRefusals;
-            }
-            signedIn_ = false;
+            offered_ = onHandle_;
             client_.journal_.push_back("send " + std::string(header));
             client_.sentBodies.emplace_back(body);
             if (attempt_.sendError == NoInternetError && attempt_.holdBackHeader) {
@@ -135,14 +142,35 @@ private:
             }
             return attempt_.readError;
         }
-        int StatusCode() override { return attempt_.proxyRefusals > 0 ? 407 : attempt_.statusCode; }
-        bool AskProxySignIn() override
+        int StatusCode() override
         {
-            client_.journal_.emplace_back("proxy sign-in");
-            signedIn_ = asked_ < attempt_.signIns.size() && attempt_.signIns[asked_];
-            ++asked_;
-            return signedIn_;
+            const FakeProxy& proxy = client_.proxy;
+            return proxy.wanted && offered_ != proxy.wanted ? 407 : attempt_.statusCode;
         }
+        bool AskProxySignIn(WindowHandle owner) override
+        {
+            FakeProxy& proxy = client_.proxy;
+            client_.journal_.emplace_back("proxy sign-in");
+            proxy.owners.push_back(owner);
+            client_.clock_.now += proxy.millisecondsPerSignIn;
+            std::optional<ProxyCredentials> typed;
+            if (!proxy.signIns.empty()) {
+                typed = proxy.signIns.front();
+                proxy.signIns.pop_front();
+            }
+            if (!typed) {
+                return false;
+            }
+            onHandle_ = typed;
+            return true;
+        }
+        // Journals that it was given, never what.
+        void GiveProxySignIn(const ProxyCredentials& credentials) override
+        {
+            client_.journal_.emplace_back("give proxy sign-in");
+            onHandle_ = credentials;
+        }
+        std::optional<ProxyCredentials> ProxySignInGiven() override { return onHandle_; }
         std::string RawHeaders() override
         {
             std::string headers = "HTTP/1.1 " + std::to_string(attempt_.statusCode) + " Status\r\n";
@@ -157,8 +185,10 @@ private:
         FakeHttpClient& client_;
         FakeHttpAttempt attempt_;
         std::size_t next_ = 0;
-        bool signedIn_ = false;
-        std::size_t asked_ = 0;
+        // What the handle offers the proxy, and what the last send offered
+        // (the opening's own request offers nothing).
+        std::optional<ProxyCredentials> onHandle_;
+        std::optional<ProxyCredentials> offered_;
     };
 
     class Session : public HttpSession {

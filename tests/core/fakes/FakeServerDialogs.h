@@ -15,6 +15,9 @@ namespace gsd::testing {
 
 class FakeServerDialogs : public ServerDialogs {
 public:
+    // The window every status dialog names.
+    static constexpr WindowHandle StatusWindow = static_cast<WindowHandle>(130);
+
     explicit FakeServerDialogs(std::vector<std::string>& journal)
         : journal_(journal)
     {
@@ -27,12 +30,17 @@ public:
     int cancelAfterQuestions = -1;
     int cancelQuestions = 0;
     int statusDialogsOpen = 0;
+    // No status dialog can be created.
+    bool noStatusDialog = false;
     // Every progress fill set, in order.
     std::vector<double> progress;
 
     std::unique_ptr<StatusDialog> OpenStatusDialog() override
     {
         journal_.emplace_back("status open");
+        if (noStatusDialog) {
+            return nullptr;
+        }
         return std::make_unique<Status>(*this);
     }
 
@@ -75,6 +83,7 @@ private:
             return owner_.cancelQuestions++ >= owner_.cancelAfterQuestions;
         }
         void SetProgress(double fraction) override { owner_.progress.push_back(fraction); }
+        WindowHandle Window() const override { return StatusWindow; }
 
     private:
         FakeServerDialogs& owner_;

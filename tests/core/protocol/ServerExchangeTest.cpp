@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fakes/ExchangeRig.h"
+#include "protocol/ProxySignIn.h"
 
 namespace gsd {
 namespace {
@@ -616,6 +617,61 @@ TEST(ServerExchangeTest, EachAttemptIsLoggedWithItsEndingButNeverTheBody)
     EXPECT_THAT(rig.logLines,
         ElementsAre("exchange RETURN+DOWNLOAD+LIST: failed, HTTP 0, 0 bytes, 0.000 s, Internet error 12029",
             "exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, 4 bytes, 2.250 s"));
+}
+
+// A receiver whose start asks the player something for a while.
+class AskingSink final : public ReplySink {
+public:
+    AskingSink(testing::FakeClock& clock, std::int64_t milliseconds)
+        : clock_(clock)
+        , milliseconds_(milliseconds)
+    {
+    }
+    bool BeginAttempt() override
+    {
+        clock_.now += milliseconds_;
+        return true;
+    }
+    bool Accept(std::string_view, std::uint64_t) override { return true; }
+
+private:
+    testing::FakeClock& clock_;
+    std::int64_t milliseconds_;
+};
+
+TEST(ServerExchangeTest, LoggedTimeLeavesOutWhatThePlayerWasAsked)
+{
+    struct Case {
+        const char* name;
+        std::int64_t signInMilliseconds;
+        std::int64_t receiverMilliseconds;
+    };
+    const std::vector<Case> cases = {
+        { "proxy sign-in", 42300, 0 },
+        { "receiver's question before connecting", 0, 10000 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        if (c.signInMilliseconds > 0) {
+            rig.http.proxy.wanted = ProxyCredentials { L"player", L"secret" };
+            rig.http.proxy.signIns = { rig.http.proxy.wanted };
+            rig.http.proxy.millisecondsPerSignIn = c.signInMilliseconds;
+        }
+        // Two reads, the reply's byte and its end, of 125 ms each.
+        FakeHttpAttempt attempt;
+        attempt.chunks = { "0" };
+        attempt.millisecondsPerRead = 125;
+        rig.http.attempts.push_back(attempt);
+        AskingSink sink(rig.clock, c.receiverMilliseconds);
+        ExchangeRequest request = ServerRequest("check", std::nullopt, { 5, 6, 7 });
+        request.sink = &sink;
+
+        EXPECT_TRUE(ServerExchange(rig.Services(), request));
+
+        ASSERT_FALSE(rig.logLines.empty());
+        EXPECT_EQ(rig.logLines.back(), "exchange check: completed, HTTP 200, 1 bytes, 0.250 s");
+    }
 }
 
 } // namespace
