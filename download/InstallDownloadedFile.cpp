@@ -72,7 +72,7 @@ std::unique_ptr<HeldInstaller> HoldTrustedInstaller(const DownloadServices& serv
         decision = InstallerDecision::Unreadable;
     }
     if (services.exchange.log != nullptr) {
-        services.exchange.log->Write(InstallerCheckLogLine(fileName, InstallerDecisionName(decision),
+        services.exchange.log->Write(InstallerCheckLogLine(fileName, InstallerVerdict(decision, findings),
             findings.signerKey, SecondsSince(services.exchange.clock, start)));
     }
     if (decision == InstallerDecision::MayRun) {
