@@ -10,7 +10,8 @@
 # covers: ExtraCertificate.exe (an unrelated certificate in the signature's
 # set), UnauthenticatedBlob.exe (an unauthenticated attribute of the
 # signer's), NestedByOther.exe and NestedByPublisher.exe (a nested
-# signature by the other signer's key, or by the publisher's own).
+# signature by the other signer's key, or by the publisher's own); and
+# Timestamped.exe, soundly signed and timestamped.
 # Arguments: OPENSSL OSSLSIGNCODE KEY CERT CA_CERT CA_KEY OTHER_CERT OTHER_KEY
 # UNSIGNED OUT.
 set(work ${OUT}/certificate-variants)
@@ -34,6 +35,8 @@ organizationName = optional
 extendedKeyUsage = codeSigning
 [serverauth]
 extendedKeyUsage = serverAuth
+[timestamping]
+extendedKeyUsage = critical,timeStamping
 ")
 file(WRITE ${work}/index.txt "")
 
@@ -85,6 +88,16 @@ run(${OSSLSIGNCODE} sign -nest -certs ${OTHER_CERT} -key ${OTHER_KEY} -h sha256 
 run(${OSSLSIGNCODE} sign -nest -certs ${CERT} -key ${KEY} -h sha512 -n "Rubbleton: Gravelpit"
   -in ${OUT}/signed-here.exe -out ${OUT}/NestedByPublisher.exe)
 file(REMOVE ${OUT}/signed-here.exe)
+
+# A sound signature with an RFC 3161 timestamp, made by osslsigncode itself
+# with a time-stamping certificate the CA issued.
+run(${OPENSSL} req -new -newkey rsa:2048 -nodes -keyout ${work}/tsa.key -subj "/CN=Quil Studios Demo Timestamps"
+  -out ${work}/tsa.csr)
+run(${OPENSSL} ca -batch -config ${work}/ca.cnf -cert ${CA_CERT} -keyfile ${CA_KEY} -in ${work}/tsa.csr
+  -out ${work}/tsa.pem -extensions timestamping -notext -days 3650)
+file(REMOVE ${OUT}/Timestamped.exe)
+run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -TSA-certs ${work}/tsa.pem -TSA-key ${work}/tsa.key -h sha256
+  -n "Rubbleton: Gravelpit" -in ${UNSIGNED} -out ${OUT}/Timestamped.exe)
 
 # Bytes appended before signing are covered by the signature.
 string(REPEAT "P" 1048576 megabyte)

@@ -334,6 +334,8 @@ TEST_F(InstallerSignaturesOnWine, ReportsWhatTheSignatureCarriesBesideItsDigests
             GSD_TEST_OTHER_SIGNER_KEY },
         { "nested by the publisher", BinBytes("signature-variants\\NestedByPublisher.exe"), { Nested },
             { Use::SignerChain }, GSD_TEST_PUBLISHER_KEY },
+        { "timestamped", BinBytes("signature-variants\\Timestamped.exe"), { "1.3.6.1.4.1.311.3.3.1" },
+            { Use::SignerChain }, "" },
         { "nested content changed", nestedContentChanged, { Nested }, { Use::SignerChain }, GSD_TEST_PUBLISHER_KEY,
             false },
     };
