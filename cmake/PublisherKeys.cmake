@@ -39,7 +39,9 @@ function(gsd_make_signing_ca cert_var key_var)
   file(MAKE_DIRECTORY ${folder})
   if(NOT EXISTS ${cert} OR NOT EXISTS ${key})
     file(GLOB issued ${folder}/*.pem)
-    file(REMOVE ${issued})
+    if(issued)
+      file(REMOVE ${issued})
+    endif()
     gsd_signing_run("make the demo code-signing CA"
       ${GSD_OPENSSL} req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650
         -subj "/CN=Quil Studios Demo Code Signing CA/O=Quil Studios"
