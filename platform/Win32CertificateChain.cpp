@@ -1,6 +1,7 @@
 #include "platform/Win32CertificateChain.h"
 
 #include <string_view>
+#include <utility>
 
 #include "platform/CryptoHandles.h"
 
