@@ -48,9 +48,31 @@ InstallerDecision PublisherCheck(std::string_view key, bool chainTrusted, const 
     return chainTrusted ? InstallerDecision::MayRun : InstallerDecision::UntrustedRoot;
 }
 
+bool IsTimestampAttribute(const std::string& oid)
+{
+    return oid == CountersignatureOid || oid == TimestampTokenOid;
+}
+
 bool IsAllowedUnauthenticatedAttribute(const std::string& oid)
 {
-    return oid == CountersignatureOid || oid == TimestampTokenOid || oid == NestedSignatureOid;
+    return IsTimestampAttribute(oid) || oid == NestedSignatureOid;
+}
+
+bool NoUnusedCertificate(const SignedMessageContents& contents)
+{
+    return std::find(contents.certificates.begin(), contents.certificates.end(), CertificateUse::Unused)
+        == contents.certificates.end();
+}
+
+// A timestamp that only someone trusted for time stamping could have made,
+// and that holds nothing beside it: one made by anyone else is as good a
+// place to carry unsigned bytes as any other attribute.
+bool IsSoundTimestamp(const TimestampSignature& timestamp)
+{
+    const SignedMessageContents& contents = timestamp.contents;
+    return timestamp.readable && timestamp.verified && timestamp.chainTrusted && timestamp.timeStampingUsage
+        && contents.signers == 1 && contents.revocationLists == 0 && contents.unauthenticatedAttributes.empty()
+        && contents.nested.empty() && contents.timestamps.empty() && NoUnusedCertificate(contents);
 }
 
 // Whether `contents` holds nothing that the check does not read: anything
@@ -66,11 +88,13 @@ bool HoldsOnlyWhatIsChecked(const SignedMessageContents& contents, const std::ve
     }
     const auto nestedCount = static_cast<std::size_t>(std::count(contents.unauthenticatedAttributes.begin(),
         contents.unauthenticatedAttributes.end(), std::string(NestedSignatureOid)));
-    if (nestedCount != contents.nested.size()) {
+    const auto timestampCount = static_cast<std::size_t>(std::count_if(
+        contents.unauthenticatedAttributes.begin(), contents.unauthenticatedAttributes.end(), IsTimestampAttribute));
+    if (nestedCount != contents.nested.size() || timestampCount != contents.timestamps.size()) {
         return false;
     }
-    if (std::find(contents.certificates.begin(), contents.certificates.end(), CertificateUse::Unused)
-        != contents.certificates.end()) {
+    if (!NoUnusedCertificate(contents)
+        || !std::all_of(contents.timestamps.begin(), contents.timestamps.end(), IsSoundTimestamp)) {
         return false;
     }
     return std::all_of(contents.nested.begin(), contents.nested.end(), [&](const NestedSignature& nested) {

@@ -35,9 +35,10 @@ enum class InstallerDecision {
 // check said; then what the signature holds: only one signer, no revocation
 // list, unauthenticated attributes only of the kinds timestamp
 // countersignature and nested signature, every certificate used by the
-// signer's or the timestamp's chain, and each nested signature readable,
-// verified, by the publisher (as below) and holding likewise only that
-// (otherwise AlteredAfterSigning). Then a distrusted certificate; then the
+// signer's or the timestamp's chain, each timestamp verified, by a
+// countersigner trusted for time stamping and holding nothing more, and
+// each nested signature readable, verified, by the publisher (as below) and
+// holding likewise only that (otherwise AlteredAfterSigning). Then a distrusted certificate; then the
 // signer: with `publisherKeys` (lower-case hex SHA-256 of each certificate's
 // DER SubjectPublicKeyInfo) given, its key must be one of them
 // (OtherSigner) and its chain reach a trusted root as well (UntrustedRoot);

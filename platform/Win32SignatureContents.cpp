@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/CryptoHandles.h"
 #include "platform/Win32CertificateChain.h"
@@ -13,8 +14,8 @@ namespace {
 constexpr DWORD Encoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr std::string_view NestedSignatureOid = "1.3.6.1.4.1.311.2.4.1";
 constexpr std::string_view CountersignatureOid = "1.2.840.113549.1.9.6";
+constexpr std::string_view TimestampTokenOid = "1.3.6.1.4.1.311.3.3.1";
 constexpr std::string_view MessageDigestOid = "1.2.840.113549.1.9.4";
-constexpr std::string_view PlainDataOid = "1.2.840.113549.1.7.1";
 // A real signature nests one level; a deeper one is nobody's but a forger's.
 constexpr int MaxNesting = 4;
 
@@ -55,66 +56,56 @@ bool Decode(LPCSTR structType, const CRYPT_ATTR_BLOB& value, std::vector<BYTE>& 
     return true;
 }
 
-// The chain of the countersigner named in a countersignature attribute's
-// value, when its certificate is in `store`.
-std::vector<Der> CountersignerChain(const CRYPT_ATTR_BLOB& value, HCERTSTORE store)
+// `value` encoded as `structType`; empty when it cannot be.
+std::vector<BYTE> Encoded(LPCSTR structType, const void* value)
 {
-    std::vector<BYTE> decoded;
-    if (!Decode(PKCS7_SIGNER_INFO, value, decoded)) {
-        return {};
-    }
-    const auto* signer = reinterpret_cast<const CMSG_SIGNER_INFO*>(decoded.data());
-    CERT_INFO wanted {};
-    wanted.Issuer = signer->Issuer;
-    wanted.SerialNumber = signer->SerialNumber;
-    const unique_certificate countersigner(::CertGetSubjectCertificateFromStore(store, Encoding, &wanted));
-    if (!countersigner) {
-        return {};
-    }
-    return ExamineChain(countersigner.get(), store).certificates;
-}
-
-// The bytes a signer's messageDigest covers. Content other than plain data
-// is digested without its own tag and length, those of a SEQUENCE: the
-// encodings of its elements one after the other (the system's own digest of
-// the content, CMSG_COMPUTED_HASH_PARAM, covers other bytes under Wine).
-// Encoding the decoded elements again must give the content back, so that
-// nothing lies beside them.
-bool DigestedContent(HCRYPTMSG message, std::vector<BYTE>& digested)
-{
-    std::vector<BYTE> content;
-    std::vector<BYTE> type;
-    if (!MessageParameter(message, CMSG_CONTENT_PARAM, 0, content)
-        || !MessageParameter(message, CMSG_INNER_CONTENT_TYPE_PARAM, 0, type)) {
-        return false;
-    }
-    if (std::string_view(reinterpret_cast<const char*>(type.data()), type.size()).starts_with(PlainDataOid)) {
-        digested = content;
-        return true;
-    }
-    std::vector<BYTE> decoded;
-    if (!Decode(X509_SEQUENCE_OF_ANY, { static_cast<DWORD>(content.size()), content.data() }, decoded)) {
-        return false;
-    }
-    const auto* elements = reinterpret_cast<const CRYPT_SEQUENCE_OF_ANY*>(decoded.data());
     DWORD size = 0;
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_SEQUENCE_OF_ANY, elements, nullptr, &size)) {
-        return false;
+    if (!::CryptEncodeObject(X509_ASN_ENCODING, structType, value, nullptr, &size)) {
+        return {};
     }
     std::vector<BYTE> encoded(size);
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_SEQUENCE_OF_ANY, elements, encoded.data(), &size)) {
-        return false;
+    if (!::CryptEncodeObject(X509_ASN_ENCODING, structType, value, encoded.data(), &size)) {
+        return {};
     }
     encoded.resize(size);
-    if (encoded != content) {
-        return false;
+    return encoded;
+}
+
+// The bytes a signer's messageDigest may cover: the content without its own
+// tag and length. The message gives it whole: an RFC 3161 timestamp's as an
+// OCTET STRING, whose octets are digested; an Authenticode signature's as a
+// SEQUENCE, whose elements' encodings one after the other are (the system's
+// own digest of the content, CMSG_COMPUTED_HASH_PARAM, covers other bytes
+// under Wine). Encoding what was decoded again must give the content back,
+// so that nothing lies beside it. The content as given is a candidate too.
+std::vector<std::vector<BYTE>> DigestedContents(HCRYPTMSG message)
+{
+    std::vector<BYTE> content;
+    if (!MessageParameter(message, CMSG_CONTENT_PARAM, 0, content)) {
+        return {};
     }
-    digested.clear();
-    for (DWORD i = 0; i < elements->cValue; ++i) {
-        const CRYPT_DER_BLOB& element = elements->rgValue[i];
-        digested.insert(digested.end(), element.pbData, element.pbData + element.cbData);
+    std::vector<std::vector<BYTE>> candidates { content };
+    const CRYPT_ATTR_BLOB whole { static_cast<DWORD>(content.size()), content.data() };
+    std::vector<BYTE> decoded;
+    if (Decode(X509_OCTET_STRING, whole, decoded)) {
+        const auto* octets = reinterpret_cast<const CRYPT_DATA_BLOB*>(decoded.data());
+        if (Encoded(X509_OCTET_STRING, octets) == content) {
+            candidates.emplace_back(octets->pbData, octets->pbData + octets->cbData);
+        }
     }
-    return true;
+    if (!Decode(X509_SEQUENCE_OF_ANY, whole, decoded)) {
+        return candidates;
+    }
+    const auto* elements = reinterpret_cast<const CRYPT_SEQUENCE_OF_ANY*>(decoded.data());
+    if (Encoded(X509_SEQUENCE_OF_ANY, elements) == content) {
+        std::vector<BYTE> joined;
+        for (DWORD i = 0; i < elements->cValue; ++i) {
+            const CRYPT_DER_BLOB& element = elements->rgValue[i];
+            joined.insert(joined.end(), element.pbData, element.pbData + element.cbData);
+        }
+        candidates.push_back(std::move(joined));
+    }
+    return candidates;
 }
 
 // The system's name of the digest algorithm `oid`; null for one it is not
@@ -182,56 +173,137 @@ bool ContentDigestMatches(HCRYPTMSG message)
     if (attributes->cAttr == 0) {
         return true;
     }
-    std::vector<BYTE> content;
-    if (!DigestedContent(message, content)) {
-        return false;
-    }
-    const std::vector<BYTE> computed = SignerDigest(message, content);
     for (DWORD i = 0; i < attributes->cAttr; ++i) {
         const CRYPT_ATTRIBUTE& attribute = attributes->rgAttr[i];
         if (attribute.pszObjId == nullptr || attribute.pszObjId != MessageDigestOid || attribute.cValue != 1) {
             continue;
         }
         std::vector<BYTE> decoded;
-        if (computed.empty() || !Decode(X509_OCTET_STRING, attribute.rgValue[0], decoded)) {
+        if (!Decode(X509_OCTET_STRING, attribute.rgValue[0], decoded)) {
             return false;
         }
         const auto* digest = reinterpret_cast<const CRYPT_DATA_BLOB*>(decoded.data());
-        return digest->cbData == computed.size() && std::equal(computed.begin(), computed.end(), digest->pbData);
+        const std::vector<BYTE> named(digest->pbData, digest->pbData + digest->cbData);
+        // Either reading would need a second preimage of the named digest.
+        for (const std::vector<BYTE>& content : DigestedContents(message)) {
+            const std::vector<BYTE> computed = SignerDigest(message, content);
+            if (!computed.empty() && computed == named) {
+                return true;
+            }
+        }
+        return false;
     }
     return false;
 }
 
 SignedMessageContents ReadContents(HCRYPTMSG message, HCERTSTORE store, const std::vector<Der>& signerChain, int depth);
 
+// A signed message decoded from an attribute's value, with its certificates
+// and its first signer's certificate.
+struct DecodedMessage {
+    unique_cryptmsg message;
+    unique_certstore store;
+    unique_certificate signer;
+};
+
+bool DecodeSignedMessage(const CRYPT_ATTR_BLOB& value, DecodedMessage& decoded)
+{
+    decoded.message.reset(::CryptMsgOpenToDecode(Encoding, 0, 0, 0, nullptr, nullptr));
+    if (!decoded.message || !::CryptMsgUpdate(decoded.message.get(), value.pbData, value.cbData, TRUE)) {
+        return false;
+    }
+    decoded.store.reset(::CertOpenStore(CERT_STORE_PROV_MSG, Encoding, 0, 0, decoded.message.get()));
+    std::vector<BYTE> signerInfo;
+    if (!decoded.store || !MessageParameter(decoded.message.get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, signerInfo)) {
+        return false;
+    }
+    decoded.signer.reset(::CertGetSubjectCertificateFromStore(
+        decoded.store.get(), Encoding, reinterpret_cast<CERT_INFO*>(signerInfo.data())));
+    return static_cast<bool>(decoded.signer);
+}
+
+bool SignatureVerifies(const DecodedMessage& decoded)
+{
+    return ::CryptMsgControl(decoded.message.get(), 0, CMSG_CTRL_VERIFY_SIGNATURE, decoded.signer.get()->pCertInfo)
+        != FALSE
+        && ContentDigestMatches(decoded.message.get());
+}
+
+bool TrustedChain(const CertificateChainFacts& chain)
+{
+    return chain.trusted && !chain.distrusted && chain.revocation != RevocationStatus::Revoked;
+}
+
 NestedSignature ReadNested(const CRYPT_ATTR_BLOB& value, int depth)
 {
     NestedSignature nested;
-    if (depth > MaxNesting) {
-        return nested;
-    }
-    const unique_cryptmsg message(::CryptMsgOpenToDecode(Encoding, 0, 0, 0, nullptr, nullptr));
-    if (!message || !::CryptMsgUpdate(message.get(), value.pbData, value.cbData, TRUE)) {
-        return nested;
-    }
-    const unique_certstore store(::CertOpenStore(CERT_STORE_PROV_MSG, Encoding, 0, 0, message.get()));
-    std::vector<BYTE> signerInfo;
-    if (!store || !MessageParameter(message.get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, signerInfo)) {
-        return nested;
-    }
-    const unique_certificate signer(
-        ::CertGetSubjectCertificateFromStore(store.get(), Encoding, reinterpret_cast<CERT_INFO*>(signerInfo.data())));
-    if (!signer) {
+    DecodedMessage decoded;
+    if (depth > MaxNesting || !DecodeSignedMessage(value, decoded)) {
         return nested;
     }
     nested.readable = true;
-    nested.signerKey = KeyDigest(signer.get());
-    nested.verified = ::CryptMsgControl(message.get(), 0, CMSG_CTRL_VERIFY_SIGNATURE, signer.get()->pCertInfo) != FALSE
-        && ContentDigestMatches(message.get());
-    const CertificateChainFacts chain = ExamineChain(signer.get(), store.get());
-    nested.chainTrusted = chain.trusted && !chain.distrusted && chain.revocation != RevocationStatus::Revoked;
-    nested.contents = ReadContents(message.get(), store.get(), chain.certificates, depth);
+    nested.signerKey = KeyDigest(decoded.signer.get());
+    nested.verified = SignatureVerifies(decoded);
+    const CertificateChainFacts chain = ExamineChain(decoded.signer.get(), decoded.store.get());
+    nested.chainTrusted = TrustedChain(chain);
+    nested.contents = ReadContents(decoded.message.get(), decoded.store.get(), chain.certificates, depth);
     return nested;
+}
+
+TimestampSignature ReadTimestampToken(const CRYPT_ATTR_BLOB& value, int depth)
+{
+    TimestampSignature timestamp;
+    DecodedMessage decoded;
+    if (depth > MaxNesting || !DecodeSignedMessage(value, decoded)) {
+        return timestamp;
+    }
+    timestamp.readable = true;
+    timestamp.verified = SignatureVerifies(decoded);
+    const CertificateChainFacts chain = ExamineChain(decoded.signer.get(), decoded.store.get());
+    timestamp.chainTrusted = TrustedChain(chain);
+    timestamp.timeStampingUsage = HasUsage(decoded.signer.get(), szOID_PKIX_KP_TIMESTAMP_SIGNING);
+    timestamp.contents = ReadContents(decoded.message.get(), decoded.store.get(), chain.certificates, depth);
+    return timestamp;
+}
+
+// A countersignature of `message`'s first signer's signature, whose
+// countersigner's certificate travels in `store` (the message's); the
+// certificates of its chain are added to `timestampChain`.
+TimestampSignature ReadCountersignature(
+    const CRYPT_ATTR_BLOB& value, HCRYPTMSG message, HCERTSTORE store, std::vector<Der>& timestampChain)
+{
+    TimestampSignature timestamp;
+    std::vector<BYTE> decoded;
+    if (!Decode(PKCS7_SIGNER_INFO, value, decoded)) {
+        return timestamp;
+    }
+    const auto* countersigner = reinterpret_cast<const CMSG_SIGNER_INFO*>(decoded.data());
+    CERT_INFO wanted {};
+    wanted.Issuer = countersigner->Issuer;
+    wanted.SerialNumber = countersigner->SerialNumber;
+    const unique_certificate certificate(::CertGetSubjectCertificateFromStore(store, Encoding, &wanted));
+    std::vector<BYTE> signer;
+    if (!certificate || !MessageParameter(message, CMSG_ENCODED_SIGNER, 0, signer)) {
+        return timestamp;
+    }
+    timestamp.readable = true;
+    timestamp.verified
+        = ::CryptMsgVerifyCountersignatureEncoded(0, Encoding, signer.data(), static_cast<DWORD>(signer.size()),
+              value.pbData, value.cbData, certificate.get()->pCertInfo)
+        != FALSE;
+    const CertificateChainFacts chain = ExamineChain(certificate.get(), store);
+    timestamp.chainTrusted = TrustedChain(chain);
+    timestamp.timeStampingUsage = HasUsage(certificate.get(), szOID_PKIX_KP_TIMESTAMP_SIGNING);
+    timestamp.contents.signers = 1;
+    for (DWORD i = 0; i < countersigner->UnauthAttrs.cAttr; ++i) {
+        const CRYPT_ATTRIBUTE& attribute = countersigner->UnauthAttrs.rgAttr[i];
+        for (DWORD v = 0; v < attribute.cValue; ++v) {
+            timestamp.contents.unauthenticatedAttributes.emplace_back(
+                attribute.pszObjId != nullptr ? attribute.pszObjId : "");
+        }
+    }
+    timestampChain.insert(timestampChain.end(), chain.certificates.begin(), chain.certificates.end());
+    return timestamp;
 }
 
 CertificateUse UseOf(
@@ -264,9 +336,11 @@ SignedMessageContents ReadContents(HCRYPTMSG message, HCERTSTORE store, const st
                 contents.unauthenticatedAttributes.push_back(oid);
                 if (oid == NestedSignatureOid) {
                     contents.nested.push_back(ReadNested(attribute.rgValue[v], depth + 1));
+                } else if (oid == TimestampTokenOid) {
+                    contents.timestamps.push_back(ReadTimestampToken(attribute.rgValue[v], depth + 1));
                 } else if (oid == CountersignatureOid) {
-                    std::vector<Der> chain = CountersignerChain(attribute.rgValue[v], store);
-                    timestampChain.insert(timestampChain.end(), chain.begin(), chain.end());
+                    contents.timestamps.push_back(
+                        ReadCountersignature(attribute.rgValue[v], message, store, timestampChain));
                 }
             }
         }

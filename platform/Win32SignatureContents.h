@@ -22,12 +22,16 @@ namespace gsd {
 // empty identifier when they cannot be read); for each certificate it
 // carries (CMSG_CERT_COUNT_PARAM, CMSG_CERT_PARAM) whether the signer's
 // chain uses it, or the chain of a countersigner named in a countersignature
-// attribute (CryptDecodeObject PKCS7_SIGNER_INFO, found in `store`); and
-// each nested signature, decoded as a message of its own
-// (CryptMsgOpenToDecode, CryptMsgUpdate) and read the same way, its
-// signature verified (CryptMsgControl CMSG_CTRL_VERIFY_SIGNATURE, and the
-// content's computed digest against its messageDigest attribute). Nesting
-// deeper than a few levels is reported as unreadable.
+// attribute (CryptDecodeObject PKCS7_SIGNER_INFO, found in `store`); each
+// timestamp: a countersignature verified over the signer's signature
+// (CryptMsgVerifyCountersignatureEncoded with CMSG_ENCODED_SIGNER) or an RFC
+// 3161 timestamp decoded as a message of its own, with its countersigner's
+// chain and time-stamping usage; and each nested signature, decoded as a
+// message of its own (CryptMsgOpenToDecode, CryptMsgUpdate) and read the
+// same way. A message of its own is verified with CryptMsgControl
+// CMSG_CTRL_VERIFY_SIGNATURE and its content's digest compared with its
+// messageDigest attribute here. Nesting deeper than a few levels is
+// reported as unreadable.
 SignedMessageContents ReadMessageContents(
     HCRYPTMSG message, HCERTSTORE store, const std::vector<std::vector<BYTE>>& signerChain);
 

@@ -62,6 +62,7 @@ enum class RevocationStatus {
 };
 
 struct NestedSignature;
+struct TimestampSignature;
 
 // What a signed message (the signature, or one nested in it) holds beside
 // what its signer's signature covers: every byte of it is either read by
@@ -78,6 +79,31 @@ struct SignedMessageContents {
     std::size_t revocationLists = 0;
     // Each value of a nested-signature attribute, in order.
     std::vector<NestedSignature> nested;
+    // Each value of a timestamp attribute (a countersignature or an RFC 3161
+    // timestamp), in order.
+    std::vector<TimestampSignature> timestamps;
+};
+
+// A timestamp in an unauthenticated attribute, as examined apart from the
+// system's own check (which lists none under Wine).
+struct TimestampSignature {
+    // Whether it was decoded and its signer's certificate found; when false,
+    // nothing else here is meaningful.
+    bool readable = false;
+    // Whether its signature verifies with that certificate and covers what
+    // it stamps (a countersignature: the signer's signature; an RFC 3161
+    // timestamp: its own content).
+    bool verified = false;
+    // Whether that certificate chains to a root this machine trusts, is
+    // neither distrusted nor known to be revoked, and whether it is issued
+    // for time stamping.
+    bool chainTrusted = false;
+    bool timeStampingUsage = false;
+    // What it holds beside its signature: an RFC 3161 timestamp is a signed
+    // message of its own; a countersignature has one signer and its own
+    // unauthenticated attributes (its certificates travel in the outer
+    // message's set).
+    SignedMessageContents contents;
 };
 
 // A signature nested in an unauthenticated attribute of another.

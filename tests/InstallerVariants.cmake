@@ -22,7 +22,8 @@ if(GSD_DEMO_PUBLISHER_CERT AND TARGET GameInstaller)
     COMMENT "Making the badly signed installers of the signature tests"
     VERBATIM)
   set(certificate_variants Expired NotYetValid NotForCodeSigning Md5Digest Sha1Digest SelfSigned Large
-    ExtraCertificate UnauthenticatedBlob NestedByOther NestedByPublisher Timestamped)
+    ExtraCertificate UnauthenticatedBlob NestedByOther NestedByPublisher Timestamped
+    TimestampedByStranger)
   list(TRANSFORM certificate_variants PREPEND ${variants}/)
   list(TRANSFORM certificate_variants APPEND .exe)
   add_custom_command(OUTPUT ${certificate_variants}

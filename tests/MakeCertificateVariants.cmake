@@ -11,7 +11,9 @@
 # set), UnauthenticatedBlob.exe (an unauthenticated attribute of the
 # signer's), NestedByOther.exe and NestedByPublisher.exe (a nested
 # signature by the other signer's key, or by the publisher's own); and
-# Timestamped.exe, soundly signed and timestamped.
+# Timestamped.exe, soundly signed and timestamped, and
+# TimestampedByStranger.exe, timestamped under a self-certified time-stamping
+# certificate.
 # Arguments: OPENSSL OSSLSIGNCODE KEY CERT CA_CERT CA_KEY OTHER_CERT OTHER_KEY
 # UNSIGNED OUT.
 set(work ${OUT}/certificate-variants)
@@ -95,9 +97,15 @@ run(${OPENSSL} req -new -newkey rsa:2048 -nodes -keyout ${work}/tsa.key -subj "/
   -out ${work}/tsa.csr)
 run(${OPENSSL} ca -batch -config ${work}/ca.cnf -cert ${CA_CERT} -keyfile ${CA_KEY} -in ${work}/tsa.csr
   -out ${work}/tsa.pem -extensions timestamping -notext -days 3650)
-file(REMOVE ${OUT}/Timestamped.exe)
+file(REMOVE ${OUT}/Timestamped.exe ${OUT}/TimestampedByStranger.exe)
 run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -TSA-certs ${work}/tsa.pem -TSA-key ${work}/tsa.key -h sha256
   -n "Rubbleton: Gravelpit" -in ${UNSIGNED} -out ${OUT}/Timestamped.exe)
+# The same with a time-stamping certificate that certified itself: anyone
+# can make such a timestamp, and put what they like into it.
+run(${OPENSSL} req -x509 -key ${work}/tsa.key -sha256 -days 3650 -subj "/CN=Stranger Timestamps"
+  -addext "extendedKeyUsage=critical,timeStamping" -out ${work}/stranger-tsa.pem)
+run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -TSA-certs ${work}/stranger-tsa.pem -TSA-key ${work}/tsa.key
+  -h sha256 -n "Rubbleton: Gravelpit" -in ${UNSIGNED} -out ${OUT}/TimestampedByStranger.exe)
 
 # Bytes appended before signing are covered by the signature.
 string(REPEAT "P" 1048576 megabyte)

@@ -783,6 +783,8 @@ INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
         RefusedInstaller { "SelfSignedForThePinnedKey", "signature-variants\\SelfSigned.exe", Change::None,
             "is signed with a certificate that no authority this computer trusts has issued." },
         RefusedInstaller { "UnsignedAttributeAdded", "signature-variants\\UnauthenticatedBlob.exe", Change::None,
+            "was altered after it was signed." },
+        RefusedInstaller { "TimestampByAStranger", "signature-variants\\TimestampedByStranger.exe", Change::None,
             "was altered after it was signed." }),
     [](const auto& info) { return std::string(info.param.name); });
 

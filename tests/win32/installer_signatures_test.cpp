@@ -9,6 +9,7 @@
 // After windows.h, which it needs.
 #include <wincrypt.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -361,6 +362,33 @@ TEST_F(InstallerSignaturesOnWine, ReportsWhatTheSignatureCarriesBesideItsDigests
             EXPECT_TRUE(nested.contents.unauthenticatedAttributes.empty());
             EXPECT_EQ(nested.contents.certificates, std::vector<CertificateUse> { Use::SignerChain });
         }
+    }
+}
+
+TEST_F(InstallerSignaturesOnWine, ReportsEachTimestampWithItsCountersignersTrust)
+{
+    struct Case {
+        const char* file;
+        bool chainTrusted;
+    };
+    const std::vector<Case> cases = {
+        { "signature-variants\\Timestamped.exe", true },
+        { "signature-variants\\TimestampedByStranger.exe", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const SignatureFindings findings = CheckBytes(BinBytes(c.file));
+        ASSERT_EQ(findings.check, SystemCheck::Verified);
+        ASSERT_EQ(findings.contents.timestamps.size(), 1u);
+        const TimestampSignature& timestamp = findings.contents.timestamps[0];
+        EXPECT_TRUE(timestamp.readable);
+        EXPECT_TRUE(timestamp.verified);
+        EXPECT_EQ(timestamp.chainTrusted, c.chainTrusted);
+        EXPECT_TRUE(timestamp.timeStampingUsage);
+        EXPECT_EQ(timestamp.contents.signers, 1u);
+        EXPECT_TRUE(timestamp.contents.unauthenticatedAttributes.empty());
+        EXPECT_THAT(timestamp.contents.certificates, ::testing::Each(CertificateUse::SignerChain));
+        EXPECT_FALSE(findings.timestamp) << "Wine's own check lists no countersigner";
     }
 }
 

@@ -51,6 +51,19 @@ NestedSignature GoodNested(const std::string& key = Publisher)
     return nested;
 }
 
+// A timestamp attribute's value that holds nothing more; each row changes
+// what it names.
+TimestampSignature SoundTimestamp()
+{
+    TimestampSignature timestamp;
+    timestamp.readable = true;
+    timestamp.verified = true;
+    timestamp.chainTrusted = true;
+    timestamp.timeStampingUsage = true;
+    timestamp.contents = OneSigner();
+    return timestamp;
+}
+
 TimestampFacts TrustedTimestamp(std::int64_t time)
 {
     return { time, true, true };
@@ -92,6 +105,18 @@ template <typename Change> SignatureFindings WithNested(Change change)
     SignatureFindings f = Good();
     f.contents.unauthenticatedAttributes = { Nested };
     f.contents.nested = { nested };
+    return f;
+}
+
+// Good findings whose signature carries an RFC 3161 timestamp changed by
+// `change`.
+template <typename Change> SignatureFindings WithTimestamp(Change change)
+{
+    TimestampSignature timestamp = SoundTimestamp();
+    change(timestamp);
+    SignatureFindings f = Good();
+    f.contents.unauthenticatedAttributes = { TimestampToken };
+    f.contents.timestamps = { timestamp };
     return f;
 }
 
@@ -141,13 +166,32 @@ TEST(InstallerTrustTest, OnlyASoundStrongCurrentSignatureOfThePublisherMayRun)
             pinned, D::OtherSigner },
         { "timestamp and nested signature attributes", GoodBut([](auto& f) {
              f.contents.unauthenticatedAttributes = { Countersignature, TimestampToken, Nested };
+             f.contents.timestamps = { SoundTimestamp(), SoundTimestamp() };
              f.contents.nested = { GoodNested(RolledOver) };
          }),
             pinned, D::MayRun },
+        { "timestamp by a countersigner the machine does not trust",
+            WithTimestamp([](auto& t) { t.chainTrusted = false; }), pinned, D::AlteredAfterSigning },
+        { "timestamp by a certificate not for time stamping",
+            WithTimestamp([](auto& t) { t.timeStampingUsage = false; }), pinned, D::AlteredAfterSigning },
+        { "timestamp whose signature does not verify", WithTimestamp([](auto& t) { t.verified = false; }), pinned,
+            D::AlteredAfterSigning },
+        { "timestamp that cannot be read", WithTimestamp([](auto& t) { t.readable = false; }), pinned,
+            D::AlteredAfterSigning },
+        { "timestamp carrying an extra certificate",
+            WithTimestamp([](auto& t) { t.contents.certificates.push_back(Use::Unused); }), pinned,
+            D::AlteredAfterSigning },
+        { "timestamp carrying an attribute of its own",
+            WithTimestamp([](auto& t) { t.contents.unauthenticatedAttributes = { Countersignature }; }), pinned,
+            D::AlteredAfterSigning },
+        { "timestamp attribute with no timestamp reported",
+            GoodBut([](auto& f) { f.contents.unauthenticatedAttributes = { TimestampToken }; }), pinned,
+            D::AlteredAfterSigning },
         { "opus info left unsigned", GoodBut([](auto& f) { f.contents.unauthenticatedAttributes = { OpusInfo }; }),
             pinned, D::AlteredAfterSigning },
         { "unknown attribute beside a timestamp", GoodBut([](auto& f) {
              f.contents.unauthenticatedAttributes = { Countersignature, UnknownAttribute };
+             f.contents.timestamps = { SoundTimestamp() };
          }),
             pinned, D::AlteredAfterSigning },
         { "extra certificate", GoodBut([](auto& f) {
