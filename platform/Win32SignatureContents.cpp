@@ -234,36 +234,45 @@ bool TrustedChain(const CertificateChainFacts& chain)
     return chain.trusted && !chain.distrusted && chain.revocation != RevocationStatus::Revoked;
 }
 
-NestedSignature ReadNested(const CRYPT_ATTR_BLOB& value, int depth)
+// What a signed message in an attribute's value says of itself and holds;
+// `readable` false when it cannot be decoded or nests too deep.
+struct EmbeddedMessageFacts {
+    bool readable = false;
+    bool verified = false;
+    bool chainTrusted = false;
+    bool timeStampingUsage = false;
+    std::string signerKey;
+    SignedMessageContents contents;
+};
+
+EmbeddedMessageFacts ReadEmbeddedMessage(const CRYPT_ATTR_BLOB& value, int depth)
 {
-    NestedSignature nested;
+    EmbeddedMessageFacts facts;
     DecodedMessage decoded;
     if (depth > MaxNesting || !DecodeSignedMessage(value, decoded)) {
-        return nested;
+        return facts;
     }
-    nested.readable = true;
-    nested.signerKey = KeyDigest(decoded.signer.get());
-    nested.verified = SignatureVerifies(decoded);
+    facts.readable = true;
+    facts.signerKey = KeyDigest(decoded.signer.get());
+    facts.verified = SignatureVerifies(decoded);
     const CertificateChainFacts chain = ExamineChain(decoded.signer.get(), decoded.store.get());
-    nested.chainTrusted = TrustedChain(chain);
-    nested.contents = ReadContents(decoded.message.get(), decoded.store.get(), chain.certificates, depth);
-    return nested;
+    facts.chainTrusted = TrustedChain(chain);
+    facts.timeStampingUsage = HasUsage(decoded.signer.get(), szOID_PKIX_KP_TIMESTAMP_SIGNING);
+    facts.contents = ReadContents(decoded.message.get(), decoded.store.get(), chain.certificates, depth);
+    return facts;
+}
+
+NestedSignature ReadNested(const CRYPT_ATTR_BLOB& value, int depth)
+{
+    EmbeddedMessageFacts facts = ReadEmbeddedMessage(value, depth);
+    return { facts.readable, facts.verified, std::move(facts.signerKey), facts.chainTrusted,
+        std::move(facts.contents) };
 }
 
 TimestampSignature ReadTimestampToken(const CRYPT_ATTR_BLOB& value, int depth)
 {
-    TimestampSignature timestamp;
-    DecodedMessage decoded;
-    if (depth > MaxNesting || !DecodeSignedMessage(value, decoded)) {
-        return timestamp;
-    }
-    timestamp.readable = true;
-    timestamp.verified = SignatureVerifies(decoded);
-    const CertificateChainFacts chain = ExamineChain(decoded.signer.get(), decoded.store.get());
-    timestamp.chainTrusted = TrustedChain(chain);
-    timestamp.timeStampingUsage = HasUsage(decoded.signer.get(), szOID_PKIX_KP_TIMESTAMP_SIGNING);
-    timestamp.contents = ReadContents(decoded.message.get(), decoded.store.get(), chain.certificates, depth);
-    return timestamp;
+    EmbeddedMessageFacts facts = ReadEmbeddedMessage(value, depth);
+    return { facts.readable, facts.verified, facts.chainTrusted, facts.timeStampingUsage, std::move(facts.contents) };
 }
 
 // A countersignature of `message`'s first signer's signature, whose
