@@ -82,9 +82,9 @@ bool CheckReceivedInstaller(const DownloadServices& services, std::string_view f
     // are not what the server sent, and nothing of them runs.
     const bool substituted = checked && *checked != received.digest;
     if (services.exchange.log != nullptr) {
-        services.exchange.log->Write(
-            InstallerCheckLogLine(fileName, substituted ? ChangedSinceReceivedName : InstallerDecisionName(decision),
-                findings.signerKey, SecondsSince(services.exchange.clock, start)));
+        services.exchange.log->Write(InstallerCheckLogLine(fileName,
+            substituted ? std::string(ChangedSinceReceivedName) : InstallerVerdict(decision, findings),
+            findings.signerKey, SecondsSince(services.exchange.clock, start)));
     }
     if (decision == InstallerDecision::MayRun && !substituted) {
         return true;

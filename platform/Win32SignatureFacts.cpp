@@ -7,22 +7,15 @@
 #include <mssip.h>
 
 #include <cstdint>
-#include <string_view>
+#include <optional>
 #include <vector>
 
-#include "platform/UniqueResource.h"
+#include "platform/CryptoHandles.h"
+#include "platform/Win32CertificateChain.h"
+#include "platform/Win32SignatureContents.h"
 
 namespace gsd {
 namespace {
-
-namespace handle_traits {
-struct Chain {
-    using type = PCCERT_CHAIN_CONTEXT;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type chain) noexcept { ::CertFreeCertificateChain(chain); }
-};
-} // namespace handle_traits
-using unique_chain = UniqueResource<handle_traits::Chain>;
 
 // One WinVerifyTrust verification whose state (and with it the signer's
 // certificate) lives until this object goes.
@@ -35,11 +28,12 @@ public:
         file_.hFile = file;
         data_.cbStruct = sizeof data_;
         data_.dwUIChoice = WTD_UI_NONE;
-        data_.fdwRevocationChecks = WTD_REVOKE_NONE;
+        // From what the machine already holds: nothing is fetched.
+        data_.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
         data_.dwUnionChoice = WTD_CHOICE_FILE;
         data_.pFile = &file_;
         data_.dwStateAction = WTD_STATEACTION_VERIFY;
-        data_.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL | WTD_REVOCATION_CHECK_NONE;
+        data_.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL | WTD_REVOCATION_CHECK_CHAIN;
         result_ = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
     }
     ~TrustVerification()
@@ -68,12 +62,22 @@ private:
     LONG result_ = 0;
 };
 
-// What WinVerifyTrust's result says of the signature itself. Its errors
-// about the chain, the dates or the usage of the certificate come after the
-// digest and the signature were found good.
-SystemCheck CheckOf(LONG result)
+// What WinVerifyTrust's result says of the signature itself, into
+// `findings`. Its errors about the chain, the dates, the usage, distrust or
+// revocation of the certificate come after the digest and the signature were
+// found good: distrust and revocation are kept as facts, the rest is read
+// apart.
+void TakeResult(LONG result, SignatureFindings& findings)
 {
     switch (static_cast<HRESULT>(result)) {
+    case TRUST_E_EXPLICIT_DISTRUST:
+        findings.distrusted = true;
+        findings.check = SystemCheck::Verified;
+        return;
+    case CRYPT_E_REVOKED:
+        findings.revocation = RevocationStatus::Revoked;
+        findings.check = SystemCheck::Verified;
+        return;
     case ERROR_SUCCESS:
     case CERT_E_UNTRUSTEDROOT:
     case CERT_E_UNTRUSTEDTESTROOT:
@@ -82,85 +86,22 @@ SystemCheck CheckOf(LONG result)
     case CERT_E_VALIDITYPERIODNESTING:
     case CERT_E_WRONG_USAGE:
     case CERT_E_PURPOSE:
+    case CERT_E_REVOCATION_FAILURE:
     case TRUST_E_BASIC_CONSTRAINTS:
-    case TRUST_E_EXPLICIT_DISTRUST:
-        return SystemCheck::Verified;
+        findings.check = SystemCheck::Verified;
+        return;
     case TRUST_E_NOSIGNATURE:
     case TRUST_E_SUBJECT_FORM_UNKNOWN:
     case TRUST_E_PROVIDER_UNKNOWN:
-        return SystemCheck::NoSignature;
+        findings.check = SystemCheck::NoSignature;
+        return;
     case TRUST_E_BAD_DIGEST:
-        return SystemCheck::DigestMismatch;
+        findings.check = SystemCheck::DigestMismatch;
+        return;
     default:
-        return SystemCheck::Failed;
+        findings.check = SystemCheck::Failed;
+        return;
     }
-}
-
-// Lower-case hex SHA-256 of the certificate's DER SubjectPublicKeyInfo;
-// empty when it cannot be computed.
-std::string KeyDigest(PCCERT_CONTEXT certificate)
-{
-    CERT_PUBLIC_KEY_INFO* key = &certificate->pCertInfo->SubjectPublicKeyInfo;
-    DWORD size = 0;
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, nullptr, &size)) {
-        return {};
-    }
-    std::vector<BYTE> encoded(size);
-    if (!::CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, encoded.data(), &size)) {
-        return {};
-    }
-    BYTE digest[32] = {};
-    DWORD digestSize = sizeof digest;
-    if (!::CryptHashCertificate2(BCRYPT_SHA256_ALGORITHM, 0, nullptr, encoded.data(), size, digest, &digestSize)
-        || digestSize != sizeof digest) {
-        return {};
-    }
-    constexpr char Hex[] = "0123456789abcdef";
-    std::string hex;
-    for (const BYTE byte : digest) {
-        hex.push_back(Hex[byte >> 4]);
-        hex.push_back(Hex[byte & 0x0F]);
-    }
-    return hex;
-}
-
-// Whether the certificate chains to a root of the machine's store, with only
-// what is at hand: no download of missing certificates, no revocation.
-bool ChainsToTrustedRoot(PCCERT_CONTEXT certificate)
-{
-    CERT_CHAIN_PARA parameters {};
-    parameters.cbSize = sizeof parameters;
-    unique_chain chain;
-    if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &parameters,
-            CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, nullptr, chain.put())) {
-        return false;
-    }
-    CERT_CHAIN_POLICY_PARA policy {};
-    policy.cbSize = sizeof policy;
-    CERT_CHAIN_POLICY_STATUS status {};
-    status.cbSize = sizeof status;
-    return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_BASE, chain.get(), &policy, &status)
-        && status.dwError == 0;
-}
-
-bool HasCodeSigningUsage(PCCERT_CONTEXT certificate)
-{
-    DWORD size = 0;
-    if (!::CertGetEnhancedKeyUsage(certificate, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, nullptr, &size)) {
-        // No extension at all: not issued for signing programs.
-        return false;
-    }
-    std::vector<BYTE> buffer(size);
-    auto* usage = reinterpret_cast<CERT_ENHKEY_USAGE*>(buffer.data());
-    if (!::CertGetEnhancedKeyUsage(certificate, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, usage, &size)) {
-        return false;
-    }
-    for (DWORD i = 0; i < usage->cUsageIdentifier; ++i) {
-        if (std::string_view(usage->rgpszUsageIdentifier[i]) == szOID_PKIX_KP_CODE_SIGNING) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // Seconds since 1970-01-01 UTC.
@@ -178,12 +119,35 @@ void AddAlgorithm(std::vector<std::string>& algorithms, const char* oid)
     algorithms.emplace_back(oid != nullptr ? oid : "");
 }
 
+// The first timestamp countersigner the system verified, with its chain's
+// trust and usage; none when the system lists none (Wine reads the time
+// without verifying and lists none: there the check's own time counts).
+std::optional<TimestampFacts> VerifiedTimestamp(const CRYPT_PROVIDER_SGNR& signer)
+{
+    if (signer.csCounterSigners == 0 || signer.pasCounterSigners == nullptr
+        || signer.pasCounterSigners[0].dwError != 0) {
+        return std::nullopt;
+    }
+    TimestampFacts timestamp;
+    // Windows takes a verified timestamp's time as the signer's.
+    timestamp.time = UnixSeconds(signer.sftVerifyAsOf);
+    const CRYPT_PROVIDER_SGNR& countersigner = signer.pasCounterSigners[0];
+    if (countersigner.csCertChain > 0 && countersigner.pasCertChain != nullptr
+        && countersigner.pasCertChain[0].pCert != nullptr) {
+        const PCCERT_CONTEXT certificate = countersigner.pasCertChain[0].pCert;
+        const CertificateChainFacts chain = ExamineChain(certificate, certificate->hCertStore);
+        timestamp.chainTrusted = chain.trusted && !chain.distrusted && chain.revocation != RevocationStatus::Revoked;
+        timestamp.timeStampingUsage = HasUsage(certificate, szOID_PKIX_KP_TIMESTAMP_SIGNING);
+    }
+    return timestamp;
+}
+
 } // namespace
 
 void ReadSignatureFacts(const std::wstring& path, HANDLE file, SignatureFindings& findings)
 {
     const TrustVerification verification(path, file);
-    findings.check = CheckOf(verification.Result());
+    TakeResult(verification.Result(), findings);
     if (findings.check != SystemCheck::Verified) {
         return;
     }
@@ -192,29 +156,32 @@ void ReadSignatureFacts(const std::wstring& path, HANDLE file, SignatureFindings
     findings.checkedAt = UnixSeconds(now);
     CRYPT_PROVIDER_SGNR* signer = verification.Signer();
     const CRYPT_PROVIDER_CERT* first = signer != nullptr ? ::WTHelperGetProvCertFromChain(signer, 0) : nullptr;
-    if (first == nullptr || first->pCert == nullptr || signer->psSigner == nullptr) {
+    const CRYPT_PROVIDER_DATA* provider = verification.Provider();
+    if (first == nullptr || first->pCert == nullptr || signer->psSigner == nullptr || provider == nullptr
+        || provider->hMsg == nullptr) {
         findings.check = SystemCheck::Failed;
         return;
     }
     const PCCERT_CONTEXT certificate = first->pCert;
     findings.signerKey = KeyDigest(certificate);
-    findings.chainTrusted = ChainsToTrustedRoot(certificate);
-    findings.codeSigningUsage = HasCodeSigningUsage(certificate);
+    const CertificateChainFacts chain = ExamineChain(certificate, certificate->hCertStore);
+    findings.chainTrusted = chain.trusted;
+    findings.distrusted = findings.distrusted || chain.distrusted;
+    if (findings.revocation != RevocationStatus::Revoked) {
+        findings.revocation = chain.revocation;
+    }
+    findings.codeSigningUsage = HasUsage(certificate, szOID_PKIX_KP_CODE_SIGNING);
     findings.validFrom = UnixSeconds(certificate->pCertInfo->NotBefore);
     findings.validUntil = UnixSeconds(certificate->pCertInfo->NotAfter);
-    // Windows lists a timestamp's countersigner once it has verified it, and
-    // takes its time as the signer's; Wine reads the time without verifying
-    // and lists none, so there the check's own time counts.
-    if (signer->csCounterSigners > 0 && signer->pasCounterSigners != nullptr
-        && signer->pasCounterSigners[0].dwError == 0) {
-        findings.timestamp = UnixSeconds(signer->sftVerifyAsOf);
-    }
-    const CRYPT_PROVIDER_DATA* provider = verification.Provider();
-    if (provider != nullptr && provider->pPDSip != nullptr && provider->pPDSip->psIndirectData != nullptr) {
+    findings.timestamp = VerifiedTimestamp(*signer);
+    if (provider->pPDSip != nullptr && provider->pPDSip->psIndirectData != nullptr) {
         AddAlgorithm(findings.digestAlgorithms, provider->pPDSip->psIndirectData->DigestAlgorithm.pszObjId);
     }
     AddAlgorithm(findings.digestAlgorithms, signer->psSigner->HashAlgorithm.pszObjId);
     AddAlgorithm(findings.digestAlgorithms, signer->psSigner->HashEncryptionAlgorithm.pszObjId);
+    const unique_certstore carried(
+        ::CertOpenStore(CERT_STORE_PROV_MSG, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, 0, provider->hMsg));
+    findings.contents = ReadMessageContents(provider->hMsg, carried.get(), chain.certificates);
 }
 
 } // namespace gsd

@@ -12,19 +12,21 @@
 namespace gsd {
 
 // On the open `file` (whose full path is `path`): WinVerifyTrust
-// (WINTRUST_ACTION_GENERIC_VERIFY_V2, WTD_UI_NONE, WTD_REVOKE_NONE,
+// (WINTRUST_ACTION_GENERIC_VERIFY_V2, WTD_UI_NONE, WTD_REVOKE_WHOLECHAIN with
 // WTD_CACHE_ONLY_URL_RETRIEVAL: no window, nothing fetched over the network)
 // sets `findings.check`; its errors about the chain, the certificate's dates
-// or usage still count as Verified, since those are read here as facts. When
+// or usage still count as Verified, since those are read here as facts, and
+// so do explicit distrust and revocation, which it reports as such. When
 // Verified, the provider data gives the signer's certificate: the SHA-256 of
-// its DER SubjectPublicKeyInfo (CryptEncodeObject X509_PUBLIC_KEY_INFO,
-// CryptHashCertificate2), its extended key usage (CertGetEnhancedKeyUsage,
-// the extension only), its dates, whether it chains to a root of the
-// machine (CertGetCertificateChain, cache only, no revocation;
-// CertVerifyCertificateChainPolicy with the base policy: WinVerifyTrust
-// under Wine accepts any chain), the time of a countersignature the system
-// verified, and the digest algorithms of the file digest, the signer and the
-// signature. Leaves `findings.readable` and `findings.layout` as they are.
+// its DER SubjectPublicKeyInfo, its extended key usage, its dates, its chain
+// (platform/Win32CertificateChain.h: a trusted root, the Disallowed stores,
+// revocation from what the machine holds; WinVerifyTrust under Wine accepts
+// any chain and ignores both distrust and revocation), a countersignature
+// the system verified with its countersigner's chain and time-stamping
+// usage, the digest algorithms of the file digest, the signer and the
+// signature, and what the signature's message holds beside them
+// (platform/Win32SignatureContents.h). Leaves `findings.readable` and
+// `findings.layout` as they are.
 void ReadSignatureFacts(const std::wstring& path, HANDLE file, SignatureFindings& findings);
 
 } // namespace gsd

@@ -850,7 +850,13 @@ INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
         RefusedInstaller { "NotYetValid", "signature-variants\\NotYetValid.exe", Change::None,
             "is signed with a certificate that was not yet valid when it was signed." },
         RefusedInstaller { "WeakDigest", "signature-variants\\Sha1Digest.exe", Change::None,
-            "is signed with a digest weaker than SHA-256." }),
+            "is signed with a digest weaker than SHA-256." },
+        RefusedInstaller { "SelfSignedForThePinnedKey", "signature-variants\\SelfSigned.exe", Change::None,
+            "is signed with a certificate that no authority this computer trusts has issued." },
+        RefusedInstaller { "UnsignedAttributeAdded", "signature-variants\\UnauthenticatedBlob.exe", Change::None,
+            "was altered after it was signed." },
+        RefusedInstaller { "TimestampByAStranger", "signature-variants\\TimestampedByStranger.exe", Change::None,
+            "was altered after it was signed." }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFollow)

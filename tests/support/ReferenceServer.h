@@ -11,7 +11,8 @@
 //
 // The server's certificate comes from a test CA made once per test run in
 // $GSD_WINE_STATE/test-ca, which Start() makes trusted in the run's Wine
-// prefix (import_ca.exe beside the test program, once per prefix).
+// prefix (import_ca.exe beside the test program, once per prefix), and so
+// does the demo code-signing CA, without which no signed installer runs.
 // Windows-only, header-only.
 #pragma once
 
@@ -129,30 +130,56 @@ inline std::string HostMdctool()
     return EnvironmentOr("GSD_MDCTOOL", UnixPath(ProgramFolder()) + "/../host/mdctool");
 }
 
+namespace reference_server_detail {
+
+// Makes the CA certificate at `caPath` (a Windows path) trusted in the
+// current prefix with import_ca.exe from this program's folder, unless the
+// same certificate was imported into this prefix before (the copy kept as
+// `marker` in the prefix says so). False, with `error` set, when the import
+// failed.
+inline bool ImportCaOnce(const std::string& caPath, const std::string& marker, std::string& error)
+{
+    std::string certificate;
+    if (!ReadWholeFile(caPath, certificate)) {
+        error = "cannot read " + caPath;
+        return false;
+    }
+    const std::string markerPath = WindowsPath(EnvironmentOr("WINEPREFIX", TestStateDir()) + "/" + marker);
+    std::string imported;
+    if (ReadWholeFile(markerPath, imported) && imported == certificate)
+        return true;
+    const std::string tool = ProgramFolder() + "\\import_ca.exe";
+    const long exitCode = RunWindowsProgram({ tool, caPath });
+    if (exitCode != 0) {
+        error = tool + " " + caPath + " failed (exit code " + std::to_string(exitCode) + ")";
+        return false;
+    }
+    WriteWholeFile(markerPath, certificate);
+    return true;
+}
+
+} // namespace reference_server_detail
+
 // Makes the CA certificate `caUnixPath` trusted in the current prefix with
 // import_ca.exe from this program's folder. Does nothing when that
 // certificate was imported into this prefix before. False, with `error`
 // set, when the import failed.
 inline bool TrustTestCa(const std::string& caUnixPath, std::string& error)
 {
-    using namespace reference_server_detail;
-    std::string certificate;
-    if (!ReadWholeFile(WindowsPath(caUnixPath), certificate)) {
-        error = "cannot read " + caUnixPath;
-        return false;
-    }
-    const std::string marker = WindowsPath(EnvironmentOr("WINEPREFIX", TestStateDir()) + "/gsd-trusted-test-ca.pem");
-    std::string imported;
-    if (ReadWholeFile(marker, imported) && imported == certificate)
+    return reference_server_detail::ImportCaOnce(WindowsPath(caUnixPath), "gsd-trusted-test-ca.pem", error);
+}
+
+// Makes the demo code-signing CA that issued the demo publisher's
+// certificate (demo-signing-ca.pem beside this program) a trusted root of
+// the current prefix, as a commercial publisher's root is on Windows, so
+// that the demo's signed installers may run. Does nothing in a build
+// without the demo publisher, or when it was imported before.
+inline bool TrustDemoSigningCa(std::string& error)
+{
+    const std::string ca = ProgramFolder() + "\\demo-signing-ca.pem";
+    if (!reference_server_detail::FileExists(ca))
         return true;
-    const std::string tool = ProgramFolder() + "\\import_ca.exe";
-    const long exitCode = RunWindowsProgram({ tool, WindowsPath(caUnixPath) });
-    if (exitCode != 0) {
-        error = tool + " " + caUnixPath + " failed (exit code " + std::to_string(exitCode) + ")";
-        return false;
-    }
-    WriteWholeFile(marker, certificate);
-    return true;
+    return reference_server_detail::ImportCaOnce(ca, "gsd-trusted-signing-ca.pem", error);
 }
 
 class ReferenceServer {
@@ -220,7 +247,7 @@ public:
         }
         const std::size_t port = ready.find("\"port\": ");
         port_ = port == std::string::npos ? 0 : std::atoi(ready.c_str() + port + 8);
-        if (options_.trustedCertificate && !TrustTestCa(tlsDir + "/ca.pem", error_)) {
+        if ((options_.trustedCertificate && !TrustTestCa(tlsDir + "/ca.pem", error_)) || !TrustDemoSigningCa(error_)) {
             Stop();
             return false;
         }

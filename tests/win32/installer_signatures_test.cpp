@@ -1,14 +1,18 @@
 // The system's signature check of received installers, through the Win32
 // adapter, over the demo's game installer signed by the demo publisher and
 // the tests' badly signed variants of it (tests/InstallerVariants.cmake):
-// the facts it reports, not the decision made from them.
+// the facts it reports, not the decision made from them. The demo
+// code-signing CA that issued the publisher's certificate is a trusted root
+// of the prefix.
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <wincrypt.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -46,27 +50,27 @@ std::vector<BYTE> PublisherCertificate()
     return der;
 }
 
-// The demo publisher's certificate in the machine's root store while this
-// lives, as a commercially signed installer's root is on Windows. The
-// prefix is shared by the whole test run: a test program that ended before
-// its destructor ran (a crash, a time limit) would leave the root behind
-// for every later test, so each test of this file first takes away any
-// root left over (RemoveLeftover).
-class TrustedPublisherRoot {
+// The demo publisher's certificate in a system store ("Disallowed") of the
+// machine or of the user while this lives. The prefix is shared by the
+// whole test run: a test program that ended before its destructor ran (a
+// crash, a time limit) would leave the certificate behind for every later
+// test, so each test of this file first takes away any left over
+// (RemoveLeftovers).
+class PublisherInStore {
 public:
-    TrustedPublisherRoot()
+    PublisherInStore(DWORD location, const char* name)
     {
         std::vector<BYTE> der = PublisherCertificate();
         const auto size = static_cast<DWORD>(der.size());
-        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
+        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, location, name);
         EXPECT_TRUE(store_ != nullptr
             && CertAddEncodedCertificateToStore(
                 store_, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_REPLACE_EXISTING, &added_));
         // A registry store keeps its changes to itself until they are
-        // committed; the chain engine reads the registry.
+        // committed; other stores of the same name read the registry.
         EXPECT_TRUE(store_ != nullptr && CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr));
     }
-    ~TrustedPublisherRoot()
+    ~PublisherInStore()
     {
         if (added_ != nullptr) {
             CertDeleteCertificateFromStore(added_);
@@ -76,24 +80,26 @@ public:
             CertCloseStore(store_, 0);
         }
     }
-    TrustedPublisherRoot(const TrustedPublisherRoot&) = delete;
-    TrustedPublisherRoot& operator=(const TrustedPublisherRoot&) = delete;
+    PublisherInStore(const PublisherInStore&) = delete;
+    PublisherInStore& operator=(const PublisherInStore&) = delete;
 
-    static void RemoveLeftover()
+    static void RemoveLeftovers()
     {
         std::vector<BYTE> der = PublisherCertificate();
         PCCERT_CONTEXT wanted
             = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-        HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
-        if (wanted != nullptr && store != nullptr) {
-            while (PCCERT_CONTEXT left
-                = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr)) {
-                CertDeleteCertificateFromStore(left);
+        for (const DWORD location : { CERT_SYSTEM_STORE_LOCAL_MACHINE, CERT_SYSTEM_STORE_CURRENT_USER }) {
+            HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, location, "Disallowed");
+            if (wanted != nullptr && store != nullptr) {
+                while (PCCERT_CONTEXT left
+                    = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr)) {
+                    CertDeleteCertificateFromStore(left);
+                }
+                CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
             }
-            CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-        }
-        if (store != nullptr) {
-            CertCloseStore(store, 0);
+            if (store != nullptr) {
+                CertCloseStore(store, 0);
+            }
         }
         if (wanted != nullptr) {
             CertFreeCertificateContext(wanted);
@@ -142,7 +148,13 @@ template <typename Change> std::string Altered(const std::string& signedBytes, C
 
 class InstallerSignaturesOnWine : public ::testing::Test {
 protected:
-    InstallerSignaturesOnWine() { TrustedPublisherRoot::RemoveLeftover(); }
+    InstallerSignaturesOnWine() { PublisherInStore::RemoveLeftovers(); }
+
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(test::TrustDemoSigningCa(error)) << error;
+    }
 
     // Checks `bytes` as the program does: received into the held file,
     // which then gives up writing. The check reads what was written.
@@ -247,6 +259,7 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
         std::string signerKey;
         bool codeSigning;
         std::string digest;
+        bool chainTrusted = true;
     };
     const std::vector<Case> cases = {
         { "signed by the publisher", "GameInstaller.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Sha256 },
@@ -261,7 +274,9 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
         { "MD5 digest", "signature-variants\\Md5Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true, Md5 },
         { "SHA-1 digest", "signature-variants\\Sha1Digest.exe", SystemCheck::Verified, GSD_TEST_PUBLISHER_KEY, true,
             Sha1 },
-        { "altered after signing", "", SystemCheck::DigestMismatch, "", false, "" },
+        { "self-signed for the publisher's key", "signature-variants\\SelfSigned.exe", SystemCheck::Verified,
+            GSD_TEST_PUBLISHER_KEY, true, Sha256, false },
+        { "altered after signing", "", SystemCheck::DigestMismatch, "", false, "", false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -270,7 +285,9 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
         EXPECT_EQ(findings.check, c.check);
         EXPECT_EQ(findings.signerKey, c.signerKey);
         EXPECT_EQ(findings.codeSigningUsage, c.codeSigning);
-        EXPECT_FALSE(findings.chainTrusted) << "Wine passes any root; the adapter's own chain check does not";
+        EXPECT_EQ(findings.chainTrusted, c.chainTrusted) << "Wine passes any root; the adapter's own check does not";
+        EXPECT_FALSE(findings.distrusted);
+        EXPECT_NE(findings.revocation, RevocationStatus::Revoked);
         EXPECT_FALSE(findings.timestamp);
         if (!c.digest.empty()) {
             ASSERT_GE(findings.digestAlgorithms.size(), 2u);
@@ -297,14 +314,114 @@ TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIs
     EXPECT_GT(pump_.calls, 0) << "the check of 64 MB more held the window thread";
 }
 
-TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsIsReported)
+TEST_F(InstallerSignaturesOnWine, ReportsWhatTheSignatureCarriesBesideItsDigests)
 {
-    const TrustedPublisherRoot root;
+    const std::string Nested = "1.3.6.1.4.1.311.2.4.1";
+    using Use = CertificateUse;
+    // The nested signature's content changed, its authenticated attributes
+    // and signature as they were: a letter of the program link, which both
+    // signatures name, in the last one.
+    std::string nestedContentChanged = BinBytes("signature-variants\\NestedByPublisher.exe");
+    const std::string link("\0O\0b\0s\0o\0l\0e\0t\0e", 16);
+    const std::size_t lastLink = nestedContentChanged.rfind(link);
+    ASSERT_NE(lastLink, nestedContentChanged.find(link)) << "one link only";
+    nestedContentChanged[lastLink + 1] = 'P';
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> attributes;
+        std::vector<CertificateUse> certificates;
+        // The key of the nested signature; empty: none.
+        std::string nestedKey;
+        bool nestedVerified = true;
+    };
+    const std::vector<Case> cases = {
+        { "as signed", BinBytes("GameInstaller.exe"), {}, { Use::SignerChain }, "" },
+        { "extra certificate", BinBytes("signature-variants\\ExtraCertificate.exe"), {},
+            { Use::SignerChain, Use::Unused }, "" },
+        { "unauthenticated blob", BinBytes("signature-variants\\UnauthenticatedBlob.exe"),
+            { "1.3.6.1.4.1.42921.1.2.1" }, { Use::SignerChain }, "" },
+        { "nested by another key", BinBytes("signature-variants\\NestedByOther.exe"), { Nested }, { Use::SignerChain },
+            GSD_TEST_OTHER_SIGNER_KEY },
+        { "nested by the publisher", BinBytes("signature-variants\\NestedByPublisher.exe"), { Nested },
+            { Use::SignerChain }, GSD_TEST_PUBLISHER_KEY },
+        { "timestamped", BinBytes("signature-variants\\Timestamped.exe"), { "1.3.6.1.4.1.311.3.3.1" },
+            { Use::SignerChain }, "" },
+        { "nested content changed", nestedContentChanged, { Nested }, { Use::SignerChain }, GSD_TEST_PUBLISHER_KEY,
+            false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SignatureFindings findings = CheckBytes(c.bytes);
+        ASSERT_EQ(findings.check, SystemCheck::Verified);
+        const SignedMessageContents& contents = findings.contents;
+        EXPECT_EQ(contents.signers, 1u);
+        EXPECT_EQ(contents.revocationLists, 0u);
+        EXPECT_EQ(contents.unauthenticatedAttributes, c.attributes);
+        std::vector<CertificateUse> sorted = contents.certificates;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, c.certificates);
+        ASSERT_EQ(contents.nested.size(), c.nestedKey.empty() ? 0u : 1u);
+        if (!c.nestedKey.empty()) {
+            const NestedSignature& nested = contents.nested[0];
+            EXPECT_TRUE(nested.readable);
+            EXPECT_EQ(nested.verified, c.nestedVerified);
+            EXPECT_EQ(nested.signerKey, c.nestedKey);
+            EXPECT_TRUE(nested.chainTrusted);
+            EXPECT_EQ(nested.contents.signers, 1u);
+            EXPECT_TRUE(nested.contents.unauthenticatedAttributes.empty());
+            EXPECT_EQ(nested.contents.certificates, std::vector<CertificateUse> { Use::SignerChain });
+        }
+    }
+}
 
-    const SignatureFindings findings = CheckBytes(BinBytes("GameInstaller.exe"));
+TEST_F(InstallerSignaturesOnWine, ReportsEachTimestampWithItsCountersignersTrust)
+{
+    struct Case {
+        const char* file;
+        bool chainTrusted;
+    };
+    const std::vector<Case> cases = {
+        { "signature-variants\\Timestamped.exe", true },
+        { "signature-variants\\TimestampedByStranger.exe", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const SignatureFindings findings = CheckBytes(BinBytes(c.file));
+        ASSERT_EQ(findings.check, SystemCheck::Verified);
+        ASSERT_EQ(findings.contents.timestamps.size(), 1u);
+        const TimestampSignature& timestamp = findings.contents.timestamps[0];
+        EXPECT_TRUE(timestamp.readable);
+        EXPECT_TRUE(timestamp.verified);
+        EXPECT_EQ(timestamp.chainTrusted, c.chainTrusted);
+        EXPECT_TRUE(timestamp.timeStampingUsage);
+        EXPECT_EQ(timestamp.contents.signers, 1u);
+        EXPECT_TRUE(timestamp.contents.unauthenticatedAttributes.empty());
+        EXPECT_THAT(timestamp.contents.certificates, ::testing::Each(CertificateUse::SignerChain));
+        EXPECT_FALSE(findings.timestamp) << "Wine's own check lists no countersigner";
+    }
+}
 
-    EXPECT_EQ(findings.check, SystemCheck::Verified);
-    EXPECT_TRUE(findings.chainTrusted);
+TEST_F(InstallerSignaturesOnWine, ACertificateInEitherDisallowedStoreIsReportedDistrusted)
+{
+    struct Case {
+        const char* name;
+        DWORD location;
+    };
+    const std::vector<Case> cases = {
+        { "machine", CERT_SYSTEM_STORE_LOCAL_MACHINE },
+        { "user", CERT_SYSTEM_STORE_CURRENT_USER },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PublisherInStore distrusted(c.location, "Disallowed");
+
+        const SignatureFindings findings = CheckBytes(BinBytes("GameInstaller.exe"));
+
+        EXPECT_EQ(findings.check, SystemCheck::Verified);
+        EXPECT_TRUE(findings.distrusted);
+    }
+    EXPECT_FALSE(CheckBytes(BinBytes("GameInstaller.exe")).distrusted) << "once taken out again";
 }
 
 #else

@@ -21,7 +21,8 @@ inline const std::string StrangerKey(64, 'b');
 
 // Findings with which a file of `signerKey` may run when that key is pinned:
 // a sound, verified, SHA-256 signature by a code-signing certificate valid
-// from 2020 to 2030, checked in 2026.
+// from 2020 to 2030, chained to a trusted root and not revoked, that carries
+// only its signer's certificate, checked in 2026.
 inline SignatureFindings GoodFindings(const std::string& signerKey = PublisherKey)
 {
     SignatureFindings findings;
@@ -29,11 +30,15 @@ inline SignatureFindings GoodFindings(const std::string& signerKey = PublisherKe
     findings.layout = SignatureLayout::Sound;
     findings.check = SystemCheck::Verified;
     findings.signerKey = signerKey;
+    findings.chainTrusted = true;
+    findings.revocation = RevocationStatus::NotRevoked;
     findings.codeSigningUsage = true;
     findings.validFrom = 1577836800;
     findings.validUntil = 1893456000;
     findings.checkedAt = 1796688000;
     findings.digestAlgorithms = { "2.16.840.1.101.3.4.2.1", "2.16.840.1.101.3.4.2.1", "1.2.840.113549.1.1.1" };
+    findings.contents.signers = 1;
+    findings.contents.certificates = { CertificateUse::SignerChain };
     return findings;
 }
 
