@@ -113,17 +113,15 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
             + std::to_string(announced) + " bytes.  The incomplete file was not installed.";
     };
     // Whatever a failed, cut or cancelled transfer left in the temporary
-    // file is of no use to anyone: it goes rather than stay in the game
-    // folder until the next download. After an installation it has moved.
+    // file is of no use to anyone: the sink lets go of it, which deletes
+    // it, rather than leave it in the game folder until the next download.
     if (!ServerExchange(services.exchange, request)) {
-        services.files.Delete(TemporaryFilePath);
         return logged(false, "not received", sink.Received());
     }
     if (status) {
         status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
     }
-    if (!InstallDownloadedFile(services, status.get(), line)) {
-        services.files.Delete(TemporaryFilePath);
+    if (!InstallDownloadedFile(services, status.get(), line, sink.TakeReceived())) {
         return logged(false, "not installed", sink.Received());
     }
     return logged(true, "installed", sink.Received());

@@ -28,8 +28,9 @@ std::string FindDownloadItemLine(std::string_view downloadListText, std::string_
 //   announced: "Error!" saying so;
 // - the exchange's own reports (Internet errors with the offer to try again
 //   after "cannot connect", the idle limit); a Cancel ends it silently.
-// Only a complete reply is installed (InstallDownloadedFile); when this
-// returns false, "Temp\Download.tmp" has been deleted. One status
+// Only a complete reply is installed (InstallDownloadedFile), from the file
+// held since its first byte; when this returns false, "Temp\Download.tmp"
+// has been deleted through that hold. One status
 // dialog serves every attempt and is closed before this returns; every
 // attempt sends the same request and empties the temporary file anew. A
 // program upgrade whose installer starts ends the program in here.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "download/DownloadTexts.h"
 #include "download/InstallerTrust.h"
@@ -27,17 +28,18 @@ void SetStatus(StatusDialog* status, std::string_view text)
     }
 }
 
-// Moves the received file to `to`; reports a failure.
-bool MoveReceivedFile(const DownloadServices& services, std::string_view to)
+// Moves the received file to `to` through its hold; reports a failure.
+bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::string_view to)
 {
-    if (const std::optional<FileFailure> failure = services.files.MoveReplacing(TemporaryFilePath, to)) {
+    if (const std::optional<FileFailure> failure = file.MoveTo(to)) {
         services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
         return false;
     }
     return true;
 }
 
-bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, std::string_view fileName)
+bool InstallMediaFile(
+    const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
 {
     if (const std::string_view problem = MediaFileNameProblem(fileName); !problem.empty()) {
         services.window().ShowMessage(
@@ -45,7 +47,7 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
         return false;
     }
     SetStatus(status, "Installing File.");
-    if (!MoveReceivedFile(services, MediaFilePath(fileName))) {
+    if (!MoveReceivedFile(services, file, MediaFilePath(fileName))) {
         return false;
     }
     SetStatus(status, "Installed File Successfully!");
@@ -58,53 +60,61 @@ double SecondsSince(const MonotonicClock& clock, std::int64_t start)
     return perSecond > 0 ? static_cast<double>(clock.Ticks() - start) / static_cast<double>(perSecond) : 0.0;
 }
 
-// Checks the received file once; the open file when it may run. Each check
-// is logged. A refused file is deleted and the user told why, naming the
-// item's `fileName`.
-std::unique_ptr<HeldInstaller> HoldTrustedInstaller(const DownloadServices& services, std::string_view fileName)
+// Checks the received file once, through its hold; true when it may run.
+// Each check is logged. A file whose bytes are not those received, or that
+// may not run, is let go (and so deleted) and the user told why, naming
+// the item's `fileName`.
+bool CheckReceivedInstaller(const DownloadServices& services, std::string_view fileName, ReceivedFile& received)
 {
+    if (const std::optional<FileFailure> failure = received.file->HoldForStart()) {
+        received.file.reset();
+        services.window().ShowMessage(FileFailureText(*failure), fixed_text::ErrorCaption, MessageButtons::Ok);
+        return false;
+    }
     const std::int64_t start = services.exchange.clock.Ticks();
     SignatureFindings findings;
-    std::unique_ptr<HeldInstaller> held
-        = services.signatures.Check(TemporaryFilePath, services.exchange.pump, findings);
+    const std::optional<FileDigest> checked
+        = services.signatures.Check(*received.file, services.exchange.pump, findings);
     InstallerDecision decision = DecideInstaller(findings, services.publisherKeys);
-    if (decision == InstallerDecision::MayRun && !held) {
+    if (decision == InstallerDecision::MayRun && !checked) {
         decision = InstallerDecision::Unreadable;
     }
+    // Bytes other than those received were checked: whatever they are, they
+    // are not what the server sent, and nothing of them runs.
+    const bool substituted = checked && *checked != received.digest;
     if (services.exchange.log != nullptr) {
-        services.exchange.log->Write(InstallerCheckLogLine(fileName, InstallerDecisionName(decision),
-            findings.signerKey, SecondsSince(services.exchange.clock, start)));
+        services.exchange.log->Write(InstallerCheckLogLine(fileName,
+            substituted ? ChangedSinceReceivedName : InstallerDecisionName(decision), findings.signerKey,
+            SecondsSince(services.exchange.clock, start)));
     }
-    if (decision == InstallerDecision::MayRun) {
-        return held;
+    if (decision == InstallerDecision::MayRun && !substituted) {
+        return true;
     }
-    // Released first: an open file cannot be deleted.
-    held.reset();
-    services.files.Delete(TemporaryFilePath);
-    services.window().ShowMessage(
-        InstallerRefusalText(fileName, decision), fixed_text::ErrorCaption, MessageButtons::Ok);
-    return nullptr;
+    received.file.reset();
+    services.window().ShowMessage(substituted ? ChangedSinceReceivedText(fileName)
+                                              : InstallerRefusalText(fileName, decision),
+        fixed_text::ErrorCaption, MessageButtons::Ok);
+    return false;
 }
 
 // Checks the received file, gives it the installer's name (a leftover of an
 // earlier run deleted first) and starts it. Only a file signed by the game's
-// publisher gets that name, and the file started is the one checked: it is
-// held open from its check, moved through that hold and released only once
-// its process has started. Null when it was refused, could not be moved or
-// started; the user has been told.
-std::unique_ptr<StartedProcess> StartInstaller(
-    const DownloadServices& services, std::string_view fileName, std::optional<std::string_view> workingFolder)
+// publisher gets that name, and the file started is the one received and
+// checked: it is held from its first byte, moved through that hold and let
+// go only once its process has started. Null when it was refused, could not
+// be moved or started; the user has been told.
+std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, std::string_view fileName,
+    ReceivedFile received, std::optional<std::string_view> workingFolder)
 {
-    const std::unique_ptr<HeldInstaller> held = HoldTrustedInstaller(services, fileName);
-    if (!held) {
+    if (!CheckReceivedInstaller(services, fileName, received)) {
         return nullptr;
     }
     services.files.Delete(InstallerPath);
-    if (const std::optional<FileFailure> failure = held->MoveTo(InstallerPath)) {
-        services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
+    if (!MoveReceivedFile(services, *received.file, InstallerPath)) {
         return nullptr;
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
+    received.file.reset();
     if (!process) {
         services.window().ShowMessage(NoProcessText, NoProcessCaption, MessageButtons::Ok);
     } else if (services.exchange.log != nullptr) {
@@ -113,9 +123,10 @@ std::unique_ptr<StartedProcess> StartInstaller(
     return process;
 }
 
-bool RunAwaitedInstaller(const DownloadServices& services, std::string_view fileName)
+bool RunAwaitedInstaller(const DownloadServices& services, std::string_view fileName, ReceivedFile received)
 {
-    const std::unique_ptr<StartedProcess> process = StartInstaller(services, fileName, std::nullopt);
+    const std::unique_ptr<StartedProcess> process
+        = StartInstaller(services, fileName, std::move(received), std::nullopt);
     if (process) {
         const std::optional<std::uint32_t> exitCode = process->WaitForExit(services.exchange.pump);
         if (services.exchange.log != nullptr) {
@@ -126,9 +137,9 @@ bool RunAwaitedInstaller(const DownloadServices& services, std::string_view file
     return process != nullptr;
 }
 
-bool StartProgramUpgrade(const DownloadServices& services, std::string_view fileName)
+bool StartProgramUpgrade(const DownloadServices& services, std::string_view fileName, ReceivedFile received)
 {
-    if (!StartInstaller(services, fileName, InstallerFolder)) {
+    if (!StartInstaller(services, fileName, std::move(received), InstallerFolder)) {
         return false;
     }
     // The upgrade replaces this program; the records stay for the next run.
@@ -142,20 +153,30 @@ bool StartProgramUpgrade(const DownloadServices& services, std::string_view file
 
 } // namespace
 
-bool InstallDownloadedFile(const DownloadServices& services, StatusDialog* status, std::string_view itemLine)
+bool InstallDownloadedFile(
+    const DownloadServices& services, StatusDialog* status, std::string_view itemLine, ReceivedFile received)
 {
+    if (!received.file) {
+        return false;
+    }
     const std::string fileName = GetField(itemLine, DownloadItemField::FileName, FieldSeparator);
     switch (ItemKindOf(itemLine)) {
     case ItemKind::LanguageFile:
     case ItemKind::ObjectPack:
-        return InstallMediaFile(services, status, fileName);
+        return InstallMediaFile(services, status, fileName, *received.file);
     case ItemKind::GameProgram:
-        return RunAwaitedInstaller(services, fileName);
+        return RunAwaitedInstaller(services, fileName, std::move(received));
     case ItemKind::ProgramUpgrade:
-        return StartProgramUpgrade(services, fileName);
+        return StartProgramUpgrade(services, fileName, std::move(received));
     default:
         return false;
     }
+}
+
+std::string ChangedSinceReceivedText(std::string_view fileName)
+{
+    return "The installer \"" + std::string(fileName)
+        + "\" changed on disk between its download and its check.  It was deleted and not started.";
 }
 
 } // namespace gsd

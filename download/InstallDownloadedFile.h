@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "download/DownloadServices.h"
+#include "download/TransferSink.h"
 #include "ports/StatusDialog.h"
 
 namespace gsd {
@@ -16,21 +17,32 @@ inline constexpr std::string_view InstallerPath = "Temp\\Download.exe";
 // The folder the transfer writes into and the installers run from.
 inline constexpr std::string_view InstallerFolder = "Temp";
 
-// Installs the file just received in "Temp\Download.tmp" for the
+// The support log's verdict, and the message ("Error!"), for an installer
+// whose bytes at its check were not the bytes received.
+inline constexpr std::string_view ChangedSinceReceivedName = "changed since it was received";
+std::string ChangedSinceReceivedText(std::string_view fileName);
+
+// Installs the file just received, held as "Temp\Download.tmp", for the
 // download-list line `itemLine`; true when it is installed. `status` (may be
-// null) is the transfer's status dialog.
+// null) is the transfer's status dialog. The file is used only through its
+// hold, which lasts until it is in its place (or its installer's process
+// has started); a file that is not installed is deleted through it, one that
+// moved stays where it went. A null file installs nothing.
 //
 // Kinds 2 and 3: "Installing File.", then the file replaces
 // "Media\" + FileName + ".mdc" in one step, then "Installed File
 // Successfully!". A file name MediaFileNameProblem refuses is reported
 // ("Error!") and nothing is moved.
-// Kinds 1 and 4 (installers): the file's signature is checked once, on the
-// window thread's behalf while its windows keep answering, and the check
-// logged (InstallerTrust.h); a file that may not run is deleted, "Error!"
-// names the item and says why, and the item fails: nothing is moved or
-// started, and the program goes on. Otherwise a leftover
-// "Temp\Download.exe" is deleted and the file, held open since its check,
-// is moved there and held until its process has started.
+// Kinds 1 and 4 (installers): the hold gives up its right to write (a
+// failure shows "Error!" with the system's text), then the file's signature
+// is checked once, on the window thread's behalf while its windows keep
+// answering, and the check logged (InstallerTrust.h). A file whose bytes as
+// checked are not those received (their SHA-256 differs from
+// `received.digest`) is refused whatever its signature, logged as
+// ChangedSinceReceivedName. A refused file is deleted, "Error!" names the
+// item and says why, and the item fails: nothing is moved or started, and
+// the program goes on. Otherwise a leftover "Temp\Download.exe" is deleted
+// and the file is moved there and held until its process has started.
 // Kind 1: started with the current folder and waited for (the windows keep
 // their messages meanwhile), then deleted; true whatever its exit code.
 // Kind 4: started with "Temp" as its working folder, then this program ends
@@ -39,6 +51,7 @@ inline constexpr std::string_view InstallerFolder = "Temp";
 // item fails: nothing is installed or started. A start without a process
 // shows "Error Retrieving Process ID to wait on." (caption "Error") and the
 // item fails. Other kinds: false, nothing moved or shown.
-bool InstallDownloadedFile(const DownloadServices& services, StatusDialog* status, std::string_view itemLine);
+bool InstallDownloadedFile(
+    const DownloadServices& services, StatusDialog* status, std::string_view itemLine, ReceivedFile received);
 
 } // namespace gsd

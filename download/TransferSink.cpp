@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "download/DownloadTexts.h"
 #include "download/InstallDownloadedFile.h"
@@ -56,6 +57,7 @@ bool TransferSink::BeginAttempt()
     total_ = 0;
     shownTotal_ = 0;
     head_.clear();
+    file_.reset();
     FileFailure failure;
     file_ = files_.CreateEmpty(TemporaryFilePath, failure);
     if (!file_) {
@@ -120,15 +122,25 @@ bool TransferSink::Accept(std::string_view chunk, std::uint64_t total)
 void TransferSink::EndAttempt()
 {
     if (file_) {
-        const std::optional<FileFailure> failure = file_->Close();
-        file_.reset();
-        if (failure && !fileFailed_) {
-            ReportFileFailure(*failure);
+        if (const std::optional<FileFailure> failure = file_->Finish()) {
+            file_.reset();
+            if (!fileFailed_) {
+                ReportFileFailure(*failure);
+            }
         }
     }
     if (replyOpen_ && total_ != shownTotal_) {
         ShowProgress(total_);
     }
+}
+
+ReceivedFile TransferSink::TakeReceived()
+{
+    if (!file_ || fileFailed_) {
+        return {};
+    }
+    const FileDigest digest = file_->WrittenDigest();
+    return { std::move(file_), digest };
 }
 
 std::string TransferSink::ShortReplyText() const

@@ -1,5 +1,6 @@
-// Where the bytes of a file reply go: the temporary file, written chunk by
-// chunk as they arrive, with the running count in the status dialog.
+// Where the bytes of a file reply go: the temporary file, held from its
+// creation and written chunk by chunk as they arrive, with the running
+// count in the status dialog.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,14 @@ std::string TransferProgressText(std::uint64_t total);
 // onto a drive with `free` bytes left.
 std::string NotEnoughSpaceText(std::string_view fileName, std::uint64_t needed, std::uint64_t free);
 
+// What a transfer received: its file, still held, and the SHA-256 of the
+// bytes written to it, which is what the file must still hold when it is
+// checked.
+struct ReceivedFile {
+    std::unique_ptr<HeldFile> file;
+    FileDigest digest {};
+};
+
 class TransferSink final : public ReplySink {
 public:
     // `status` may be null; every reference must outlive the sink.
@@ -42,8 +51,9 @@ public:
     TransferSink(GameFiles& files, MainWindow& window, const MonotonicClock& clock, StatusDialog* status,
         std::string_view onDownloadTexts, std::string_view fileName);
 
-    // Empties (or creates) "Temp\Download.tmp"; false after reporting a
-    // file error ("Error!"), so the attempt does not connect.
+    // Lets go of (and so deletes) the file of an earlier attempt, then
+    // empties (or creates) "Temp\Download.tmp" and holds it; false after
+    // reporting a file error ("Error!"), so the attempt does not connect.
     bool BeginAttempt() override;
     // The receiving texts, and the progress bar when a length is announced.
     // False after reporting ("Error!") that an announced length and the
@@ -54,8 +64,14 @@ public:
     // length was announced) that the file would leave less than the margin
     // free on the drive.
     bool Accept(std::string_view chunk, std::uint64_t total) override;
-    // Closes the file (a failure is a file error) and shows the final count.
+    // Finishes the file (writes out and flushes it; a failure is a file
+    // error, and the file is deleted) and shows the final count.
     void EndAttempt() override;
+
+    // The latest attempt's file and digest, handed over once: a null file
+    // when the attempt made none or it failed. A file the sink still has
+    // when it goes is deleted.
+    [[nodiscard]] ReceivedFile TakeReceived();
 
     // The bytes received in the latest attempt.
     [[nodiscard]] std::uint64_t Received() const { return total_; }
@@ -75,7 +91,7 @@ private:
     std::string_view onDownloadTexts_;
     std::string_view fileName_;
     DeadlineTimer progressTimer_;
-    std::unique_ptr<FileWriter> file_;
+    std::unique_ptr<HeldFile> file_;
     bool fileFailed_ = false;
     bool replyOpen_ = false;
     std::optional<std::uint64_t> length_;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/Handles.h"
+#include "platform/Win32FileHold.h"
 
 namespace gsd {
 
@@ -57,25 +58,52 @@ void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& wo
 namespace {
 
 // A writer whose Close, which flushes everything to disk, runs on a worker.
-class WriterOffWindowThread final : public FileWriter {
+class HeldFileOffWindowThread final : public HeldFile, public Win32FileHold {
 public:
-    WriterOffWindowThread(std::unique_ptr<FileWriter> writer, MessagePump& pump)
-        : writer_(std::move(writer))
+    HeldFileOffWindowThread(std::unique_ptr<HeldFile> file, MessagePump& pump)
+        : file_(std::move(file))
         , pump_(pump)
     {
     }
 
-    std::optional<FileFailure> Write(std::string_view bytes) override { return writer_->Write(bytes); }
+    std::optional<FileFailure> Write(std::string_view bytes) override { return file_->Write(bytes); }
 
-    std::optional<FileFailure> Close() override
+    std::optional<FileFailure> Finish() override { return OffWindowThread([this] { return file_->Finish(); }); }
+
+    FileDigest WrittenDigest() const override { return file_->WrittenDigest(); }
+
+    std::optional<FileFailure> HoldForStart() override
     {
-        std::optional<FileFailure> failure;
-        RunWhileHandlingMessages(pump_, [&] { failure = writer_->Close(); });
-        return failure;
+        return OffWindowThread([this] { return file_->HoldForStart(); });
+    }
+
+    std::optional<FileFailure> MoveTo(std::string_view relative) override
+    {
+        return OffWindowThread([this, relative] { return file_->MoveTo(relative); });
+    }
+
+    HANDLE FileHandle() const override
+    {
+        const Win32FileHold* hold = Win32FileHoldOf(*file_);
+        return hold != nullptr ? hold->FileHandle() : INVALID_HANDLE_VALUE;
+    }
+
+    std::wstring FilePath() const override
+    {
+        const Win32FileHold* hold = Win32FileHoldOf(*file_);
+        return hold != nullptr ? hold->FilePath() : std::wstring();
     }
 
 private:
-    std::unique_ptr<FileWriter> writer_;
+    template <typename Call>
+    std::optional<FileFailure> OffWindowThread(const Call& call)
+    {
+        std::optional<FileFailure> failure;
+        RunWhileHandlingMessages(pump_, [&] { failure = call(); });
+        return failure;
+    }
+
+    std::unique_ptr<HeldFile> file_;
     MessagePump& pump_;
 };
 
@@ -87,20 +115,13 @@ GameFilesOffWindowThread::GameFilesOffWindowThread(GameFiles& files, MessagePump
 {
 }
 
-std::unique_ptr<FileWriter> GameFilesOffWindowThread::CreateEmpty(std::string_view relative, FileFailure& failure)
+std::unique_ptr<HeldFile> GameFilesOffWindowThread::CreateEmpty(std::string_view relative, FileFailure& failure)
 {
-    std::unique_ptr<FileWriter> writer = files_.CreateEmpty(relative, failure);
-    if (!writer) {
+    std::unique_ptr<HeldFile> file = files_.CreateEmpty(relative, failure);
+    if (!file) {
         return nullptr;
     }
-    return std::make_unique<WriterOffWindowThread>(std::move(writer), pump_);
-}
-
-std::optional<FileFailure> GameFilesOffWindowThread::MoveReplacing(std::string_view from, std::string_view to)
-{
-    std::optional<FileFailure> failure;
-    RunWhileHandlingMessages(pump_, [&] { failure = files_.MoveReplacing(from, to); });
-    return failure;
+    return std::make_unique<HeldFileOffWindowThread>(std::move(file), pump_);
 }
 
 bool GameFilesOffWindowThread::Delete(std::string_view relative)

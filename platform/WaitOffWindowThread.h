@@ -23,16 +23,16 @@ namespace gsd {
 // started, `work` runs on the calling thread.
 void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& work);
 
-// `files` with the writer's Close (the flush to disk), MoveReplacing and
-// Delete made through RunWhileHandlingMessages; writing the pieces of a
-// transfer stays on the calling thread.
+// `files` with the held file's Finish (the flush to disk), HoldForStart and
+// MoveTo, and Delete, made through RunWhileHandlingMessages; writing the
+// pieces of a transfer stays on the calling thread. The held files it
+// returns are Win32FileHolds whenever those of `files` are.
 class GameFilesOffWindowThread final : public GameFiles {
 public:
     // Both must outlive this object and every writer it returns.
     GameFilesOffWindowThread(GameFiles& files, MessagePump& pump);
 
-    std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
-    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
+    std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
     bool Delete(std::string_view relative) override;
     std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
     // A question of the code page, answered at once on this thread.

@@ -6,10 +6,13 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
+#include "platform/Sha256.h"
 #include "platform/SystemErrorText.h"
+#include "platform/Win32FileHold.h"
 
 namespace gsd {
 namespace {
@@ -36,29 +39,44 @@ FileFailure Refusal(const WideGamePath& path, std::string_view relative)
 // the window thread more than everything else it does with the piece.
 constexpr std::size_t GatheredBytes = 64 * 1024;
 
-class Win32FileWriter final : public FileWriter {
+// FILE_RENAME_INFO for `target`, which ends in a one-character name array.
+std::vector<BYTE> RenameInfo(const std::wstring& target)
+{
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(WCHAR));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(WCHAR));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    return buffer;
+}
+
+class Win32HeldFile final : public HeldFile, public Win32FileHold {
 public:
-    Win32FileWriter(unique_file file, std::wstring path)
+    Win32HeldFile(unique_file file, std::wstring path)
         : file_(std::move(file))
         , path_(std::move(path))
     {
         gathered_.reserve(GatheredBytes);
     }
 
-    // What was accepted reaches the file even when nobody closes it.
-    ~Win32FileWriter() override
+    // A file that never reached its place is deleted through the hold:
+    // nobody else can have opened it to keep it.
+    ~Win32HeldFile() override
     {
-        if (file_) {
-            WriteGathered();
+        if (file_ && !moved_) {
+            FILE_DISPOSITION_INFO dispose {};
+            dispose.DeleteFile = TRUE;
+            ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &dispose, sizeof dispose);
         }
     }
 
-    Win32FileWriter(const Win32FileWriter&) = delete;
-    Win32FileWriter& operator=(const Win32FileWriter&) = delete;
+    Win32HeldFile(const Win32HeldFile&) = delete;
+    Win32HeldFile& operator=(const Win32HeldFile&) = delete;
 
     std::optional<FileFailure> Write(std::string_view bytes) override
     {
-        if (!file_) {
+        if (!file_ || finished_) {
             ::SetLastError(ERROR_INVALID_HANDLE);
             return LastFileFailure(path_);
         }
@@ -76,26 +94,81 @@ public:
         return std::nullopt;
     }
 
-    std::optional<FileFailure> Close() override
+    std::optional<FileFailure> Finish() override
     {
-        if (!file_) {
-            return std::nullopt;
+        if (!file_ || finished_) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
+            return LastFileFailure(path_);
         }
+        finished_ = true;
         if (std::optional<FileFailure> failure = WriteGathered()) {
-            file_.reset();
             return failure;
         }
         // The file is complete on disk before anyone moves it into place.
         if (!::FlushFileBuffers(file_.get())) {
-            auto failure = LastFileFailure(path_);
+            return LastFileFailure(path_);
+        }
+        const std::optional<FileDigest> digest = hash_.Finish();
+        if (!digest) {
+            ::SetLastError(ERROR_INTERNAL_ERROR);
+            return LastFileFailure(path_);
+        }
+        digest_ = *digest;
+        return std::nullopt;
+    }
+
+    FileDigest WrittenDigest() const override { return digest_; }
+
+    // The system shares a file by what each of its openings may do, and an
+    // opening may not refuse others a right that an opening already has. So
+    // the hold passes through an opening that lets others write, made from
+    // the handle itself (never by name), to one that lets them only read.
+    std::optional<FileFailure> HoldForStart() override
+    {
+        unique_file reading(
+            ::ReOpenFile(file_.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+        if (!reading) {
+            return LastFileFailure(path_);
+        }
+        file_ = std::move(reading);
+        writable_ = false;
+        unique_file held(::ReOpenFile(file_.get(), GENERIC_READ | DELETE, FILE_SHARE_READ, 0));
+        if (!held) {
+            FileFailure failure = LastFileFailure(path_);
             file_.reset();
             return failure;
         }
-        if (!::CloseHandle(file_.release())) {
+        file_ = std::move(held);
+        return std::nullopt;
+    }
+
+    std::optional<FileFailure> MoveTo(std::string_view relative) override
+    {
+        const WideGamePath target = GameFolderPath(relative);
+        if (!target.Problem.empty()) {
+            return FileFailure { 0, target.Problem, ShownPath(path_) };
+        }
+        if (!file_) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
             return LastFileFailure(path_);
+        }
+        std::vector<BYTE> rename = RenameInfo(target.Path);
+        if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, rename.data(), static_cast<DWORD>(rename.size()))) {
+            return LastFileFailure(path_);
+        }
+        path_ = target.Path;
+        moved_ = true;
+        // The new name on disk before anyone relies on it, as far as the
+        // hold may still write; the rename itself has happened either way.
+        if (writable_) {
+            ::FlushFileBuffers(file_.get());
         }
         return std::nullopt;
     }
+
+    HANDLE FileHandle() const override { return file_ ? file_.get() : INVALID_HANDLE_VALUE; }
+
+    std::wstring FilePath() const override { return path_; }
 
 private:
     // Empties the gathered bytes into the file; they are gone either way, a
@@ -107,6 +180,7 @@ private:
         return failure;
     }
 
+    // Writes `bytes` and adds what was written to the digest.
     std::optional<FileFailure> WriteAll(std::string_view bytes)
     {
         // WriteFile takes at most a DWORD's worth and may write less.
@@ -122,6 +196,7 @@ private:
                 ::SetLastError(ERROR_WRITE_FAULT);
                 return LastFileFailure(path_);
             }
+            hash_.Add(bytes.substr(0, written));
             bytes.remove_prefix(written);
         }
         return std::nullopt;
@@ -130,41 +205,31 @@ private:
     unique_file file_;
     std::wstring path_;
     std::string gathered_;
+    Sha256 hash_;
+    FileDigest digest_ {};
+    bool finished_ = false;
+    bool writable_ = true;
+    bool moved_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<FileWriter> Win32GameFiles::CreateEmpty(std::string_view relative, FileFailure& failure)
+std::unique_ptr<HeldFile> Win32GameFiles::CreateEmpty(std::string_view relative, FileFailure& failure)
 {
     const WideGamePath path = GameFolderPath(relative);
     if (!path.Problem.empty()) {
         failure = Refusal(path, relative);
         return nullptr;
     }
-    unique_file file(::CreateFileW(
-        path.Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Read and delete besides write: the hold itself reads the file for its
+    // check and renames it into place. Others may only read.
+    unique_file file(::CreateFileW(path.Path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         failure = LastFileFailure(path.Path);
         return nullptr;
     }
-    return std::make_unique<Win32FileWriter>(std::move(file), path.Path);
-}
-
-std::optional<FileFailure> Win32GameFiles::MoveReplacing(std::string_view from, std::string_view to)
-{
-    const WideGamePath source = GameFolderPath(from);
-    if (!source.Problem.empty()) {
-        return Refusal(source, from);
-    }
-    const WideGamePath target = GameFolderPath(to);
-    if (!target.Problem.empty()) {
-        // A move's failure names its source.
-        return Refusal(target, ShownPath(source.Path));
-    }
-    if (!::MoveFileExW(source.Path.c_str(), target.Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return LastFileFailure(source.Path);
-    }
-    return std::nullopt;
+    return std::make_unique<Win32HeldFile>(std::move(file), path.Path);
 }
 
 bool Win32GameFiles::Delete(std::string_view relative)

@@ -13,18 +13,22 @@ namespace gsd {
 // code (GetLastError) and its text (SystemErrorText).
 class Win32GameFiles final : public GameFiles {
 public:
-    // CreateFileW with CREATE_ALWAYS and GENERIC_WRITE (others may read).
-    // Write gathers pieces of under 64 KB and hands them to WriteFile 64 KB
-    // at a time (a larger span at once, as often as it takes), so a failure
-    // to write may be reported by a later Write or by Close; Close writes
-    // what is gathered and flushes the file to disk (FlushFileBuffers)
-    // before closing it. A writer dropped without Close still writes what
-    // it has gathered.
-    std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override;
-
-    // MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
-    // one step on the same volume, and on disk when it returns.
-    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override;
+    // CreateFileW with CREATE_ALWAYS, GENERIC_READ | GENERIC_WRITE | DELETE,
+    // shared for reading only; the file is a Win32FileHold. Write gathers
+    // pieces of under 64 KB and hands them to WriteFile 64 KB at a time (a
+    // larger span at once, as often as it takes), so a failure to write may
+    // be reported by a later Write or by Finish; every byte WriteFile took
+    // goes into the system's SHA-256 (BCrypt). Finish writes what is
+    // gathered and flushes the file to disk (FlushFileBuffers).
+    // HoldForStart reopens the file from its handle (ReOpenFile) for reading
+    // with every sharing, closes the writing handle, then reopens that for
+    // GENERIC_READ | DELETE shared for reading only; it fails with the
+    // system's sharing violation when another program opened the file for
+    // writing or deleting in between and still has it open. MoveTo renames through the handle (SetFileInformationByHandle,
+    // FileRenameInfo, replacing), and flushes when the hold may still write.
+    // A file dropped unmoved is deleted through its handle
+    // (FileDispositionInfo).
+    std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
 
     // DeleteFileW.
     bool Delete(std::string_view relative) override;

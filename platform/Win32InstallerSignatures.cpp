@@ -4,63 +4,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "download/SignatureLayout.h"
-#include "platform/GamePaths.h"
-#include "platform/Handles.h"
-#include "platform/SystemErrorText.h"
+#include "platform/Sha256.h"
 #include "platform/WaitOffWindowThread.h"
+#include "platform/Win32FileHold.h"
 #include "platform/Win32SignatureFacts.h"
 
 namespace gsd {
 namespace {
-
-FileFailure LastFileFailure(const std::string& path)
-{
-    const DWORD code = ::GetLastError();
-    return { code, SystemErrorText(code), path };
-}
-
-class Win32HeldInstaller final : public HeldInstaller {
-public:
-    Win32HeldInstaller(unique_file file, std::string path)
-        : file_(std::move(file))
-        , path_(std::move(path))
-    {
-    }
-
-    // Renamed through the handle itself: the file never stands unheld
-    // between its check and its start.
-    std::optional<FileFailure> MoveTo(std::string_view relative) override
-    {
-        const WideGamePath target = GameFolderPath(relative);
-        if (!target.Problem.empty()) {
-            return FileFailure { 0, target.Problem, path_ };
-        }
-        const std::wstring& name = target.Path;
-        // FILE_RENAME_INFO ends in a one-character name array.
-        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
-        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        rename->ReplaceIfExists = TRUE;
-        rename->RootDirectory = nullptr;
-        rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
-        std::copy(name.begin(), name.end(), rename->FileName);
-        if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
-            return LastFileFailure(path_);
-        }
-        path_ = ShownPath(target.Path);
-        return std::nullopt;
-    }
-
-private:
-    unique_file file_;
-    std::string path_;
-};
 
 bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes)
 {
@@ -114,27 +68,52 @@ void Inspect(const std::wstring& path, HANDLE file, SignatureFindings& findings)
     }
 }
 
+// The SHA-256 of the whole open `file`, read through its handle; nullopt
+// when it cannot be read to its end.
+std::optional<FileDigest> ReadDigest(HANDLE file)
+{
+    LARGE_INTEGER size {};
+    if (!::GetFileSizeEx(file, &size)) {
+        return std::nullopt;
+    }
+    constexpr std::uint64_t PieceBytes = 1024 * 1024;
+    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    Sha256 hash;
+    std::string piece;
+    for (std::uint64_t offset = 0; offset < fileSize; offset += piece.size()) {
+        piece.resize(static_cast<std::size_t>(std::min(PieceBytes, fileSize - offset)));
+        if (!ReadAt(file, offset, piece) || piece.empty() || !hash.Add(piece)) {
+            return std::nullopt;
+        }
+    }
+    return hash.Finish();
+}
+
 } // namespace
 
-std::unique_ptr<HeldInstaller> Win32InstallerSignatures::Check(
-    std::string_view relative, MessagePump& pump, SignatureFindings& findings)
+std::optional<FileDigest> Win32InstallerSignatures::Check(
+    HeldFile& file, MessagePump& pump, SignatureFindings& findings)
 {
     findings = {};
-    const WideGamePath path = GameFolderPath(relative);
-    if (!path.Problem.empty()) {
-        return nullptr;
+    const Win32FileHold* hold = Win32FileHoldOf(file);
+    if (hold == nullptr || hold->FileHandle() == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
     }
-    // Shared for reading only: nobody may change, rename or delete the file
-    // between this check and the start of its process. DELETE lets the
-    // holder itself rename it.
-    unique_file file(::CreateFileW(path.Path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return nullptr;
+    const HANDLE handle = hold->FileHandle();
+    const std::wstring path = hold->FilePath();
+    std::optional<FileDigest> digest;
+    // A large installer takes a while to read and hash: the windows answer
+    // meanwhile.
+    RunWhileHandlingMessages(pump, [&] {
+        digest = ReadDigest(handle);
+        if (digest) {
+            Inspect(path, handle, findings);
+        }
+    });
+    if (!digest) {
+        findings = {};
     }
-    // A large installer takes a while to hash: the windows answer meanwhile.
-    RunWhileHandlingMessages(pump, [&] { Inspect(path.Path, file.get(), findings); });
-    return std::make_unique<Win32HeldInstaller>(std::move(file), ShownPath(path.Path));
+    return digest;
 }
 
 } // namespace gsd

@@ -5,18 +5,16 @@
 
 namespace gsd {
 
-// Check opens the file (GameFolderPath) with CreateFileW, GENERIC_READ and
-// DELETE, shared for reading only, and keeps it open in the returned object,
-// whose MoveTo renames it through that handle (SetFileInformationByHandle,
-// FileRenameInfo). A worker thread (RunWhileHandlingMessages) reads through
-// that handle the signature's layout (download/SignatureLayout.h: the headers and
-// the certificate table, with ReadFile) and, for a sound one only, the
-// system's facts (platform/Win32SignatureFacts.h); the calling thread
-// handles its windows' messages meanwhile.
+// Check reads the file through the handle of its hold (a Win32FileHold;
+// any other file counts as unreadable) on a worker thread
+// (RunWhileHandlingMessages), the calling thread handling its windows'
+// messages meanwhile: first the whole file, for its SHA-256 (BCrypt), then
+// the signature's layout (download/SignatureLayout.h: the headers and the
+// certificate table, with ReadFile) and, for a sound one only, the system's
+// facts (platform/Win32SignatureFacts.h), given the same handle.
 class Win32InstallerSignatures final : public InstallerSignatures {
 public:
-    std::unique_ptr<HeldInstaller> Check(
-        std::string_view relative, MessagePump& pump, SignatureFindings& findings) override;
+    std::optional<FileDigest> Check(HeldFile& file, MessagePump& pump, SignatureFindings& findings) override;
 };
 
 } // namespace gsd

@@ -4,6 +4,7 @@
 // catalogue/GameFolderPath.h; tests keep the files in memory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,31 +23,53 @@ struct FileFailure {
     std::string path;
 };
 
-// A file open for writing; closed on destruction.
-class FileWriter {
+// The SHA-256 of a file's bytes.
+using FileDigest = std::array<std::uint8_t, 32>;
+
+// The file a transfer writes, held open by this program from its creation
+// until it has been moved into its place (and, for an installer, started)
+// or deleted: meanwhile others may read it, but nobody else can write,
+// rename or delete it, and this program never opens it by name again, so
+// the bytes received are the bytes installed or started. A held file
+// destroyed before MoveTo succeeded is deleted.
+class HeldFile {
 public:
-    virtual ~FileWriter() = default;
+    virtual ~HeldFile() = default;
 
     // Appends `bytes`; nullopt on success.
     virtual std::optional<FileFailure> Write(std::string_view bytes) = 0;
 
-    // Flushes and closes; nullopt on success. Later calls do nothing.
-    virtual std::optional<FileFailure> Close() = 0;
+    // Writes out what was accepted and flushes the file to disk; nullopt on
+    // success. Nothing is written after. The file stays held.
+    virtual std::optional<FileFailure> Finish() = 0;
+
+    // The SHA-256 of every byte written, taken from the system's hash as the
+    // bytes went to the file; meaningful once Finish has succeeded.
+    [[nodiscard]] virtual FileDigest WrittenDigest() const = 0;
+
+    // Lets go of this program's own right to write while still holding the
+    // file, since the system starts no program file that anyone holds open
+    // for writing; nullopt on success. For an instant others could open the
+    // file: a check that reads it after this sees what they changed. Fails
+    // when someone opened it meanwhile to write or delete it and still has
+    // it open; the file is then let go, not deleted.
+    virtual std::optional<FileFailure> HoldForStart() = 0;
+
+    // Gives the held file the name `relative` (relative to the game folder),
+    // replacing a file of that name, in one step, and keeps holding it.
+    // nullopt on success; otherwise the file keeps its name.
+    virtual std::optional<FileFailure> MoveTo(std::string_view relative) = 0;
 };
 
 class GameFiles {
 public:
     virtual ~GameFiles() = default;
 
-    // Creates `relative` anew, or empties it when it exists, open for
-    // writing in binary. Null with `failure` set when that fails (a missing
-    // folder, a full disk, no rights); the folder is not created.
-    virtual std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) = 0;
-
-    // Moves `from` to `to` in one step, replacing a file `to` when there is
-    // one: `to` stays as it was until the new file is complete and in place.
-    // nullopt on success.
-    virtual std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) = 0;
+    // Creates `relative` anew, or empties it when it exists, and holds it
+    // for writing in binary. Null with `failure` set when that fails (a
+    // missing folder, a full disk, no rights, a file held by another
+    // program); the folder is not created.
+    virtual std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) = 0;
 
     // Deletes `relative`; false when there was nothing to delete or the
     // system refused.

@@ -70,31 +70,17 @@ struct SignatureFindings {
     std::vector<std::string> digestAlgorithms;
 };
 
-// The checked file, held open from its check until its process has started:
-// while this object lives nobody else can write, rename or delete the file,
-// so what was checked is what is started. Closed on destruction.
-class HeldInstaller {
-public:
-    virtual ~HeldInstaller() = default;
-
-    // Gives the held file the name `relative` (relative to the game folder),
-    // replacing a file of that name, and keeps holding it. nullopt on
-    // success; otherwise the file keeps its name.
-    virtual std::optional<FileFailure> MoveTo(std::string_view relative) = 0;
-};
-
 class InstallerSignatures {
 public:
     virtual ~InstallerSignatures() = default;
 
-    // Opens `relative` (relative to the game folder) and checks its
-    // signature without asking anything over the network and without any
+    // Checks the signature of the held `file` through its hold, without
+    // opening it by name, asking anything over the network or showing any
     // window of the system's; while the check runs, `pump` keeps the
-    // thread's windows answering. Returns the open file (null when it could
-    // not be opened: then `findings.readable` is false) and sets `findings`.
-    virtual std::unique_ptr<HeldInstaller> Check(
-        std::string_view relative, MessagePump& pump, SignatureFindings& findings)
-        = 0;
+    // thread's windows answering. Sets `findings` and returns the SHA-256 of
+    // the file's bytes as the check read them; nullopt when the file could
+    // not be read whole (then `findings.readable` is false).
+    virtual std::optional<FileDigest> Check(HeldFile& file, MessagePump& pump, SignatureFindings& findings) = 0;
 };
 
 } // namespace gsd

@@ -5,14 +5,68 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "GameFolderScope.h"
+#include "platform/Handles.h"
 #include "platform/Win32GameFiles.h"
 
 namespace gsd {
 namespace {
+
+std::string Hex(const FileDigest& digest)
+{
+    constexpr char Digits[] = "0123456789abcdef";
+    std::string hex;
+    for (const std::uint8_t byte : digest) {
+        hex.push_back(Digits[byte >> 4]);
+        hex.push_back(Digits[byte & 0x0F]);
+    }
+    return hex;
+}
+
+// What another program can do to `path` while this program holds it; each
+// answer is whether it could.
+struct Intrusions {
+    bool readShared;
+    bool openForWriting;
+    bool replaceByMove;
+    bool renameAway;
+    bool deleteIt;
+    bool operator==(const Intrusions&) const = default;
+};
+
+Intrusions TryIntrusions(const std::string& path, const std::string& stranger)
+{
+    constexpr DWORD All = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Intrusions tried {};
+    tried.readShared
+        = static_cast<bool>(unique_file(CreateFileA(path.c_str(), GENERIC_READ, All, nullptr, OPEN_EXISTING, 0, nullptr)));
+    tried.openForWriting
+        = static_cast<bool>(unique_file(CreateFileA(path.c_str(), GENERIC_WRITE, All, nullptr, OPEN_EXISTING, 0, nullptr)));
+    tried.replaceByMove = MoveFileExA(stranger.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    tried.renameAway = MoveFileExA(path.c_str(), (path + ".away").c_str(), MOVEFILE_REPLACE_EXISTING);
+    tried.deleteIt = DeleteFileA(path.c_str());
+    return tried;
+}
+
+// Reads the file as a program that shares everything does.
+std::string ReadShared(const std::string& path)
+{
+    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
 
 class GameFilesOnWine : public ::testing::Test {
 protected:
@@ -26,35 +80,103 @@ TEST_F(GameFilesOnWine, CreateEmptyEmptiesAnExistingFile)
     game_.Write("Temp\\Download.tmp", "a half-received file from before");
     FileFailure failure;
 
-    auto writer = files_.CreateEmpty("Temp\\Download.tmp", failure);
-    ASSERT_NE(writer, nullptr) << failure.description;
-    EXPECT_EQ(writer->Close(), std::nullopt);
+    auto file = files_.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(file, nullptr) << failure.description;
+    EXPECT_EQ(file->Finish(), std::nullopt);
 
-    EXPECT_EQ(game_.Read("Temp\\Download.tmp"), "");
+    EXPECT_EQ(ReadShared(game_.PathOf("Temp\\Download.tmp")), "");
 }
 
-TEST_F(GameFilesOnWine, WrittenBytesArriveIntactAndInOrder)
+TEST_F(GameFilesOnWine, WrittenBytesArriveIntactInOrderAndInTheSystemsDigest)
 {
     const std::string first("MDC\0\x01\xff\r\n\n\x1a", 10);
     std::string large(3 * 1024 * 1024 + 7, '\0');
     for (std::size_t i = 0; i < large.size(); ++i) {
         large[i] = static_cast<char>(i * 31 % 251);
     }
+    struct Case {
+        const char* name;
+        std::vector<std::string_view> pieces;
+        std::string sha256;
+    };
+    const std::vector<Case> cases = {
+        { "nothing", {}, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855" },
+        { "one small piece", { "abc" }, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" },
+        { "small pieces as a transfer hands them over, then one large span", {},
+            "e97c6a555c3db6b7649d16856de1120558e30c49932dc79f257d2331d03a857c" },
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pieces.empty() && !c.sha256.starts_with("e3b0")) {
+            c.pieces = { first, "" };
+            for (std::size_t at = 0; at < large.size(); at += 1000) {
+                c.pieces.push_back(std::string_view(large).substr(at, 1000));
+            }
+            c.pieces.push_back(large);
+        }
+        std::string expected;
+        FileFailure failure;
+
+        auto file = files_.CreateEmpty("Temp\\Download.tmp", failure);
+        ASSERT_NE(file, nullptr) << failure.description;
+        for (const std::string_view piece : c.pieces) {
+            ASSERT_EQ(file->Write(piece), std::nullopt);
+            expected.append(piece);
+        }
+        EXPECT_EQ(file->Finish(), std::nullopt);
+        EXPECT_NE(file->Write("more"), std::nullopt) << "nothing is written after the end";
+
+        EXPECT_EQ(Hex(file->WrittenDigest()), c.sha256);
+        EXPECT_EQ(ReadShared(game_.PathOf("Temp\\Download.tmp")), expected);
+    }
+}
+
+// From the first byte to the start of the installer, nobody else can change,
+// replace, rename or delete the file; only a reader that shares everything
+// gets in. The hold gives the file its new name and lets the installer
+// start; a file let go unmoved is gone.
+TEST_F(GameFilesOnWine, AReceivedInstallerIsHeldFromItsFirstByteToItsStart)
+{
+    const std::string tmp = game_.PathOf("Temp\\Download.tmp");
+    const std::string exe = game_.PathOf("Temp\\Download.exe");
+    const std::string stranger = game_.PathOf("Temp\\Stranger.exe");
+    const std::string installer = ReadShared(e2e::BinFolder() + "import_ca.exe");
+    ASSERT_FALSE(installer.empty());
+    const Intrusions onlyReading { true, false, false, false, false };
     FileFailure failure;
 
-    auto writer = files_.CreateEmpty("Temp\\Download.tmp", failure);
-    ASSERT_NE(writer, nullptr) << failure.description;
-    EXPECT_EQ(writer->Write(first), std::nullopt);
-    EXPECT_EQ(writer->Write(""), std::nullopt);
-    // Small pieces as a transfer hands them over, then one large span.
-    for (std::size_t at = 0; at < large.size(); at += 1000) {
-        ASSERT_EQ(writer->Write(std::string_view(large).substr(at, 1000)), std::nullopt) << at;
-    }
-    EXPECT_EQ(writer->Write(large), std::nullopt);
-    EXPECT_EQ(writer->Close(), std::nullopt);
-    EXPECT_EQ(writer->Close(), std::nullopt) << "a second close does nothing";
+    auto file = files_.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(file, nullptr) << failure.description;
+    game_.Write("Temp\\Stranger.exe", "a stranger");
+    EXPECT_EQ(TryIntrusions(tmp, stranger), onlyReading) << "created";
+    ASSERT_EQ(file->Write(installer), std::nullopt);
+    ASSERT_EQ(file->Finish(), std::nullopt);
+    EXPECT_EQ(TryIntrusions(tmp, stranger), onlyReading) << "finished";
+    ASSERT_EQ(file->HoldForStart(), std::nullopt);
+    EXPECT_EQ(TryIntrusions(tmp, stranger), onlyReading) << "held for the start";
+    game_.Write("Temp\\Download.exe", "leftover");
+    ASSERT_EQ(file->MoveTo("Temp\\Download.exe"), std::nullopt);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_EQ(TryIntrusions(exe, stranger), onlyReading) << "moved";
 
-    EXPECT_EQ(game_.Read("Temp\\Download.tmp"), first + large + large);
+    SHELLEXECUTEINFOA start {};
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    start.lpFile = exe.c_str();
+    EXPECT_TRUE(ShellExecuteExA(&start)) << GetLastError();
+    const unique_handle process(start.hProcess);
+    file.reset();
+    if (process) {
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+    }
+    EXPECT_EQ(ReadShared(exe), installer) << "the leftover is replaced, and a moved file stays";
+
+    auto dropped = files_.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_EQ(dropped->Write("half a file"), std::nullopt);
+    dropped.reset();
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp")) << "let go unmoved, deleted";
 }
 
 TEST_F(GameFilesOnWine, MissingFolderIsAFailureNamingTheFileAndTheCause)
@@ -74,18 +196,23 @@ TEST_F(GameFilesOnWine, MissingFolderIsAFailureNamingTheFileAndTheCause)
 TEST_F(GameFilesOnWine, MoveReplacesTheTargetOrLeavesItAsItWas)
 {
     game_.Write("Media\\Bricks.mdc", "the installed pack");
-    game_.Write("Temp\\Download.tmp", "the new pack");
+    FileFailure failure;
+    auto file = files_.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(file->Write("the new pack"), std::nullopt);
+    ASSERT_EQ(file->Finish(), std::nullopt);
 
-    EXPECT_EQ(files_.MoveReplacing("Temp\\Download.tmp", "Media\\Bricks.mdc"), std::nullopt);
+    const std::optional<FileFailure> refused = file->MoveTo("Nowhere\\Bricks.mdc");
+    ASSERT_NE(refused, std::nullopt) << "no such folder";
+    EXPECT_EQ(refused->code, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(refused->description.empty());
+    EXPECT_EQ(refused->path, game_.PathOf("Temp\\Download.tmp"));
+    EXPECT_EQ(game_.Read("Media\\Bricks.mdc"), "the installed pack");
+
+    EXPECT_EQ(file->MoveTo("Media\\Bricks.mdc"), std::nullopt);
+    file.reset();
     EXPECT_EQ(game_.Read("Media\\Bricks.mdc"), "the new pack");
     EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
-
-    const std::optional<FileFailure> failure = files_.MoveReplacing("Temp\\Download.tmp", "Media\\Bricks.mdc");
-    ASSERT_NE(failure, std::nullopt) << "the source is gone";
-    EXPECT_EQ(failure->code, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(failure->description.empty());
-    EXPECT_EQ(failure->path, game_.PathOf("Temp\\Download.tmp"));
-    EXPECT_EQ(game_.Read("Media\\Bricks.mdc"), "the new pack");
 }
 
 TEST_F(GameFilesOnWine, DeleteRemovesAFileAndReportsNothingToDelete)

@@ -41,34 +41,31 @@ private:
     unique_hwnd window_;
 };
 
-class SlowCall final : public GameFiles, public FileWriter, public RunningGame {
+class SlowCall final : public GameFiles, public RunningGame {
 public:
     explicit SlowCall(const AnsweringWindow& window) : window_(window) {}
 
-    std::unique_ptr<FileWriter> CreateEmpty(std::string_view, FileFailure&) override
+    std::unique_ptr<HeldFile> CreateEmpty(std::string_view, FileFailure&) override
     {
-        return std::unique_ptr<FileWriter>(new Forward(*this));
-    }
-    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view) override
-    {
-        return Call(std::string(from));
+        return std::unique_ptr<HeldFile>(new Forward(*this));
     }
     bool Delete(std::string_view) override { return !Call("delete"); }
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return 0; }
     bool CanName(std::string_view) override { return true; }
-    std::optional<FileFailure> Write(std::string_view) override { return std::nullopt; }
-    std::optional<FileFailure> Close() override { return Call("close"); }
     GameCloseOutcome AskToClose() override { return Call("game") ? GameCloseOutcome::NoAnswer : GameCloseOutcome::Asked; }
 
     // Each call: whether the window answered while the call ran.
     std::vector<bool> answered;
 
 private:
-    class Forward final : public FileWriter {
+    class Forward final : public HeldFile {
     public:
         explicit Forward(SlowCall& to) : to_(to) {}
-        std::optional<FileFailure> Write(std::string_view bytes) override { return to_.Write(bytes); }
-        std::optional<FileFailure> Close() override { return to_.Close(); }
+        std::optional<FileFailure> Write(std::string_view) override { return std::nullopt; }
+        std::optional<FileFailure> Finish() override { return to_.Call("finish"); }
+        FileDigest WrittenDigest() const override { return {}; }
+        std::optional<FileFailure> HoldForStart() override { return to_.Call("hold"); }
+        std::optional<FileFailure> MoveTo(std::string_view to) override { return to_.Call(std::string(to)); }
 
     private:
         SlowCall& to_;
@@ -93,14 +90,15 @@ TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
     RunningGameOffWindowThread game(slow, pump);
 
     FileFailure failure;
-    const std::unique_ptr<FileWriter> writer = files.CreateEmpty("Temp\\Download.tmp", failure);
-    ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(writer->Close(), std::nullopt);
-    EXPECT_EQ(files.MoveReplacing("Temp\\Download.tmp", "Temp\\Download.exe"), std::nullopt);
+    const std::unique_ptr<HeldFile> file = files.CreateEmpty("Temp\\Download.tmp", failure);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Finish(), std::nullopt);
+    EXPECT_EQ(file->HoldForStart(), std::nullopt);
+    EXPECT_EQ(file->MoveTo("Temp\\Download.exe"), std::nullopt);
     EXPECT_TRUE(files.Delete("Temp\\Download.exe"));
     EXPECT_EQ(game.AskToClose(), GameCloseOutcome::Asked);
 
-    EXPECT_EQ(slow.answered, std::vector<bool>(4, true));
+    EXPECT_EQ(slow.answered, std::vector<bool>(5, true));
 }
 
 TEST(OffWindowThread, TheWindowAnswersDuringAPauseThatEndsOnTime)

@@ -34,7 +34,7 @@ struct TransferTest : ::testing::Test {
 
     bool Fetch(std::string_view name = "Bricks") { return FetchAndInstallItem(rig.Services(), name); }
 
-    bool AllClosed() const { return rig.AllReleased() && rig.files.writersOpen == 0; }
+    bool AllClosed() const { return rig.AllReleased() && rig.files.filesHeld == 0; }
 
     // A rig of its own for one case of a table: the same download list and
     // one scripted attempt.
@@ -82,7 +82,8 @@ TEST_F(TransferTest, RequestCarriesTheItemFieldsAndStatusFollowsTheStages)
               "open session Veraduri Ravirove 2003", "open url https://localhost:47443/autodownload.asp 84000002",
               "send Content-Type: application/x-www-form-urlencoded", "status receiving", "detail " + Wait,
               "detail " + Wait + " Total KBytes Transfered = 0", "close request", "close session", "status received",
-              "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", Installed, "status close" };
+              "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", Installed, "release Media\\Bricks.mdc",
+              "status close" };
     EXPECT_EQ(rig.journal, expected);
     EXPECT_EQ(rig.files.files["Media\\Bricks.mdc"], "MDC-file-bytes");
     EXPECT_TRUE(AllClosed());
@@ -230,15 +231,18 @@ TEST_F(TransferTest, FileErrorEndsTheAttemptWithoutRetry)
 {
     struct Case {
         const char* name;
-        bool createFails;
+        enum { Create, Write, Finish } step;
         FileFailure failure;
         std::string message;
     };
     const std::vector<Case> cases = {
-        { "Temp folder missing", true, { 3, "The system cannot find the path specified.", "C:\\G\\Temp\\Download.tmp" },
+        { "Temp folder missing", Case::Create, { 3, "The system cannot find the path specified.", "C:\\G\\Temp\\Download.tmp" },
             "message Error!: The system cannot find the path specified.\r\nC:\\G\\Temp\\Download.tmp" },
-        { "no description", true, { 3, "", "" }, "message Error!: Error Code:3" },
-        { "disk full while writing", false, { 112, "There is not enough space on the disk.", "D.tmp" },
+        { "no description", Case::Create, { 3, "", "" }, "message Error!: Error Code:3" },
+        { "disk full while writing", Case::Write, { 112, "There is not enough space on the disk.", "D.tmp" },
+            "message Error!: There is not enough space on the disk.\r\nD.tmp" },
+        { "disk full when the last bytes are written out", Case::Finish,
+            { 112, "There is not enough space on the disk.", "D.tmp" },
             "message Error!: There is not enough space on the disk.\r\nD.tmp" },
     };
     for (const Case& c : cases) {
@@ -246,17 +250,20 @@ TEST_F(TransferTest, FileErrorEndsTheAttemptWithoutRetry)
         FakeHttpAttempt attempt;
         attempt.chunks = { "MDC-file-bytes" };
         const auto fresh = CaseRig(attempt);
-        (c.createFails ? fresh->files.createFailure : fresh->files.writeFailure) = c.failure;
+        (c.step == Case::Create ? fresh->files.createFailure
+                                : c.step == Case::Write ? fresh->files.writeFailure
+                                                        : fresh->files.finishFailure)
+            = c.failure;
         fresh->dialogs.retryAnswers = { true };
 
         EXPECT_FALSE(FetchAndInstallItem(fresh->Services(), "Bricks"));
 
         EXPECT_THAT(Messages(fresh->journal), ElementsAre(c.message));
         EXPECT_EQ(std::count(fresh->journal.begin(), fresh->journal.end(), "create Temp\\Download.tmp"), 1);
-        EXPECT_EQ(fresh->http.sentBodies.size(), c.createFails ? 0U : 1U);
+        EXPECT_EQ(fresh->http.sentBodies.size(), c.step == Case::Create ? 0U : 1U);
         EXPECT_FALSE(fresh->files.files.contains("Temp\\Download.tmp"));
         EXPECT_TRUE(fresh->AllReleased());
-        EXPECT_EQ(fresh->files.writersOpen, 0);
+        EXPECT_EQ(fresh->files.filesHeld, 0);
     }
 }
 

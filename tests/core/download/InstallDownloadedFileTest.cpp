@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/DownloadRig.h"
@@ -18,9 +21,21 @@ using Journal = std::vector<std::string>;
 const FileFailure Denied { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
 constexpr const char* MoveDenied = "message Move File Error: Access is denied.\r\nC:\\Game\\Temp\\Download.tmp";
 constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to wait on.";
+constexpr const char* HoldTmp = "hold for start Temp\\Download.tmp";
 constexpr const char* CheckTmp = "check Temp\\Download.tmp";
-constexpr const char* ReleaseTmp = "release Temp\\Download.tmp";
+constexpr const char* DeleteTmp = "delete Temp\\Download.tmp";
 constexpr const char* ReleaseExe = "release Temp\\Download.exe";
+
+// The file a transfer left held: `bytes` written and finished.
+ReceivedFile Received(DownloadRig& rig, std::string_view bytes)
+{
+    FileFailure failure;
+    ReceivedFile received { rig.files.CreateEmpty("Temp\\Download.tmp", failure), {} };
+    EXPECT_EQ(received.file->Write(bytes), std::nullopt);
+    EXPECT_EQ(received.file->Finish(), std::nullopt);
+    received.digest = received.file->WrittenDigest();
+    return received;
+}
 
 TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNothing)
 {
@@ -36,43 +51,44 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
     const std::vector<Case> cases = {
         { "language file", "2|Language|Language", false, false, Outcome::Installed,
             { "status Installing File.", "move Temp\\Download.tmp to Media\\Language.mdc",
-                "status Installed File Successfully!" } },
+                "status Installed File Successfully!", "release Media\\Language.mdc" } },
         { "object pack replaces the one installed", " 3|Bricks|Bricks", false, false, Outcome::Installed,
             { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc",
-                "status Installed File Successfully!" } },
+                "status Installed File Successfully!", "release Media\\Bricks.mdc" } },
         { "object pack that cannot be moved", "3|Bricks|Bricks", true, false, Outcome::Failed,
-            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", MoveDenied } },
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", MoveDenied, DeleteTmp } },
         { "object pack named outside the folder", "3|Bricks|..\\Bricks", false, false, Outcome::Failed,
             { "message Error!: The server named the file \"..\\Bricks\" for this item, which cannot be installed "
-              "in the Media folder: it holds a path separator." } },
+              "in the Media folder: it holds a path separator.",
+                DeleteTmp } },
         { "installer, started while the checked file is held", "1|Game|Setup", false, false, Outcome::Installed,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
                 "delete Temp\\Download.exe" } },
         { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
-                ReleaseTmp, "delete Temp\\Download.exe" } },
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                MoveDenied, DeleteTmp, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder", ReleaseExe, NoProcess,
                 "delete Temp\\Download.exe" } },
         { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
-                ReleaseTmp } },
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                MoveDenied, DeleteTmp } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
-            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
-        { "retired line", "0|Old|", false, false, Outcome::Failed, {} },
-        { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, {} },
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe in \"Temp\"", ReleaseExe, NoProcess } },
+        { "retired line", "0|Old|", false, false, Outcome::Failed, { DeleteTmp } },
+        { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, { DeleteTmp } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
-        rig.files.files
-            = { { "Temp\\Download.tmp", "new" }, { "Media\\Bricks.mdc", "old" }, { "Temp\\Download.exe", "leftover" } };
+        rig.files.files = { { "Media\\Bricks.mdc", "old" }, { "Temp\\Download.exe", "leftover" } };
+        ReceivedFile received = Received(rig, "new");
         if (c.moveFails) {
             rig.files.moveFailure = Denied;
         }
@@ -82,8 +98,9 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
 
         Outcome outcome = Outcome::Failed;
         try {
-            outcome
-                = InstallDownloadedFile(rig.Services(), status.get(), c.line) ? Outcome::Installed : Outcome::Failed;
+            outcome = InstallDownloadedFile(rig.Services(), status.get(), c.line, std::move(received))
+                ? Outcome::Installed
+                : Outcome::Failed;
         } catch (const ProgramEnded& ended) {
             EXPECT_EQ(ended.exitCode, 0);
             outcome = Outcome::ProgramEnds;
@@ -95,7 +112,10 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
             EXPECT_EQ(rig.files.files["Media\\Bricks.mdc"], "new");
         }
         if (c.moveFails) {
-            EXPECT_EQ(rig.files.files["Temp\\Download.tmp"], "new");
+            EXPECT_EQ(rig.files.files["Media\\Bricks.mdc"], "old");
+        }
+        if (c.outcome != Outcome::ProgramEnds) {
+            EXPECT_EQ(rig.files.filesHeld, 0);
         }
         if (c.outcome == Outcome::ProgramEnds) {
             // Written before the process ends, as nothing is written after.
@@ -122,17 +142,17 @@ TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
     };
     const std::vector<Case> cases = {
         { "unsigned game installer", "1|Game|Setup", unsigned_,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+            { HoldTmp, CheckTmp, DeleteTmp,
                 "message Error!: The installer \"Setup\" is not signed.  It was deleted and not started.",
                 "delete Temp\\Download.exe" },
             "installer Setup checked: not signed, signer " + testing::PublisherKey + ", 0.000 s" },
         { "upgrade by another signer leaves the program running", "4|Upgrade|Up", stranger,
-            { CheckTmp, ReleaseTmp, "delete Temp\\Download.tmp",
+            { HoldTmp, CheckTmp, DeleteTmp,
                 "message Error!: The installer \"Up\" is signed by someone other than the game's publisher.  It was "
                 "deleted and not started." },
             "installer Up checked: other signer, signer " + testing::StrangerKey + ", 0.000 s" },
         { "installer that cannot be opened", "1|Game|Setup", {},
-            { CheckTmp, "delete Temp\\Download.tmp",
+            { HoldTmp, CheckTmp, DeleteTmp,
                 "message Error!: The signature of the installer \"Setup\" could not be checked.  It was deleted and "
                 "not started.",
                 "delete Temp\\Download.exe" },
@@ -141,16 +161,76 @@ TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
-        rig.files.files = { { "Temp\\Download.tmp", "new" } };
+        ReceivedFile received = Received(rig, "new");
+        rig.journal.clear();
         rig.signatures.findings = c.findings;
 
-        EXPECT_FALSE(InstallDownloadedFile(rig.Services(), nullptr, c.line));
+        EXPECT_FALSE(InstallDownloadedFile(rig.Services(), nullptr, c.line, std::move(received)));
 
         EXPECT_EQ(rig.journal, c.journal);
         EXPECT_TRUE(rig.files.files.empty()) << "the refused file is gone";
-        EXPECT_EQ(rig.signatures.held, 0);
+        EXPECT_EQ(rig.files.filesHeld, 0);
         EXPECT_EQ(rig.logLines, std::vector<std::string> { c.logLine });
         EXPECT_GT(rig.pump.calls, 0) << "the windows answered during the check";
+    }
+}
+
+TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
+{
+    SignatureFindings unsigned_ = testing::GoodFindings();
+    unsigned_.layout = SignatureLayout::NoSignature;
+    const std::string changed
+        = "message Error!: The installer \"Setup\" changed on disk between its download and its check.  It was "
+          "deleted and not started.";
+    const std::string sharing = "message Error!: The process cannot access the file because it is being used by "
+                                "another process.\r\nC:\\Game\\Temp\\Download.tmp";
+    struct Case {
+        const char* name;
+        std::optional<std::string> swappedFor; // what the file holds at its check
+        SignatureFindings findings;
+        std::optional<FileFailure> holdFailure;
+        bool started;
+        Journal journal; // up to the start, or the end
+        std::string verdict; // logged; empty: no check
+    };
+    const std::vector<Case> cases = {
+        { "the bytes received", std::nullopt, testing::GoodFindings(), std::nullopt, true,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                "start Temp\\Download.exe inheriting the folder" },
+            "may run" },
+        { "another installer of the publisher in their place", "an older build", testing::GoodFindings(),
+            std::nullopt, false, { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
+            std::string(ChangedSinceReceivedName) },
+        { "an unsigned file in their place", "", unsigned_, std::nullopt, false,
+            { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
+            std::string(ChangedSinceReceivedName) },
+        { "another program holding the file at the hand-over", std::nullopt, testing::GoodFindings(),
+            FileFailure { 32, "The process cannot access the file because it is being used by another process.",
+                "C:\\Game\\Temp\\Download.tmp" },
+            false, { HoldTmp, "release Temp\\Download.tmp", sharing, "delete Temp\\Download.exe" }, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        ReceivedFile received = Received(rig, "the installer as sent");
+        rig.journal.clear();
+        rig.signatures.findings = c.findings;
+        rig.files.holdFailure = c.holdFailure;
+        if (c.swappedFor) {
+            rig.signatures.beforeCheck = [&] { rig.files.files["Temp\\Download.tmp"] = *c.swappedFor; };
+        }
+
+        EXPECT_EQ(InstallDownloadedFile(rig.Services(), nullptr, "1|Game|Setup", std::move(received)), c.started);
+
+        const Journal upToTheEnd(rig.journal.begin(), rig.journal.begin() + std::min(rig.journal.size(), c.journal.size()));
+        EXPECT_EQ(upToTheEnd, c.journal);
+        EXPECT_EQ(rig.files.filesHeld, 0);
+        const std::vector<std::string> checks = c.verdict.empty()
+            ? std::vector<std::string>()
+            : std::vector<std::string> { "installer Setup checked: " + c.verdict + ", signer " + testing::PublisherKey
+                + ", 0.000 s" };
+        const std::vector<std::string> logged(rig.logLines.begin(), rig.logLines.begin() + std::min(rig.logLines.size(), checks.size()));
+        EXPECT_EQ(logged, checks);
     }
 }
 

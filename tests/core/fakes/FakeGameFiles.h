@@ -1,9 +1,11 @@
-// Game files held in memory by relative path; any create, write, close or
-// move can be made to fail. Creates, moves and deletes go into the shared
-// journal; writes do not (a transfer writes many chunks).
+// Game files held in memory by relative path; any create, write, finish,
+// hold or move can be made to fail. Creates, holds, moves, deletes and the
+// release of a held file go into the shared journal; writes do not (a
+// transfer writes many chunks).
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +15,18 @@
 #include "ports/GameFiles.h"
 
 namespace gsd::testing {
+
+// A stand-in for the SHA-256 of `bytes`: equal bytes give equal digests,
+// and the tests' different contents give different ones.
+inline FileDigest FakeDigest(std::string_view bytes)
+{
+    FileDigest digest {};
+    const std::size_t hash = std::hash<std::string_view> {}(bytes);
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        digest[i] = static_cast<std::uint8_t>((hash >> ((i % sizeof hash) * 8)) + i);
+    }
+    return digest;
+}
 
 class FakeGameFiles : public GameFiles {
 public:
@@ -24,15 +38,16 @@ public:
     std::map<std::string, std::string> files;
     std::optional<FileFailure> createFailure;
     std::optional<FileFailure> writeFailure;
-    std::optional<FileFailure> closeFailure;
+    std::optional<FileFailure> finishFailure;
+    std::optional<FileFailure> holdFailure;
     std::optional<FileFailure> moveFailure;
     // What FreeBytes answers; nullopt: the system cannot tell.
     std::optional<std::uint64_t> freeBytes;
-    int writersOpen = 0;
+    int filesHeld = 0;
     // Names the system's code page cannot spell.
     std::vector<std::string> unnameable;
 
-    std::unique_ptr<FileWriter> CreateEmpty(std::string_view relative, FileFailure& failure) override
+    std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override
     {
         journal_.push_back("create " + std::string(relative));
         if (createFailure) {
@@ -40,21 +55,11 @@ public:
             return nullptr;
         }
         files[std::string(relative)].clear();
-        return std::make_unique<Writer>(*this, std::string(relative));
+        return std::make_unique<Held>(*this, std::string(relative));
     }
 
-    std::optional<FileFailure> MoveReplacing(std::string_view from, std::string_view to) override
-    {
-        journal_.push_back("move " + std::string(from) + " to " + std::string(to));
-        const auto source = files.find(std::string(from));
-        if (moveFailure || source == files.end()) {
-            return moveFailure ? moveFailure
-                               : FileFailure { 2, "The system cannot find the file specified.", std::string(from) };
-        }
-        files[std::string(to)] = source->second;
-        files.erase(std::string(from));
-        return std::nullopt;
-    }
+    // The path of a file this fake holds.
+    static const std::string& PathOf(const HeldFile& file) { return dynamic_cast<const Held&>(file).path_; }
 
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return freeBytes; }
 
@@ -70,37 +75,65 @@ public:
     }
 
 private:
-    class Writer : public FileWriter {
+    class Held : public HeldFile {
     public:
-        Writer(FakeGameFiles& owner, std::string path)
+        Held(FakeGameFiles& owner, std::string path)
             : owner_(owner)
             , path_(std::move(path))
         {
-            ++owner_.writersOpen;
+            ++owner_.filesHeld;
         }
-        ~Writer() override { Close(); }
+        ~Held() override
+        {
+            --owner_.filesHeld;
+            if (moved_ || letGo_) {
+                owner_.journal_.push_back("release " + path_);
+            } else {
+                owner_.Delete(path_);
+            }
+        }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
         std::optional<FileFailure> Write(std::string_view bytes) override
         {
             if (owner_.writeFailure) {
                 return owner_.writeFailure;
             }
             owner_.files[path_].append(bytes);
+            written_.append(bytes);
             return std::nullopt;
         }
-        std::optional<FileFailure> Close() override
+        std::optional<FileFailure> Finish() override { return owner_.finishFailure; }
+        FileDigest WrittenDigest() const override { return FakeDigest(written_); }
+        std::optional<FileFailure> HoldForStart() override
         {
-            if (closed_) {
-                return std::nullopt;
+            owner_.journal_.push_back("hold for start " + path_);
+            letGo_ = owner_.holdFailure.has_value();
+            return owner_.holdFailure;
+        }
+        std::optional<FileFailure> MoveTo(std::string_view relative) override
+        {
+            owner_.journal_.push_back("move " + path_ + " to " + std::string(relative));
+            const auto source = owner_.files.find(path_);
+            if (owner_.moveFailure || source == owner_.files.end()) {
+                return owner_.moveFailure ? owner_.moveFailure
+                                          : FileFailure { 2, "The system cannot find the file specified.", path_ };
             }
-            closed_ = true;
-            --owner_.writersOpen;
-            return owner_.closeFailure;
+            std::string bytes = std::move(source->second);
+            owner_.files.erase(source);
+            owner_.files[std::string(relative)] = std::move(bytes);
+            path_ = std::string(relative);
+            moved_ = true;
+            return std::nullopt;
         }
 
-    private:
         FakeGameFiles& owner_;
         std::string path_;
-        bool closed_ = false;
+        std::string written_;
+        bool moved_ = false;
+        // A failed hold for the start lets go of the file without deleting it.
+        bool letGo_ = false;
     };
 
     std::vector<std::string>& journal_;

@@ -1,9 +1,11 @@
 // Installer signature checks, scripted by path and journaled: "check <file>"
-// when a file is checked, the move of a held file as the game files journal
-// it, and "release <file>" when it is no longer held.
+// when a held file is checked. The check reads the file as the fake game
+// files hold it at that moment.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,53 +48,26 @@ public:
     // What a check of any file finds, unless `findingsOf` names the file.
     SignatureFindings findings = GoodFindings();
     std::map<std::string, SignatureFindings> findingsOf;
-    int held = 0;
+    // Runs just before a check reads the file: another program at work.
+    std::function<void()> beforeCheck;
 
-    std::unique_ptr<HeldInstaller> Check(
-        std::string_view relative, MessagePump& pump, SignatureFindings& found) override
+    std::optional<FileDigest> Check(HeldFile& file, MessagePump& pump, SignatureFindings& found) override
     {
-        const std::string path(relative);
+        const std::string& path = FakeGameFiles::PathOf(file);
         journal_.push_back("check " + path);
         pump.HandlePendingMessages();
+        if (beforeCheck) {
+            beforeCheck();
+        }
         const auto scripted = findingsOf.find(path);
         found = scripted != findingsOf.end() ? scripted->second : findings;
         if (!found.readable) {
-            return nullptr;
+            return std::nullopt;
         }
-        return std::make_unique<Held>(*this, path);
+        return FakeDigest(files_.files[path]);
     }
 
 private:
-    class Held : public HeldInstaller {
-    public:
-        Held(FakeInstallerSignatures& owner, std::string path)
-            : owner_(owner)
-            , path_(std::move(path))
-        {
-            ++owner_.held;
-        }
-        ~Held() override
-        {
-            --owner_.held;
-            owner_.journal_.push_back("release " + path_);
-        }
-        Held(const Held&) = delete;
-        Held& operator=(const Held&) = delete;
-
-        std::optional<FileFailure> MoveTo(std::string_view relative) override
-        {
-            std::optional<FileFailure> failure = owner_.files_.MoveReplacing(path_, relative);
-            if (!failure) {
-                path_ = std::string(relative);
-            }
-            return failure;
-        }
-
-    private:
-        FakeInstallerSignatures& owner_;
-        std::string path_;
-    };
-
     std::vector<std::string>& journal_;
     FakeGameFiles& files_;
 };
