@@ -6,15 +6,13 @@
 // keep the files in memory.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-namespace gsd {
+#include "ports/GameFiles.h"
 
-// The SHA-256 of a file's bytes.
-using FileDigest = std::array<std::uint8_t, 32>;
+namespace gsd {
 
 struct FileFacts {
     std::uint64_t size = 0;
