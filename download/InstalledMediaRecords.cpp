@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "download/MediaFileName.h"
+#include "protocol/DecimalNumber.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {
@@ -26,26 +27,6 @@ bool IsMediaName(std::string_view name)
         return false;
     }
     return MediaFileNameProblem(name.substr(0, name.size() - MediaExtension.size())).empty();
-}
-
-// Decimal digits only, no sign, at most `bound`.
-std::optional<std::uint64_t> BoundedNumber(std::string_view text, std::uint64_t bound)
-{
-    if (text.empty() || text.size() > 20) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (bound - digit) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 + digit;
-    }
-    return value;
 }
 
 int HexValue(char c)
@@ -110,8 +91,8 @@ std::optional<InstalledRecord> ParseInstalledRecord(std::string_view name, std::
     if (fields.size() < 3 || fields.size() > 4 || (fields.size() == 4 && fields[3] != DamagedMark)) {
         return std::nullopt;
     }
-    const std::optional<std::uint64_t> size = BoundedNumber(fields[0], MaxRecordedFileSize);
-    const std::optional<std::uint64_t> time = BoundedNumber(fields[1], MaxRecordedFileTime);
+    const std::optional<std::uint64_t> size = PlainDecimal(fields[0], MaxRecordedFileSize);
+    const std::optional<std::uint64_t> time = PlainDecimal(fields[1], MaxRecordedFileTime);
     const std::optional<FileDigest> digest = ParseDigest(fields[2]);
     if (!size || !time || !digest) {
         return std::nullopt;

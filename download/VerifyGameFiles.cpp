@@ -12,21 +12,6 @@ constexpr std::string_view VerifyingText = "Verifying game files.";
 constexpr std::string_view VerifyingDetailText
     = "Every file this program installed is read, to see that it still holds what was installed.";
 
-class BusyWhileVerifying {
-public:
-    explicit BusyWhileVerifying(MainWindow& window)
-        : window_(window)
-    {
-        window_.SetBusy(true);
-    }
-    ~BusyWhileVerifying() { window_.SetBusy(false); }
-    BusyWhileVerifying(const BusyWhileVerifying&) = delete;
-    BusyWhileVerifying& operator=(const BusyWhileVerifying&) = delete;
-
-private:
-    MainWindow& window_;
-};
-
 } // namespace
 
 CheckOutcome QuickLookAtStart(const MediaCheckServices& services)
@@ -48,7 +33,7 @@ void VerifyGameFiles(const MediaCheckServices& services, const std::function<boo
 {
     CheckOutcome found;
     {
-        const BusyWhileVerifying busy(services.window);
+        const BusyWhile busy(services.window);
         const std::unique_ptr<StatusDialog> status = services.dialogs.OpenStatusDialog();
         if (status) {
             status->SetStatusLine(VerifyingText);
