@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "download/InstalledMediaRecords.h"
 #include "platform/Win32InstalledFiles.h"
 #include "platform/Win32MessagePump.h"
 
@@ -61,13 +62,7 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         for (const std::string& name : names) {
             const std::optional<gsd::FileDigest> digest = files.Digest("Media\\" + name, nullptr);
-            std::string hex;
-            for (const std::uint8_t byte : digest.value_or(gsd::FileDigest {})) {
-                char pair[3];
-                std::snprintf(pair, sizeof pair, "%02x", byte);
-                hex += pair;
-            }
-            digests.push_back(hex + "  " + name);
+            digests.push_back(gsd::DigestHex(digest.value_or(gsd::FileDigest {})) + "  " + name);
         }
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }

@@ -55,6 +55,8 @@ std::optional<FileDigest> ParseDigest(std::string_view hex)
     return digest;
 }
 
+} // namespace
+
 std::string DigestHex(const FileDigest& digest)
 {
     constexpr std::string_view digits = "0123456789abcdef";
@@ -65,8 +67,6 @@ std::string DigestHex(const FileDigest& digest)
     }
     return hex;
 }
-
-} // namespace
 
 std::string InstalledRecordData(const InstalledRecord& record)
 {

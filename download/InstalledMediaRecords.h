@@ -42,6 +42,9 @@ struct InstalledRecord {
     bool damaged = false;
 };
 
+// `digest` as 64 lower-case hex digits.
+std::string DigestHex(const FileDigest& digest);
+
 // The record's value data.
 std::string InstalledRecordData(const InstalledRecord& record);
 

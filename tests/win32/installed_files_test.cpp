@@ -9,22 +9,12 @@
 #include <vector>
 
 #include "GameFolderScope.h"
+#include "download/InstalledMediaRecords.h"
 #include "platform/Win32InstalledFiles.h"
 #include "platform/Win32MessagePump.h"
 
 namespace gsd {
 namespace {
-
-std::string Hex(const FileDigest& digest)
-{
-    constexpr char Digits[] = "0123456789abcdef";
-    std::string hex;
-    for (const std::uint8_t byte : digest) {
-        hex.push_back(Digits[byte >> 4]);
-        hex.push_back(Digits[byte & 0x0F]);
-    }
-    return hex;
-}
 
 // Counts the bytes it is told of; says stop once it has heard of `stopAt`.
 class Counting final : public DigestProgress {
@@ -87,7 +77,7 @@ TEST(InstalledFilesOnWine, DigestsAreTheSystemsSha256OfEveryByte)
         Counting progress;
         const std::optional<FileDigest> digest = files.Digest(std::string("Media\\") + c.name, &progress);
         ASSERT_TRUE(digest);
-        EXPECT_EQ(Hex(*digest), c.digest);
+        EXPECT_EQ(DigestHex(*digest), c.digest);
         EXPECT_EQ(progress.total, c.bytes.size());
     }
     EXPECT_EQ(files.Digest("Media\\Gone.mdc", nullptr), std::nullopt);

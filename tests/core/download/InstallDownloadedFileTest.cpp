@@ -155,7 +155,7 @@ TEST(InstallDownloadedFileTest, OnlyAnInstalledMediaFileIsRecordedWithTheDigestR
         services.installedFiles = &installedFiles;
         rig.state.DamagedMediaFiles = { "BRICKS.MDC", "Stones.mdc" };
         ReceivedFile file = Received(rig, "new");
-        const std::string digest = InstalledRecordData({ "", {}, file.digest, false }).substr(4);
+        const std::string digest = DigestHex(file.digest);
         if (c.moveFails) {
             rig.files.moveFailure = Denied;
         }
