@@ -25,7 +25,8 @@ DownloadServices DownloadStages::Services()
     // The build pins the keys of the game publisher's code-signing
     // certificates; only installers they signed are started.
     return DownloadServices { server_.Services(), filesOffWindowThread_, processesOffWindowThread_, signatures_,
-        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_ };
+        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_,
+        installedMedia_, installedFiles_ };
 }
 
 void DownloadStages::DownloadSelections()
@@ -36,6 +37,12 @@ void DownloadStages::DownloadSelections()
 void DownloadStages::RemoveFinishedInstaller()
 {
     files_.Delete(InstallerPath);
+}
+
+void DownloadStages::RecordInstalledMedia(RecordStore& records, InstalledFiles& files)
+{
+    installedMedia_ = &records;
+    installedFiles_ = &files;
 }
 
 void DownloadStages::ReselectRecordedItems()

@@ -32,6 +32,9 @@ public:
     // "Temp\Download.exe" (it started this build and is done by now). One
     // still running is refused by the system and stays for a later start.
     void RemoveFinishedInstaller();
+    // Where each media file installed from now on is recorded; both must
+    // outlive this object.
+    void RecordInstalledMedia(RecordStore& records, InstalledFiles& files);
 
 private:
     DownloadServices Services();
@@ -42,6 +45,8 @@ private:
     MediaFolder& mediaFolder_;
     OptionsFile& options_;
     Win32RecordStore records_;
+    RecordStore* installedMedia_ = nullptr;
+    InstalledFiles* installedFiles_ = nullptr;
     Win32GameFiles files_;
     Win32Processes processes_;
     Win32InstallerSignatures signatures_;

@@ -15,6 +15,11 @@
 #include "resource.h"
 
 namespace gsd {
+namespace {
+
+constexpr const char* VerifyGameFilesMenuText = "Verify game files...";
+
+} // namespace
 
 SecureDownloadDialog::SecureDownloadDialog(HINSTANCE instance)
     : instance_(instance), Icon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME)))
@@ -49,10 +54,19 @@ bool SecureDownloadDialog::OnInit()
     serverStages_.emplace(instance_, window(), *mainWindow_, state_, *engine_, mediaFolder_, optionsFile_, log_);
     stages.CheckServerConnection = [this] { return serverStages_->CheckServerConnection(); };
     stages.AuthenticateHost = [this] { return serverStages_->AuthenticateHost(); };
-    stages.RequestDownloadList = [this] { return serverStages_->RequestDownloadList(); };
+    mediaChecks_.emplace(*serverStages_, state_, log_);
+    stages.RequestDownloadList = [this] {
+        // The report tells the server of the files found damaged.
+        mediaChecks_->QuickLook();
+        return serverStages_->RequestDownloadList();
+    };
     stages.FillServerList = [this] { serverStages_->FillServerList(); };
     downloadStages_.emplace(*serverStages_, state_, *engine_, mediaFolder_, optionsFile_);
-    stages.ReselectRecordedItems = [this] { downloadStages_->ReselectRecordedItems(); };
+    downloadStages_->RecordInstalledMedia(mediaChecks_->Records(), mediaChecks_->Files());
+    stages.ReselectRecordedItems = [this] {
+        downloadStages_->ReselectRecordedItems();
+        mediaChecks_->OfferRepairs();
+    };
     downloadStages_->RemoveFinishedInstaller();
     state_.RunEnding = RunStartupSequence(*mainWindow_, *engine_, stages);
     return true;
@@ -100,10 +114,11 @@ void SecureDownloadDialog::AddAboutToSystemMenu()
         return;
     }
     const std::string about = LoadResourceString(instance_, IDS_ABOUTBOX);
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     if (!about.empty()) {
-        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
     }
+    ::AppendMenuA(menu, MF_STRING, IDM_VERIFY_GAME_FILES, VerifyGameFilesMenuText);
 }
 
 bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
@@ -113,6 +128,11 @@ bool SecureDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         // The low four bits of a system command belong to the system.
         if ((wParam & ~static_cast<WPARAM>(0xF)) == IDM_ABOUTBOX) {
             OnSysCommand(wParam, lParam);
+            result = TRUE;
+            return true;
+        }
+        if ((wParam & ~static_cast<WPARAM>(0xF)) == IDM_VERIFY_GAME_FILES && mediaChecks_) {
+            mediaChecks_->Verify();
             result = TRUE;
             return true;
         }

@@ -10,6 +10,7 @@
 
 #include "shell/MainDialogState.h"
 #include "app/DownloadStages.h"
+#include "app/MediaChecks.h"
 #include "app/ServerStages.h"
 #include "platform/GameDllEngine.h"
 #include "platform/Dialog.h"
@@ -49,6 +50,7 @@ private:
     Win32MediaFolder mediaFolder_;
     std::optional<ServerStages> serverStages_;
     std::optional<DownloadStages> downloadStages_;
+    std::optional<MediaChecks> mediaChecks_;
 };
 
 } // namespace gsd

@@ -64,7 +64,8 @@ std::string ServerStages::BuildDownloadListMessage()
 {
     const int languageIndex = ReadLanguageIndex(options_);
     packsRead_ = std::make_unique<InstalledPacks>();
-    const InventoryReport report = BuildInventoryReport(engine_, window_, mediaFolder_, languageIndex, *packsRead_);
+    const InventoryReport report
+        = BuildInventoryReport(engine_, window_, mediaFolder_, languageIndex, *packsRead_, state_.DamagedMediaFiles);
     return gsd::BuildDownloadListMessage(
         report.VersionReport, report.LanguageReport, languageIndex, report.PackReport);
 }

@@ -292,6 +292,9 @@ int main(int argc, char** argv)
             installedPacks = std::min(value, 100 - PackCount);
         }
     }
+    // A run before this one, in the same prefix, installed its packs in
+    // another game folder: their records would name them missing here.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Quil Studios\\Rubbleton Gravelpit\\Installed Media Files");
     GameFolder game;
     CopyDemoMedia(game);
     // More packs in the game folder make every reading of the media folder

@@ -1,5 +1,8 @@
 #include "catalogue/InstalledPacks.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "catalogue/Catalogue.h"
 #include "catalogue/LanguageMask.h"
 #include "catalogue/VersionParts.h"
@@ -20,7 +23,8 @@ constexpr std::string_view NeutralLanguage = "";
 // Reads every file of `names` with the pass's reader. The report's texts are
 // read with no language chosen and the row's in `language`; switching
 // between the two costs the engine nothing, reopening a pack would.
-void ReadPacks(MediaReader& reader, const std::vector<std::string>& names, int languageIndex, InstalledPacks& packs)
+void ReadPacks(MediaReader& reader, const std::vector<std::string>& names, int languageIndex,
+    const std::set<std::string>& damaged, InstalledPacks& packs)
 {
     reader.OpenMediaFile(media_key::LanguageFile);
     const std::string language = InterfaceLanguageName(ReadText(reader, media_key::Languages), languageIndex);
@@ -39,7 +43,11 @@ void ReadPacks(MediaReader& reader, const std::vector<std::string>& names, int l
         const std::string version = ReadText(reader, media_key::Version);
         // The server has always been sent the search's very first entry
         // with its version text whole.
-        entries.append(FieldSeparator).append(wasFirst ? version : VersionForReport(version));
+        if (IsNamedIn(damaged, name)) {
+            entries.append(FieldSeparator).append(DamagedVersionReport);
+        } else {
+            entries.append(FieldSeparator).append(wasFirst ? version : VersionForReport(version));
+        }
         entries.append(FieldSeparator).append(LanguageFlagsToMask(ReadText(reader, media_key::LanguagesAvailable)));
         entries.append(FieldSeparator).append(ReadText(reader, media_key::PackTitle));
 
@@ -58,7 +66,17 @@ void ReadPacks(MediaReader& reader, const std::vector<std::string>& names, int l
 
 } // namespace
 
-InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex)
+bool IsNamedIn(const std::set<std::string>& names, std::string_view fileName)
+{
+    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return std::equal(name.begin(), name.end(), fileName.begin(), fileName.end(),
+            [&](char a, char b) { return lower(a) == lower(b); });
+    });
+}
+
+InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    const std::set<std::string>& damaged)
 {
     InstalledPacks packs;
     packs.LanguageIndex = languageIndex;
@@ -74,7 +92,7 @@ InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, Media
     for (int attempt = 0; attempt < 2 && !packs.Complete; ++attempt) {
         ReadingPass pass(engine, window);
         if (pass) {
-            ReadPacks(pass.reader(), listing.Names, languageIndex, packs);
+            ReadPacks(pass.reader(), listing.Names, languageIndex, damaged, packs);
         }
     }
     return packs;

@@ -5,6 +5,7 @@
 // of the list reads the folder afresh.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,17 @@ struct InstalledPacks {
 // is asked for once more, so the user sees a refusal at the count and again
 // at the packs' texts, the two things this reading stands for; when the
 // second reader comes, it reads the packs as the first would have.
-InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex);
+// A pack named in `damaged` (letters of any case) is reported as version
+// "0|0|0", whether its version would have gone in whole or in parts, with
+// its mask and title as read: its bytes are not those the program installed,
+// so the server is told the player lacks it. Its row stays as read.
+InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    const std::set<std::string>& damaged = {});
+
+// The version a damaged media file is reported with.
+inline constexpr std::string_view DamagedVersionReport = "0|0|0";
+
+// Whether `fileName` is one of `names`, letters of any case.
+bool IsNamedIn(const std::set<std::string>& names, std::string_view fileName);
 
 } // namespace gsd

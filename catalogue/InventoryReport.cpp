@@ -19,26 +19,27 @@ std::string BuildVersionReport(MediaEngine& engine, MainWindow& window)
     return VersionForReport(ReadText(pass.reader(), media_key::Version));
 }
 
-std::string BuildLanguageReport(MediaEngine& engine, MainWindow& window)
+std::string BuildLanguageReport(MediaEngine& engine, MainWindow& window, bool damaged)
 {
     ReadingPass pass(engine, window);
     if (!pass) {
         return {};
     }
     pass.reader().OpenMediaFile(media_key::LanguageFile);
-    std::string report = VersionForReport(ReadText(pass.reader(), media_key::Version));
+    std::string report = damaged ? std::string(DamagedVersionReport)
+                                 : VersionForReport(ReadText(pass.reader(), media_key::Version));
     report.append(FieldSeparator);
     report.append(LanguageFlagsToMask(ReadText(pass.reader(), media_key::LanguagesAvailable)));
     return report;
 }
 
-InventoryReport BuildInventoryReport(
-    MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex, InstalledPacks& packs)
+InventoryReport BuildInventoryReport(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    InstalledPacks& packs, const std::set<std::string>& damaged)
 {
     InventoryReport report;
     report.VersionReport = BuildVersionReport(engine, window);
-    report.LanguageReport = BuildLanguageReport(engine, window);
-    packs = ReadInstalledPacks(engine, window, folder, languageIndex);
+    report.LanguageReport = BuildLanguageReport(engine, window, IsNamedIn(damaged, media_key::LanguageFile));
+    packs = ReadInstalledPacks(engine, window, folder, languageIndex, damaged);
     report.PackReport = packs.PackReport;
     return report;
 }

@@ -34,14 +34,15 @@ struct InventoryReport {
 std::string BuildVersionReport(MediaEngine& engine, MainWindow& window);
 
 // "a|b|c|mask" from Language.mdc's version and availability flags; empty
-// when the reader is refused.
-std::string BuildLanguageReport(MediaEngine& engine, MainWindow& window);
+// when the reader is refused. "0|0|0|mask" when Language.mdc is `damaged`.
+std::string BuildLanguageReport(MediaEngine& engine, MainWindow& window, bool damaged = false);
 
 // The three reports, built in the order version, language, packs. The packs
 // are read once (ReadInstalledPacks), their rows in the interface language
 // `languageIndex` as well; what was read is left in `packs` for the local
-// list that follows.
-InventoryReport BuildInventoryReport(
-    MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex, InstalledPacks& packs);
+// list that follows. The media files named in `damaged` are reported as
+// version 0|0|0 (ReadInstalledPacks, BuildLanguageReport).
+InventoryReport BuildInventoryReport(MediaEngine& engine, MainWindow& window, MediaFolder& folder, int languageIndex,
+    InstalledPacks& packs, const std::set<std::string>& damaged = {});
 
 } // namespace gsd

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ports/GameFiles.h"
+#include "ports/InstalledFiles.h"
 #include "ports/InstallerSignatures.h"
 #include "ports/MediaEngine.h"
 #include "ports/MediaFolder.h"
@@ -39,6 +40,10 @@ struct DownloadServices {
     // The download list (changed in place as items are processed) and the
     // localised texts.
     MainDialogState& state;
+    // Where a media file just installed is recorded, and what tells its size
+    // and time; nothing is recorded when either is null.
+    RecordStore* installedMedia = nullptr;
+    InstalledFiles* installedFiles = nullptr;
 
     MainWindow& window() const { return exchange.window; }
 };

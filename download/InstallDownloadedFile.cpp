@@ -8,6 +8,7 @@
 
 #include "download/DownloadTexts.h"
 #include "download/InstallerTrust.h"
+#include "download/MediaCheck.h"
 #include "download/MediaFileName.h"
 #include "protocol/DownloadItem.h"
 #include "protocol/FieldList.h"
@@ -51,6 +52,19 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
     }
     SetStatus(status, "Installed File Successfully!");
     return true;
+}
+
+// The record of a media file just put in place, so later checks can tell
+// whether it still holds the bytes received; installed again, it is no
+// longer damaged.
+void RecordInstalledMedia(const DownloadServices& services, std::string_view fileName, const FileDigest& digest)
+{
+    if (services.installedMedia == nullptr || services.installedFiles == nullptr) {
+        return;
+    }
+    RecordInstalledFile(*services.installedMedia, *services.installedFiles, fileName, digest, services.exchange.log);
+    std::erase_if(services.state.DamagedMediaFiles,
+        [&](const std::string& name) { return SameMediaFileName(name, RecordNameOfItem(fileName)); });
 }
 
 double SecondsSince(const MonotonicClock& clock, std::int64_t start)
@@ -161,8 +175,16 @@ bool InstallDownloadedFile(
     const std::string fileName = GetField(itemLine, DownloadItemField::FileName, FieldSeparator);
     switch (ItemKindOf(itemLine)) {
     case ItemKind::LanguageFile:
-    case ItemKind::ObjectPack:
-        return InstallMediaFile(services, status, fileName, *received.file);
+    case ItemKind::ObjectPack: {
+        const bool installed = InstallMediaFile(services, status, fileName, *received.file);
+        // Let go first: the file system's size and time of a file are final
+        // once nobody holds it.
+        received.file.reset();
+        if (installed) {
+            RecordInstalledMedia(services, fileName, received.digest);
+        }
+        return installed;
+    }
     case ItemKind::GameProgram:
         return RunAwaitedInstaller(services, fileName, std::move(received));
     case ItemKind::ProgramUpgrade:

@@ -32,7 +32,9 @@ std::string ChangedSinceReceivedText(std::string_view fileName);
 // Kinds 2 and 3: "Installing File.", then the file replaces
 // "Media\" + FileName + ".mdc" in one step, then "Installed File
 // Successfully!". A file name MediaFileNameProblem refuses is reported
-// ("Error!") and nothing is moved.
+// ("Error!") and nothing is moved. Once in place and let go, the file is
+// recorded with its size, time and `received.digest` (RecordInstalledFile)
+// and is no longer among the state's damaged media files.
 // Kinds 1 and 4 (installers): the hold gives up its right to write (a
 // failure shows "Error!" with the system's text), then the file's signature
 // is checked once, on the window thread's behalf while its windows keep

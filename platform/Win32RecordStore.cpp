@@ -117,9 +117,10 @@ private:
 
 } // namespace
 
-Win32RecordStore::Win32RecordStore(HKEY root, std::string subkey)
+Win32RecordStore::Win32RecordStore(HKEY root, std::string subkey, bool createForWriting)
     : root_(root)
     , subkey_(std::move(subkey))
+    , createForWriting_(createForWriting)
 {
 }
 
@@ -127,7 +128,12 @@ std::unique_ptr<RecordStoreKey> Win32RecordStore::Open(Access access)
 {
     const REGSAM rights = access == Access::Read ? KEY_READ : KEY_READ | KEY_WRITE;
     unique_hkey key;
-    if (!Succeeded(::RegOpenKeyExA(root_, subkey_.c_str(), 0, rights, key.put()))) {
+    if (createForWriting_ && access == Access::ReadWrite) {
+        if (!Succeeded(::RegCreateKeyExA(
+                root_, subkey_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights, nullptr, key.put(), nullptr))) {
+            return nullptr;
+        }
+    } else if (!Succeeded(::RegOpenKeyExA(root_, subkey_.c_str(), 0, rights, key.put()))) {
         return nullptr;
     }
     return std::make_unique<Win32RecordStoreKey>(std::move(key));

@@ -65,6 +65,18 @@ public:
     virtual ListView& ServerList() = 0;
 };
 
+// Keeps the main dialog busy (SetBusy) for its life.
+class BusyWhile {
+public:
+    explicit BusyWhile(MainWindow& window) : window_(window) { window_.SetBusy(true); }
+    ~BusyWhile() { window_.SetBusy(false); }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+
+private:
+    MainWindow& window_;
+};
+
 // Gathers the main dialog's repaints for its life, then paints them at once.
 class RepaintsGathered {
 public:

@@ -45,4 +45,23 @@ int ReadDecimal(std::string_view text)
     return value;
 }
 
+std::optional<std::uint64_t> PlainDecimal(std::string_view text, std::uint64_t largest)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (largest - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 } // namespace gsd

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace gsd {
@@ -10,5 +12,9 @@ namespace gsd {
 // follows. Anything after the digits is ignored. A value beyond the range of
 // int is held at INT_MAX or INT_MIN instead of wrapping around.
 int ReadDecimal(std::string_view text);
+
+// The number `text` spells in decimal digits only (no blank, no sign, at
+// least one digit); nullopt for anything else or a number above `largest`.
+std::optional<std::uint64_t> PlainDecimal(std::string_view text, std::uint64_t largest);
 
 } // namespace gsd

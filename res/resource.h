@@ -31,8 +31,9 @@
 // Connection dialog (129)
 #define IDC_CONNECTION_TEXT 1012
 
-// System-menu command of the About box
+// System-menu commands: the About box, and the verify of the game files
 #define IDM_ABOUTBOX 0x0010
+#define IDM_VERIFY_GAME_FILES 0x0020
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

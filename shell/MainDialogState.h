@@ -2,6 +2,7 @@
 // and the localised texts that every later message is taken from.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace gsd {
@@ -16,6 +17,12 @@ struct MainDialogState {
 
     // "|"-separated texts used around downloads; empty until the texts load.
     std::string OnDownloadTexts;
+
+    // The media files this program installed whose bytes are no longer
+    // those it installed (names in the Media folder, "Bricks.mdc"): the
+    // inventory report gives them as version 0|0|0 until they are installed
+    // again.
+    std::set<std::string> DamagedMediaFiles;
 
     // How the run ends when the program ends it (RunEndLogLine's `how`):
     // the game started, a failure at start-up. Empty otherwise.

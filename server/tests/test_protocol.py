@@ -161,6 +161,13 @@ class CatalogueTest(unittest.TestCase):
         offered = self.offered(b"1|0|0|1|0|0|1|0|0")
         self.assertEqual(offered, self.LINES)
 
+    def test_a_damaged_file_reported_as_version_zero_is_offered_again(self):
+        # Bricks 1.2.0 installed but damaged, the language file as well; the
+        # whole first entry's version of Stones stays.
+        offered = self.offered(b"1|1|0|0|0|0|127|0|2|0|0|0|3|Bricks|0|9|0|1|Stones")
+        self.assertEqual(offered, [self.LINES[1], self.LINES[2], self.LINES[3], self.LINES[4], self.LINES[5],
+                                   self.LINES[6]])
+
     def test_nothing_to_offer_is_an_empty_reply(self):
         items = [catalogue.Item(self.LINES[3])]
         inventory = parse_inventory(list_fields(b"1|0|0|1|0|0|1|0|1|1|2|0|3|Bricks"))

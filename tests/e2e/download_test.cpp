@@ -67,6 +67,8 @@ public:
         ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
     }
 
+    // The download records, and the records of the media files installed:
+    // every test starts as on a machine where the program installed nothing.
     void ClearRecords()
     {
         for (const auto& [name, data] : Values()) {
@@ -74,6 +76,7 @@ public:
                 ::RegDeleteValueA(key_.get(), name.c_str());
             }
         }
+        ::RegDeleteTreeA(key_.get(), "Installed Media Files");
     }
 
     std::vector<std::string> Records()
@@ -304,6 +307,7 @@ TEST_F(DownloadTest, SupportLogTellsTheWholeRun)
         ::testing::ElementsAre("start Gravelpit Secure Download 1.0 (" + bits + "-bit)",
             ::testing::StartsWith("exchange check: completed, HTTP 200, 1 bytes, "),
             ::testing::StartsWith("exchange AUTHENTICATE+HOST: completed, HTTP 200, 100 bytes, "),
+            "quick look of the installed media files: 0 checked",
             ::testing::StartsWith("exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, "),
             "message Notice: " + kConfirm + " [Yes]",
             "game: not running",

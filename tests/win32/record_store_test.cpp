@@ -184,6 +184,20 @@ TEST_F(RecordStoreOnWine, MissingKeyOpensAsNullAndIsNotCreated)
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, missing.c_str(), 0, KEY_READ, probe.put()), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(RecordStoreOnWine, AStoreThatCreatesItsKeyDoesSoOnlyForWriting)
+{
+    const std::string missing = subkey_ + "\\Installed";
+    Win32RecordStore store(HKEY_CURRENT_USER, missing, true);
+
+    EXPECT_EQ(store.Open(RecordStore::Access::Read), nullptr);
+    const auto key = store.Open(RecordStore::Access::ReadWrite);
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(key->SetValue("Bricks.mdc", "1|2|3"));
+    const auto again = store.Open(RecordStore::Access::Read);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(AllValues(*again), (std::map<std::string, std::string> { { "Bricks.mdc", "1|2|3" } }));
+}
+
 TEST_F(RecordStoreOnWine, KeyOpenedForReadingRefusesChanges)
 {
     WriteRaw("Secure Download Item 1", REG_SZ, std::string("Bricks.mdc\0", 11));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include <string>
 #include <vector>
@@ -68,6 +69,37 @@ TEST_F(InventoryReportTest, PackReportCarriesEveryPackInSearchOrder)
         journal.clear();
         EXPECT_EQ(PackReport(), c.report);
         EXPECT_EQ(std::count(journal.begin(), journal.end(), NoPacksMessage), 0);
+    }
+}
+
+TEST_F(InventoryReportTest, DamagedFilesAreReportedAsVersionZero)
+{
+    testing::AddPack(engine, "Bricks.mdc", { .version = "1|0|0|7", .flags = "1|0|1", .title = "Bricks" });
+    testing::AddPack(engine, "Canals.mdc", { .version = "1|2|3|4", .flags = "0|1", .title = "Canals" });
+    folder.names = { "Bricks.mdc", "Canals.mdc", "Language.mdc", "Version.mdc" };
+    struct Case {
+        const char* why;
+        std::set<std::string> damaged;
+        std::string languageReport;
+        std::string packReport;
+    };
+    const std::vector<Case> cases = {
+        { "nothing damaged: the bytes of every start", {}, "2|1|0|11", "2|1|0|0|7|5|Bricks|1|2|3|2|Canals" },
+        { "the first entry's whole version text replaced", { "Bricks.mdc" }, "2|1|0|11",
+            "2|0|0|0|5|Bricks|1|2|3|2|Canals" },
+        { "a later pack, named in other letters", { "CANALS.MDC" }, "2|1|0|11", "2|1|0|0|7|5|Bricks|0|0|0|2|Canals" },
+        { "the language file keeps its mask", { "Language.mdc" }, "0|0|0|11", "2|1|0|0|7|5|Bricks|1|2|3|2|Canals" },
+        { "a damaged file that is gone is left out", { "Gone.mdc" }, "2|1|0|11", "2|1|0|0|7|5|Bricks|1|2|3|2|Canals" },
+        { "the program's version is never judged", { "Version.mdc" }, "2|1|0|11",
+            "2|1|0|0|7|5|Bricks|1|2|3|2|Canals" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        InstalledPacks packs;
+        const InventoryReport report = BuildInventoryReport(engine, window, folder, 0, packs, c.damaged);
+        EXPECT_EQ(report.VersionReport, "1|0|3");
+        EXPECT_EQ(report.LanguageReport, c.languageReport);
+        EXPECT_EQ(report.PackReport, c.packReport);
     }
 }
 

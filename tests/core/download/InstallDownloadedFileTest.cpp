@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "download/InstalledMediaRecords.h"
 #include "fakes/DownloadRig.h"
+#include "fakes/FakeInstalledFiles.h"
 
 namespace gsd {
 namespace {
@@ -127,6 +129,45 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
                     "installer Up started", "installer Up handed over: this program ends for it",
                     "end: handed over to a program upgrade" }));
         }
+    }
+}
+
+TEST(InstallDownloadedFileTest, OnlyAnInstalledMediaFileIsRecordedWithTheDigestReceived)
+{
+    struct Case {
+        const char* why;
+        std::string line;
+        bool moveFails;
+        std::vector<std::string> records;
+    };
+    const std::vector<Case> cases = {
+        { "an object pack", "3|Bricks|Bricks", false, { "Bricks.mdc=3|2|digest" } },
+        { "the language file", "2|Language|Language", false, { "Language.mdc=3|2|digest" } },
+        { "a pack that could not be moved", "3|Bricks|Bricks", true, {} },
+        { "a game installer", "1|Game|Setup", false, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        DownloadRig rig;
+        testing::FakeRecordStore installedMedia;
+        testing::FakeInstalledFiles installedFiles;
+        installedFiles.files = { { "Media\\Bricks.mdc", { "new", 2 } }, { "Media\\Language.mdc", { "new", 2 } } };
+        DownloadServices services = rig.Services();
+        services.installedMedia = &installedMedia;
+        services.installedFiles = &installedFiles;
+        rig.state.DamagedMediaFiles = { "BRICKS.MDC", "Stones.mdc" };
+        ReceivedFile file = Received(rig, "new");
+        const std::string digest = DigestHex(file.digest);
+        if (c.moveFails) {
+            rig.files.moveFailure = Denied;
+        }
+        InstallDownloadedFile(services, nullptr, c.line, std::move(file));
+        std::vector<std::string> records;
+        for (std::string pair : installedMedia.Pairs()) {
+            records.push_back(pair.replace(pair.find(digest), digest.size(), "digest"));
+        }
+        EXPECT_EQ(records, c.records);
+        EXPECT_EQ(rig.state.DamagedMediaFiles.size(), c.line == "3|Bricks|Bricks" && !c.moveFails ? 1u : 2u);
     }
 }
 

@@ -67,11 +67,15 @@ private:
 
         std::optional<StoredValue> ValueAt(int index) override
         {
-            std::vector<StoredValue> order = store_.values;
-            if (store_.sortedByName) {
-                std::stable_sort(order.begin(), order.end(),
-                    [](const StoredValue& a, const StoredValue& b) { return a.name < b.name; });
+            if (!store_.sortedByName) {
+                if (index < 0 || index >= static_cast<int>(store_.values.size())) {
+                    return std::nullopt;
+                }
+                return store_.values[static_cast<std::size_t>(index)];
             }
+            std::vector<StoredValue> order = store_.values;
+            std::stable_sort(order.begin(), order.end(),
+                [](const StoredValue& a, const StoredValue& b) { return a.name < b.name; });
             if (index < 0 || index >= static_cast<int>(order.size())) {
                 return std::nullopt;
             }
