@@ -77,6 +77,11 @@ void StartupStatusDialog::SetProgress(double fraction)
     ::UpdateWindow(bar);
 }
 
+void StartupStatusDialog::DisableCancel()
+{
+    ::EnableWindow(::GetDlgItem(window_.get(), IDCANCEL), FALSE);
+}
+
 bool StartupStatusDialog::Window::OnCommand(int id, int, HWND)
 {
     if (id == IDCANCEL) {

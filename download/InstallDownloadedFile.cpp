@@ -27,6 +27,13 @@ void SetStatus(StatusDialog* status, std::string_view text)
     }
 }
 
+// Asked between the steps: every step before an installer's process exists
+// can still be taken back.
+bool Cancelled(const StatusDialog* status)
+{
+    return status != nullptr && status->CancelRequested();
+}
+
 // Moves the received file to `to`; reports a failure.
 bool MoveReceivedFile(const DownloadServices& services, std::string_view to)
 {
@@ -91,18 +98,28 @@ std::unique_ptr<HeldInstaller> HoldTrustedInstaller(const DownloadServices& serv
 // publisher gets that name, and the file started is the one checked: it is
 // held open from its check, moved through that hold and released only once
 // its process has started. Null when it was refused, could not be moved or
-// started; the user has been told.
-std::unique_ptr<StartedProcess> StartInstaller(
-    const DownloadServices& services, std::string_view fileName, std::optional<std::string_view> workingFolder)
+// started (the user has been told), or was cancelled before its start (he
+// has not). From the start on, Cancel is greyed out.
+std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, StatusDialog* status,
+    std::string_view fileName, std::optional<std::string_view> workingFolder)
 {
     const std::unique_ptr<HeldInstaller> held = HoldTrustedInstaller(services, fileName);
-    if (!held) {
+    if (!held || Cancelled(status)) {
         return nullptr;
     }
     services.files.Delete(InstallerPath);
+    if (Cancelled(status)) {
+        return nullptr;
+    }
     if (const std::optional<FileFailure> failure = held->MoveTo(InstallerPath)) {
         services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
         return nullptr;
+    }
+    if (Cancelled(status)) {
+        return nullptr;
+    }
+    if (status != nullptr) {
+        status->DisableCancel();
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
     if (!process) {
@@ -113,9 +130,9 @@ std::unique_ptr<StartedProcess> StartInstaller(
     return process;
 }
 
-bool RunAwaitedInstaller(const DownloadServices& services, std::string_view fileName)
+bool RunAwaitedInstaller(const DownloadServices& services, StatusDialog* status, std::string_view fileName)
 {
-    const std::unique_ptr<StartedProcess> process = StartInstaller(services, fileName, std::nullopt);
+    const std::unique_ptr<StartedProcess> process = StartInstaller(services, status, fileName, std::nullopt);
     if (process) {
         const std::optional<std::uint32_t> exitCode = process->WaitForExit(services.exchange.pump);
         if (services.exchange.log != nullptr) {
@@ -126,9 +143,14 @@ bool RunAwaitedInstaller(const DownloadServices& services, std::string_view file
     return process != nullptr;
 }
 
-bool StartProgramUpgrade(const DownloadServices& services, std::string_view fileName)
+bool StartProgramUpgrade(const DownloadServices& services, StatusDialog* status, std::string_view fileName)
 {
-    if (!StartInstaller(services, fileName, InstallerFolder)) {
+    if (!StartInstaller(services, status, fileName, InstallerFolder)) {
+        // One that failed to start stays for a look; a cancelled one leaves
+        // nothing behind.
+        if (Cancelled(status)) {
+            services.files.Delete(InstallerPath);
+        }
         return false;
     }
     // The upgrade replaces this program; the records stay for the next run.
@@ -145,14 +167,17 @@ bool StartProgramUpgrade(const DownloadServices& services, std::string_view file
 bool InstallDownloadedFile(const DownloadServices& services, StatusDialog* status, std::string_view itemLine)
 {
     const std::string fileName = GetField(itemLine, DownloadItemField::FileName, FieldSeparator);
+    if (Cancelled(status)) {
+        return false;
+    }
     switch (ItemKindOf(itemLine)) {
     case ItemKind::LanguageFile:
     case ItemKind::ObjectPack:
         return InstallMediaFile(services, status, fileName);
     case ItemKind::GameProgram:
-        return RunAwaitedInstaller(services, fileName);
+        return RunAwaitedInstaller(services, status, fileName);
     case ItemKind::ProgramUpgrade:
-        return StartProgramUpgrade(services, fileName);
+        return StartProgramUpgrade(services, status, fileName);
     default:
         return false;
     }

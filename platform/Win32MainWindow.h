@@ -38,6 +38,9 @@ private:
     bool closedByTheProgram_ = false;
     // RepaintsGathered may nest: the outermost one paints.
     int repaintsGathered_ = 0;
+    bool busy_ = false;
+    // What the download button is to be once the dialog is no longer busy.
+    bool buttonEnabledAfterBusy_ = true;
     SupportLog* log_;
     Win32ListView localList_;
     Win32ListView serverList_;

@@ -64,6 +64,12 @@ InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWai
             return state->result;
         }
         if (!waiter.KeepWaiting()) {
+            // A call that ended meanwhile is taken as ended: what it opened
+            // is then the caller's, closed away from this thread, and never
+            // left to a worker that has already gone.
+            if (::WaitForSingleObject(done, 0) == WAIT_OBJECT_0) {
+                return state->result;
+            }
             return WaitGivenUp;
         }
     }

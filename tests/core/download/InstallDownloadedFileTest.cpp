@@ -21,6 +21,7 @@ constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to
 constexpr const char* CheckTmp = "check Temp\\Download.tmp";
 constexpr const char* ReleaseTmp = "release Temp\\Download.tmp";
 constexpr const char* ReleaseExe = "release Temp\\Download.exe";
+constexpr const char* CancelDisabled = "status cancel disabled";
 
 TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNothing)
 {
@@ -47,24 +48,24 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
               "in the Media folder: it holds a path separator." } },
         { "installer, started while the checked file is held", "1|Game|Setup", false, false, Outcome::Installed,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
+                CancelDisabled, "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
                 "delete Temp\\Download.exe" } },
         { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
                 ReleaseTmp, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
+                CancelDisabled, "start Temp\\Download.exe inheriting the folder", NoProcess, ReleaseExe,
                 "delete Temp\\Download.exe" } },
         { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", MoveDenied,
                 ReleaseTmp } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
             { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", NoProcess, ReleaseExe } },
         { "retired line", "0|Old|", false, false, Outcome::Failed, {} },
         { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, {} },
     };
@@ -151,6 +152,47 @@ TEST(InstallDownloadedFileTest, RefusedInstallerIsDeletedNamedAndNeverStarted)
         EXPECT_EQ(rig.signatures.held, 0);
         EXPECT_EQ(rig.logLines, std::vector<std::string> { c.logLine });
         EXPECT_GT(rig.pump.calls, 0) << "the windows answered during the check";
+    }
+}
+
+
+TEST(InstallDownloadedFileTest, ACancelBeforeTheInstallerStartsInstallsAndStartsNothing)
+{
+    struct Case {
+        const char* name;
+        std::string line;
+        // The questions of Cancel answered No before the first Yes.
+        int cancelAfterQuestions;
+        Journal journal;
+    };
+    const std::vector<Case> cases = {
+        { "object pack, before its move", "3|Bricks|Bricks", 0, {} },
+        { "installer, before its check", "1|Game|Setup", 0, {} },
+        { "installer, during its check", "1|Game|Setup", 1, { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe" } },
+        { "installer, before its move", "1|Game|Setup", 2,
+            { CheckTmp, "delete Temp\\Download.exe", ReleaseTmp, "delete Temp\\Download.exe" } },
+        { "installer, before its start", "1|Game|Setup", 3,
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", ReleaseExe,
+                "delete Temp\\Download.exe" } },
+        { "upgrade, during its check", "4|Upgrade|Up", 1, { CheckTmp, ReleaseTmp, "delete Temp\\Download.exe" } },
+        { "upgrade, before its start", "4|Upgrade|Up", 3,
+            { CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe", ReleaseExe,
+                "delete Temp\\Download.exe" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        rig.files.files = { { "Temp\\Download.tmp", "new" } };
+        rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
+        const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
+        rig.journal.clear();
+
+        EXPECT_FALSE(InstallDownloadedFile(rig.Services(), status.get(), c.line));
+
+        EXPECT_EQ(rig.journal, c.journal);
+        EXPECT_FALSE(rig.files.files.contains("Temp\\Download.exe"));
+        EXPECT_FALSE(rig.files.files.contains("Media\\Bricks.mdc"));
+        EXPECT_EQ(rig.signatures.held, 0);
     }
 }
 
