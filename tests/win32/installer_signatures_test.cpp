@@ -9,16 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GameFolderScope.h"
 #include "fakes/FakeTiming.h"
 #include "platform/Handles.h"
 #include "platform/Win32InstallerSignatures.h"
+#include "platform/Win32MessagePump.h"
 #include "tests/support/ReferenceServer.h"
 
 namespace gsd {
@@ -281,10 +284,39 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
 
 TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIsChecked)
 {
-    const SignatureFindings findings = CheckBytes(BinBytes("signature-variants\\Large.exe"));
+    // A window of this thread, asked from another thread while the check
+    // runs: only this thread handling its messages meanwhile answers it.
+    const unique_hwnd window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    game_.Write("Temp\\Download.tmp", BinBytes("signature-variants\\Large.exe"));
+    const std::string path = game_.PathOf("Temp\\Download.tmp");
+    constexpr UINT AnswerLimitMs = 200;
+    std::atomic<bool> checkEnded { false };
+    bool askedDuringTheCheck = false;
+    bool answered = false;
+    std::thread asker([&] {
+        // The check has begun once the file is held.
+        while (!checkEnded.load()
+            && unique_file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                OPEN_EXISTING, 0, nullptr))) {
+            Sleep(5);
+        }
+        askedDuringTheCheck = !checkEnded.load();
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutA(window.get(), WM_NULL, 0, 0, SMTO_NORMAL, AnswerLimitMs, &ignored) != 0;
+    });
+    Win32MessagePump pump;
+    SignatureFindings findings;
+    const ULONGLONG started = GetTickCount64();
+
+    const auto held = signatures_.Check("Temp\\Download.tmp", pump, findings);
+    const ULONGLONG took = GetTickCount64() - started;
+    checkEnded.store(true);
+    asker.join();
 
     EXPECT_EQ(findings.check, SystemCheck::Verified);
-    EXPECT_GT(pump_.calls, 0) << "the check of 64 MB more held the window thread";
+    ASSERT_GT(took, 2 * AnswerLimitMs) << "the check is too quick to tell";
+    EXPECT_TRUE(askedDuringTheCheck);
+    EXPECT_TRUE(answered) << "the check of 64 MB more held the window thread";
 }
 
 TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsIsReported)
