@@ -47,6 +47,7 @@ const std::string kItemFailed = "This item could not be downloaded or installed.
 const std::string kAllProcessed = "All selected items have been processed.";
 const std::string kSomeFailed = "Some items could not be downloaded.  Please try them again later.";
 const std::string kStartGame = "Start Rubbleton: Gravelpit now?";
+const std::string kInstalling = "Download complete.  Installing...";
 
 
 std::string ReadBinFile(const std::string& relativeToBin)
@@ -808,6 +809,90 @@ TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFoll
     EXPECT_FALSE(game_.Exists("Installers.log")) << "the upgrade ran";
     EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
     EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+}
+
+// The windows answer while a pass waits, so input can reach the dialog in
+// the middle of it: a click posted to the button (as accessibility and
+// macro tools click) starts no second pass.
+TEST_F(DownloadTest, AClickPostedToTheButtonDuringAPassStartsNoSecondOne)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, kNewPack };
+    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") }, { "Bench7.mdc", pack } };
+    Start(options, { { "GSD_INSTALLER_SECONDS", "2" } });
+    Select({ "GameSetup", "Bench7" });
+    PressDownloadAndConfirm();
+    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
+    EXPECT_FALSE(IsEnabled(dialog_, kDownloadButton)) << "the button takes clicks during the pass";
+
+    ASSERT_TRUE(PostMessageA(Control(dialog_, kDownloadButton), BM_CLICK, 0, 0));
+
+    // The pass goes on alone: no second question, both items installed.
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_TRUE(records_.Records().empty());
+}
+
+// A close of the window during a pass (its close box, the taskbar, a
+// polite taskkill) cancels the current item and stops the pass; the dialog
+// ends only then, with what was not fetched still recorded.
+TEST_F(DownloadTest, ACloseDuringATransferStopsThePassKeepsTheSelectionAndThenEnds)
+{
+    const std::string before = game_.Read("Media\\Language.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate, kNewPack };
+    options.files = { { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") + std::string(400000, 'x') },
+        { "Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack7.mdc") } };
+    options.faults = { "file:slow=0.5,chunk=2048" };
+    Start(options);
+    Select({ "Language", "Bench7" });
+    PressDownloadAndConfirm();
+    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ControlText(status, kDetailLines).find("Total KBytes Transfered = ") != std::string::npos; }));
+
+    Close(dialog_);
+
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0)) << "no question, and the program ends";
+    EXPECT_THAT(records_.Records(), ElementsAre("Language", "Bench7"));
+    EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
+    EXPECT_FALSE(game_.Exists("Media\\Bench7.mdc"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("the pass stopped for the close asked during it"));
+}
+
+// Cancel pressed while a large installer's signature is checked: it is not
+// started, Temp is left clean, and the pass says so as for a transfer.
+TEST_F(DownloadTest, CancelDuringTheInstallersCheckStartsNothing)
+{
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kGameInstaller, kNewPack };
+    options.files = { { "GameSetup.exe", ReadBinFile("signature-variants\\Large.exe") }, { "Bench7.mdc", pack } };
+    Start(options);
+    Select({ "GameSetup", "Bench7" });
+    PressDownloadAndConfirm();
+    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
+
+    ASSERT_TRUE(Click(status, IDCANCEL));
+
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("item GameSetup (game installer): cancelled"));
 }
 
 } // namespace
