@@ -176,6 +176,9 @@ void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
     // Rows left without a record were not fetched: not all was processed.
     Notice(services, unrecorded > 0 ? on_download::SomeItemsFailed : on_download::AllProcessed);
     CloseThePass(services, failed && unrecorded == 0);
+    if (CloseAsked(services)) {
+        return;
+    }
     if (AskYes(services, on_download::StartGame)) {
         // The program closes whether the game starts or not.
         StartTheGame(services);
@@ -207,22 +210,20 @@ void RunPass(const DownloadServices& services)
         return;
     }
     const int unrecorded = RecordSelection(services.records, services.window());
-    while (HasProgramUpgrade(services.state.DownloadListText)) {
-        if (!AskYes(services, on_download::UpgradeFirst)) {
-            if (!CloseAsked(services)) {
-                Notice(services, on_download::UpgradeDeclined);
-            }
+    while (!CloseAsked(services) && HasProgramUpgrade(services.state.DownloadListText)) {
+        const bool upgradeFirst = AskYes(services, on_download::UpgradeFirst);
+        if (CloseAsked(services)) {
             return;
         }
-        if (CloseAsked(services)) {
+        if (!upgradeFirst) {
+            Notice(services, on_download::UpgradeDeclined);
             return;
         }
         DownloadProgramUpgrades(services);
-        if (CloseAsked(services)) {
-            return;
-        }
     }
-    DownloadRecordedItems(services, unrecorded);
+    if (!CloseAsked(services)) {
+        DownloadRecordedItems(services, unrecorded);
+    }
 }
 
 } // namespace

@@ -296,14 +296,20 @@ TEST_F(DriverTest, ACloseDuringAPassCancelsTheCurrentItemKeepsTheRestRecordedAnd
 {
     struct Case {
         const char* name;
+        std::vector<std::string> offered;
         // The close arrives with the first message handled after this step.
         std::string after;
         std::vector<std::string> records;
         bool installerRan;
+        std::vector<std::string> messages;
     };
     const std::vector<Case> cases = {
-        { "during the installer's check", "check Temp\\Download.tmp", { "Setup", "Bricks", "Canals" }, false },
-        { "while the installer runs", "release Temp\\Download.exe", { "Bricks", "Canals" }, true },
+        { "during the installer's check", { Installer, Bricks, Canals }, "check Temp\\Download.tmp",
+            { "Setup", "Bricks", "Canals" }, false, { "message Notice: confirm?" } },
+        { "while the installer runs", { Installer, Bricks, Canals }, "release Temp\\Download.exe",
+            { "Bricks", "Canals" }, true, { "message Notice: confirm?" } },
+        { "during the upgrade's check", { Bricks, Upgrade, Canals }, "check Temp\\Download.tmp",
+            { "Bricks", "Up", "Canals" }, false, { "message Notice: confirm?", "message Notice: upgrade first?" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -311,9 +317,9 @@ TEST_F(DriverTest, ACloseDuringAPassCancelsTheCurrentItemKeepsTheRestRecordedAnd
         fresh.mediaFolder.names = { "Bricks.mdc" };
         testing::AddPack(fresh.engine, "Bricks.mdc", { "1|0|0", "1", "Bricks" });
         fresh.Answer("MZ-installer");
-        fresh.Offer({ Installer, Bricks, Canals });
+        fresh.Offer(c.offered);
         fresh.window.serverList.selected = { 0, 1, 2 };
-        fresh.window.yesNoAnswers = { Answer::Yes };
+        fresh.window.yesNoAnswers = { Answer::Yes, Answer::Yes };
         fresh.pump.arrives = [&] {
             if (fresh.journal.back() == c.after) {
                 EXPECT_TRUE(CloseDuringPass(fresh.state));
@@ -322,7 +328,7 @@ TEST_F(DriverTest, ACloseDuringAPassCancelsTheCurrentItemKeepsTheRestRecordedAnd
 
         DownloadSelections(fresh.Services());
 
-        EXPECT_EQ(Messages(fresh.journal), std::vector<std::string> { "message Notice: confirm?" });
+        EXPECT_EQ(Messages(fresh.journal), c.messages);
         EXPECT_EQ(fresh.Lines({ "start ", "wait for exit" }).size(), c.installerRan ? 2U : 0U);
         EXPECT_EQ(fresh.http.sentBodies.size(), 1U);
         EXPECT_EQ(fresh.records.Data(), c.records);
