@@ -201,6 +201,20 @@ protected:
         return box->caption + ": " + box->text;
     }
 
+    // The end of a pass whose game installer failed before it was started
+    // and whose pack `pack` after it was installed.
+    void ExpectInstallerFailedAndPackInstalled(const std::string& pack)
+    {
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    }
+
     void PressDownloadAndConfirm()
     {
         ASSERT_TRUE(Click(dialog_, kDownloadButton));
@@ -756,14 +770,7 @@ TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
     Select({ "GameSetup", "Bench7" });
     PressDownloadAndConfirm();
     Answer("Error!", "The installer \"GameSetup\" " + GetParam().reason + "  It was deleted and not started.", IDOK);
-    Answer("Notice", kItemFailed, IDOK);
-    Answer("Notice", kAllProcessed, IDOK);
-    Answer("Notice", kSomeFailed, IDOK);
-    Answer("Notice", kStartGame, IDNO);
-    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
-    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
-    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
-    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    ExpectInstallerFailedAndPackInstalled(pack);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
@@ -884,14 +891,7 @@ TEST_F(DownloadTest, CancelDuringTheInstallersCheckStartsNothing)
 
     ASSERT_TRUE(Click(status, IDCANCEL));
 
-    Answer("Notice", kItemFailed, IDOK);
-    Answer("Notice", kAllProcessed, IDOK);
-    Answer("Notice", kSomeFailed, IDOK);
-    Answer("Notice", kStartGame, IDNO);
-    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
-    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
-    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
-    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    ExpectInstallerFailedAndPackInstalled(pack);
     EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("item GameSetup (game installer): cancelled"));
 }
 
