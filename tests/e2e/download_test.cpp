@@ -141,6 +141,12 @@ int ServerRow(HWND list, const std::string& fileName)
     return -1;
 }
 
+// Catalogue lines the tests offer against the demo installation.
+const std::string kNewPack = "3|Bench Pack 7|Bench7|Quil Studios|A pack for the tests.|New|1|0|0|9";
+const std::string kLanguageUpdate = "2|Language|Language|Quil Studios|Italiano added.|Update|1|3|0|43";
+const std::string kGameInstaller = "1|Rubbleton: Gravelpit|GameSetup|Quil Studios|The game, newer.|Update|1|1|0|11";
+const std::string kClientUpgrade = "4|Secure Download|ClientUpgrade|Quil Studios|This program, newer.|Update|1|0|4|11";
+
 class DownloadTest : public ::testing::Test {
 protected:
     // `folderName` (UTF-8) goes into the game folder's name.
@@ -201,6 +207,29 @@ protected:
         return box->caption + ": " + box->text;
     }
 
+    // Offers the game installer `installer` and a new pack, selects both and
+    // starts a pass; returns the pack's bytes.
+    std::string PressForInstallerAndPack(const std::string& installer, const Environment& environment = {})
+    {
+        std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+        ReferenceServerOptions options;
+        options.catalogue = { kGameInstaller, kNewPack };
+        options.files = { { "GameSetup.exe", installer }, { "Bench7.mdc", pack } };
+        Start(options, environment);
+        Select({ "GameSetup", "Bench7" });
+        PressDownloadAndConfirm();
+        return pack;
+    }
+
+    // The item's status dialog once its file has arrived whole.
+    HWND StatusWhileInstalling()
+    {
+        HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+        EXPECT_NE(status, nullptr);
+        EXPECT_TRUE(status != nullptr && WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
+        return status;
+    }
+
     // The end of a pass whose game installer failed before it was started
     // and whose pack `pack` after it was installed.
     void ExpectInstallerFailedAndPackInstalled(const std::string& pack)
@@ -229,11 +258,6 @@ protected:
     HWND list_ = nullptr;
 };
 
-// Catalogue lines the tests offer against the demo installation.
-const std::string kNewPack = "3|Bench Pack 7|Bench7|Quil Studios|A pack for the tests.|New|1|0|0|9";
-const std::string kLanguageUpdate = "2|Language|Language|Quil Studios|Italiano added.|Update|1|3|0|43";
-const std::string kGameInstaller = "1|Rubbleton: Gravelpit|GameSetup|Quil Studios|The game, newer.|Update|1|1|0|11";
-const std::string kClientUpgrade = "4|Secure Download|ClientUpgrade|Quil Studios|This program, newer.|Update|1|0|4|11";
 
 TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
 {
@@ -756,19 +780,13 @@ class RefusedInstallerTest : public DownloadTest, public ::testing::WithParamInt
 
 TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 {
-    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
     std::string installer = ReadBinFile(GetParam().file);
     if (GetParam().change == Change::FlipMiddleByte) {
         installer[installer.size() / 2] = static_cast<char>(installer[installer.size() / 2] ^ 0x01);
     } else if (GetParam().change == Change::AppendBytes) {
         installer += std::string(64, 'P');
     }
-    ReferenceServerOptions options;
-    options.catalogue = { kGameInstaller, kNewPack };
-    options.files = { { "GameSetup.exe", installer }, { "Bench7.mdc", pack } };
-    Start(options);
-    Select({ "GameSetup", "Bench7" });
-    PressDownloadAndConfirm();
+    const std::string pack = PressForInstallerAndPack(installer);
     Answer("Error!", "The installer \"GameSetup\" " + GetParam().reason + "  It was deleted and not started.", IDOK);
     ExpectInstallerFailedAndPackInstalled(pack);
 }
@@ -823,16 +841,9 @@ TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFoll
 // macro tools click) starts no second pass.
 TEST_F(DownloadTest, AClickPostedToTheButtonDuringAPassStartsNoSecondOne)
 {
-    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
-    ReferenceServerOptions options;
-    options.catalogue = { kGameInstaller, kNewPack };
-    options.files = { { "GameSetup.exe", ReadBinFile("GameInstaller.exe") }, { "Bench7.mdc", pack } };
-    Start(options, { { "GSD_INSTALLER_SECONDS", "2" } });
-    Select({ "GameSetup", "Bench7" });
-    PressDownloadAndConfirm();
-    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
-    ASSERT_NE(status, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
+    const std::string pack
+        = PressForInstallerAndPack(ReadBinFile("GameInstaller.exe"), { { "GSD_INSTALLER_SECONDS", "2" } });
+    ASSERT_NE(StatusWhileInstalling(), nullptr);
     EXPECT_FALSE(IsEnabled(dialog_, kDownloadButton)) << "the button takes clicks during the pass";
 
     ASSERT_TRUE(PostMessageA(Control(dialog_, kDownloadButton), BM_CLICK, 0, 0));
@@ -878,16 +889,9 @@ TEST_F(DownloadTest, ACloseDuringATransferStopsThePassKeepsTheSelectionAndThenEn
 // started, Temp is left clean, and the pass says so as for a transfer.
 TEST_F(DownloadTest, CancelDuringTheInstallersCheckStartsNothing)
 {
-    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
-    ReferenceServerOptions options;
-    options.catalogue = { kGameInstaller, kNewPack };
-    options.files = { { "GameSetup.exe", ReadBinFile("signature-variants\\Large.exe") }, { "Bench7.mdc", pack } };
-    Start(options);
-    Select({ "GameSetup", "Bench7" });
-    PressDownloadAndConfirm();
-    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    const std::string pack = PressForInstallerAndPack(ReadBinFile("signature-variants\\Large.exe"));
+    HWND status = StatusWhileInstalling();
     ASSERT_NE(status, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
 
     ASSERT_TRUE(Click(status, IDCANCEL));
 
