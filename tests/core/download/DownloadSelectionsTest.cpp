@@ -24,6 +24,7 @@ const std::string Bricks = "3|Bricks|Bricks|Ann|Red|n|1|0|0|1";
 const std::string Canals = "3|Canals|Canals|Bob|Water|n|1|0|0|1";
 const std::string Language = "2|Language|Language|Quil|Texts|n|2|0|0|7";
 const std::string Upgrade = "4|Upgrade|Up|Quil|Newer program|n|1|1|0|1";
+const std::string Installer = "1|Game|Setup|Quil|The game|n|1|1|0|1";
 
 struct DriverTest : ::testing::Test {
     DriverTest()
@@ -288,9 +289,6 @@ TEST_F(DriverTest, ASelectionTheStoreCannotRecordIsReportedAndNotCalledDone)
         EXPECT_THAT(fresh.window.serverList.rows, Contains(::testing::Contains("Canals")));
     }
 }
-
-
-const std::string Installer = "1|Game|Setup|Quil|The game|n|1|1|0|1";
 
 TEST_F(DriverTest, ACloseDuringAPassCancelsTheCurrentItemKeepsTheRestRecordedAndThenEndsTheDialog)
 {
