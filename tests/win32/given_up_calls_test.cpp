@@ -24,8 +24,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t ShortTimeoutMs = 1500;
 
-// What the listener does before it falls silent.
-enum class Holds { Header, SecondHeader, Body };
+// What the listener does before it falls silent; with Handshake it takes
+// every connection and never says a word, so a TLS handshake waits forever.
+enum class Holds { Header, SecondHeader, Body, Handshake };
 
 // Reads up to the end of a request's header; false when the peer left.
 bool ReadRequest(SOCKET connection)
@@ -78,10 +79,16 @@ public:
         if (thread_.joinable()) {
             thread_.join();
         }
+        for (const SOCKET held : held_) {
+            ::closesocket(held);
+        }
         ::WSACleanup();
     }
 
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/autodownload.asp"; }
+    std::string Url(const char* scheme = "http") const
+    {
+        return std::string(scheme) + "://127.0.0.1:" + std::to_string(port_) + "/autodownload.asp";
+    }
 
     // Whether the client closed the connection within `limit`.
     bool ClosedWithin(std::chrono::milliseconds limit) const
@@ -96,6 +103,13 @@ public:
 private:
     void Serve(Holds holds)
     {
+        if (holds == Holds::Handshake) {
+            for (SOCKET taken = ::accept(listener_, nullptr, nullptr); taken != INVALID_SOCKET;
+                 taken = ::accept(listener_, nullptr, nullptr)) {
+                held_.push_back(taken);
+            }
+            return;
+        }
         const SOCKET connection = ::accept(listener_, nullptr, nullptr);
         if (connection == INVALID_SOCKET) {
             return;
@@ -123,6 +137,8 @@ private:
     std::thread thread_;
     std::atomic<bool> closed_ { false };
     std::atomic<SOCKET> connection_ { INVALID_SOCKET };
+    // Handshake's connections, the thread's until it has ended.
+    std::vector<SOCKET> held_;
 };
 
 // Gives up after `patience` questions.
@@ -184,6 +200,28 @@ TEST(GivenUpCallsOnWine, EndWithinTheirTimeOutAndCloseTheirSocket)
         EXPECT_GT(Clock::now() - givenUp, std::chrono::milliseconds(ShortTimeoutMs / 2))
             << "closed by the giving up itself, not by the time-out";
     }
+}
+
+// Nothing ends a TLS handshake that the server never answers, so the calls
+// given up in one stay blocked: beyond a few, no call is started.
+TEST(GivenUpCallsOnWine, AtMostEightGivenUpCallsAreLeftBlockedAtOnce)
+{
+    SilentServer server(Holds::Handshake);
+    WinInetHttpClient http(ShortTimeoutMs);
+    std::vector<InternetError> errors;
+    std::vector<std::unique_ptr<HttpSession>> sessions;
+    for (int call = 0; call < 9; ++call) {
+        sessions.emplace_back();
+        ASSERT_EQ(http.OpenSession("test", sessions.back()), NoInternetError);
+        std::unique_ptr<HttpRequest> request;
+        Waiter impatient(2);
+        errors.push_back(sessions.back()->OpenUrl(server.Url("https"),
+            INTERNET_FLAG_SECURE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, request, impatient));
+    }
+
+    std::vector<InternetError> expected(8, WaitGivenUp);
+    expected.push_back(ERROR_INTERNET_TIMEOUT);
+    EXPECT_EQ(errors, expected);
 }
 
 } // namespace
