@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -282,41 +282,54 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
     }
 }
 
+// Hands the window thread's messages to the real pump, and tells whoever
+// waits that the thread handles them.
+class SignallingPump final : public MessagePump {
+public:
+    void HandlePendingMessages() override
+    {
+        SetEvent(handling_.get());
+        inner_.HandlePendingMessages();
+    }
+    HANDLE Handling() const { return handling_.get(); }
+
+private:
+    Win32MessagePump inner_;
+    unique_handle handling_ { CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+};
+
 TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIsChecked)
 {
-    // A window of this thread, asked from another thread while the check
-    // runs: only this thread handling its messages meanwhile answers it.
+    // A window of this thread, asked from another thread once the check's
+    // wait handles messages. Were the check made on this thread, the only
+    // handling would come at its end, and so would the answer.
+    using Clock = std::chrono::steady_clock;
     const unique_hwnd window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     game_.Write("Temp\\Download.tmp", BinBytes("signature-variants\\Large.exe"));
-    const std::string path = game_.PathOf("Temp\\Download.tmp");
-    constexpr UINT AnswerLimitMs = 200;
-    std::atomic<bool> checkEnded { false };
-    bool askedDuringTheCheck = false;
+    constexpr auto Margin = std::chrono::milliseconds(50);
+    SignallingPump pump;
     bool answered = false;
+    Clock::time_point answeredAt;
     std::thread asker([&] {
-        // The check has begun once the file is held.
-        while (!checkEnded.load()
-            && unique_file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                OPEN_EXISTING, 0, nullptr))) {
-            Sleep(5);
-        }
-        askedDuringTheCheck = !checkEnded.load();
+        WaitForSingleObject(pump.Handling(), 60000);
         DWORD_PTR ignored = 0;
-        answered = SendMessageTimeoutA(window.get(), WM_NULL, 0, 0, SMTO_NORMAL, AnswerLimitMs, &ignored) != 0;
+        answered = SendMessageTimeoutA(window.get(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) != 0;
+        answeredAt = Clock::now();
     });
-    Win32MessagePump pump;
+    // Waiting already, so the check's wait wakes at once.
+    PostMessageA(window.get(), WM_NULL, 0, 0);
     SignatureFindings findings;
-    const ULONGLONG started = GetTickCount64();
+    const Clock::time_point started = Clock::now();
 
     const auto held = signatures_.Check("Temp\\Download.tmp", pump, findings);
-    const ULONGLONG took = GetTickCount64() - started;
-    checkEnded.store(true);
+    const Clock::time_point ended = Clock::now();
+    SetEvent(pump.Handling());
     asker.join();
 
     EXPECT_EQ(findings.check, SystemCheck::Verified);
-    ASSERT_GT(took, 2 * AnswerLimitMs) << "the check is too quick to tell";
-    EXPECT_TRUE(askedDuringTheCheck);
-    EXPECT_TRUE(answered) << "the check of 64 MB more held the window thread";
+    ASSERT_GT(ended - started, 2 * Margin) << "the check is too quick to tell";
+    EXPECT_TRUE(answered);
+    EXPECT_GT(ended - answeredAt, Margin) << "answered only once the check of 64 MB more was over";
 }
 
 TEST_F(InstallerSignaturesOnWine, ARootTheMachineTrustsIsReported)
