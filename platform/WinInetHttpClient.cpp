@@ -12,9 +12,9 @@ namespace {
 
 void SetSocketTimeouts(HINTERNET handle, DWORD timeout)
 {
-    for (const DWORD option : { INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
-             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT }) {
+    for (const DWORD option :
+        { INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+            INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT }) {
         ::InternetSetOptionA(handle, option, &timeout, sizeof timeout);
     }
 }
@@ -155,8 +155,8 @@ public:
                 // WinINet would follow a redirect even from HTTPS to plain
                 // HTTP, sending the body there; the exchange judges every
                 // redirect itself.
-                opened->request.reset(::InternetOpenUrlA(opened->session->get(), urlZ.c_str(), nullptr, 0,
-                    flags | INTERNET_FLAG_NO_AUTO_REDIRECT, timeout));
+                opened->request.reset(::InternetOpenUrlA(
+                    opened->session->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, timeout));
                 return opened->request ? NoInternetError : LastInternetError();
             },
             waiter);

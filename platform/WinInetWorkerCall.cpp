@@ -60,8 +60,8 @@ bool StartWorker(const std::shared_ptr<CallState>& state)
                 // up, this closes the handles that only the call still held.
                 state.call = nullptr;
                 if (state.phase.exchange(Phase::Ended) == Phase::GivenUp) {
-                    LogGivenUpCalls("a server call given up " + std::to_string((::GetTickCount64() - state.givenUpAt) / 1000)
-                            + " s ago has ended",
+                    LogGivenUpCalls("a server call given up "
+                            + std::to_string((::GetTickCount64() - state.givenUpAt) / 1000) + " s ago has ended",
                         --givenUpCalls);
                 }
                 ::SetEvent(state.done.get());

@@ -2,9 +2,9 @@
 // end them and close their socket, so no thread or connection is kept until
 // the program ends. The server is a listener of this test that takes the
 // connection and then says nothing more.
-#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
+#include <winsock2.h>
 
 #include <gtest/gtest.h>
 
@@ -124,8 +124,7 @@ private:
             }
             // Silent now: only the client's close ends this.
             char buffer[256];
-            while (::recv(connection, buffer, sizeof buffer, 0) > 0) {
-            }
+            while (::recv(connection, buffer, sizeof buffer, 0) > 0) { }
         }
         closed_.store(true);
         connection_.store(INVALID_SOCKET);
@@ -183,8 +182,7 @@ TEST(GivenUpCallsOnWine, EndWithinTheirTimeOutAndCloseTheirSocket)
             char buffer[1024];
             std::size_t received = 0;
             if (c.holds == Holds::SecondHeader) {
-                while (request->Read(buffer, sizeof buffer, received, patient) == NoInternetError && received > 0) {
-                }
+                while (request->Read(buffer, sizeof buffer, received, patient) == NoInternetError && received > 0) { }
                 error = request->Send("Content-Type: application/x-www-form-urlencoded\r\n", "a=b", impatient);
             } else {
                 error = request->Read(buffer, sizeof buffer, received, impatient);
