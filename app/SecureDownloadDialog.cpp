@@ -6,6 +6,7 @@
 #include "shell/StartupSequence.h"
 #include "shell/SupportLogLines.h"
 #include "catalogue/LocalList.h"
+#include "download/DownloadSelections.h"
 #include "download/Selection.h"
 #include "platform/DialogBackground.h"
 #include "platform/GamePaths.h"
@@ -74,6 +75,12 @@ bool SecureDownloadDialog::OnInit()
 
 bool SecureDownloadDialog::OnCommand(int id, int code, HWND)
 {
+    // Done, Escape and every close of the window arrive as these. During a
+    // pass (its windows answer while it waits, so a close can arrive) the
+    // pass ends the dialog itself once it has stopped.
+    if ((id == IDOK || id == IDCANCEL) && CloseDuringPass(state_)) {
+        return true;
+    }
     if (id != IDC_DOWNLOAD_SELECTIONS || code != BN_CLICKED || !downloadStages_) {
         return false;
     }

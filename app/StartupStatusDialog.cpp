@@ -78,6 +78,11 @@ void StartupStatusDialog::SetProgress(double fraction)
     ::UpdateWindow(bar);
 }
 
+void StartupStatusDialog::DisableCancel()
+{
+    ::EnableWindow(::GetDlgItem(window_.get(), IDCANCEL), FALSE);
+}
+
 bool StartupStatusDialog::CancelNoted::OnCommand(int id, int, HWND)
 {
     if (id == IDCANCEL) {

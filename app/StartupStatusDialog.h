@@ -26,6 +26,7 @@ public:
     void SetStatusLine(std::string_view text) override;
     void SetDetailLines(std::string_view text, bool repaint) override;
     bool CancelRequested() const override { return dialog_.cancelRequested; }
+    void DisableCancel() override;
     void SetProgress(double fraction) override;
     WindowHandle Window() const override;
 

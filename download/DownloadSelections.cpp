@@ -48,14 +48,41 @@ bool AskYes(const DownloadServices& services, int onDownloadText)
         == MessageAnswer::Yes;
 }
 
+// The pass runs while this lives; a close asked in an earlier one is
+// forgotten.
+class PassRunning {
+public:
+    explicit PassRunning(MainDialogState& state)
+        : state_(state)
+    {
+        state_.PassRunning = true;
+        state_.CloseAsked = false;
+    }
+    ~PassRunning() { state_.PassRunning = false; }
+    PassRunning(const PassRunning&) = delete;
+    PassRunning& operator=(const PassRunning&) = delete;
+
+private:
+    MainDialogState& state_;
+};
+
+bool CloseAsked(const DownloadServices& services)
+{
+    return services.state.CloseAsked;
+}
+
 // Fetches one item and retires it either way: after a success the "My
 // Computer" list is rebuilt, after a failure `tellFailure` speaks and
-// `failed` is set. Returns false when the store refused to delete the
-// item's record.
+// `failed` is set. An item that a close cancelled is neither: it stays
+// recorded for the next start. Returns false when the store refused to
+// delete the item's record.
 bool ProcessItem(const DownloadServices& services, const std::string& fileName,
     const std::function<void()>& tellFailure, bool& failed)
 {
     const bool installed = FetchAndInstallItem(services, fileName);
+    if (!installed && CloseAsked(services)) {
+        return true;
+    }
     if (!installed) {
         tellFailure();
         failed = true;
@@ -117,6 +144,9 @@ void DownloadProgramUpgrades(const DownloadServices& services)
         ProcessItem(
             services, name,
             [&] { services.window().ShowMessage(UpgradeFailedText, NoticeCaption, MessageButtons::Ok); }, failed);
+        if (CloseAsked(services)) {
+            return;
+        }
     }
     CloseThePass(services, failed);
 }
@@ -133,6 +163,9 @@ void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
                 services, name, [&] { Notice(services, on_download::ItemFailed); }, failed)) {
             kept.insert(name);
         }
+        if (CloseAsked(services)) {
+            return;
+        }
     }
     if (!kept.empty()) {
         services.window().ShowMessage("The download record of \"" + *kept.begin()
@@ -143,6 +176,9 @@ void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
     // Rows left without a record were not fetched: not all was processed.
     Notice(services, unrecorded > 0 ? on_download::SomeItemsFailed : on_download::AllProcessed);
     CloseThePass(services, failed && unrecorded == 0);
+    if (CloseAsked(services)) {
+        return;
+    }
     if (AskYes(services, on_download::StartGame)) {
         // The program closes whether the game starts or not.
         StartTheGame(services);
@@ -150,13 +186,17 @@ void DownloadRecordedItems(const DownloadServices& services, int unrecorded)
     }
 }
 
-void DownloadSelections(const DownloadServices& services)
+namespace {
+
+// The pass of one press; returns early, without another word, once a close
+// has been asked.
+void RunPass(const DownloadServices& services)
 {
     if (SelectedServerItemCount(services.window()) == 0) {
         Notice(services, on_download::NothingSelected);
         return;
     }
-    if (!AskYes(services, on_download::ConfirmDownload)) {
+    if (!AskYes(services, on_download::ConfirmDownload) || CloseAsked(services)) {
         return;
     }
     const BusyWindow busy(services.window());
@@ -166,15 +206,54 @@ void DownloadSelections(const DownloadServices& services)
     // not looked at.
     const GameCloseOutcome closing = services.game.AskToClose();
     Log(services, GameCloseLogLine(closing));
+    if (CloseAsked(services)) {
+        return;
+    }
     const int unrecorded = RecordSelection(services.records, services.window());
-    while (HasProgramUpgrade(services.state.DownloadListText)) {
-        if (!AskYes(services, on_download::UpgradeFirst)) {
+    while (!CloseAsked(services) && HasProgramUpgrade(services.state.DownloadListText)) {
+        const bool upgradeFirst = AskYes(services, on_download::UpgradeFirst);
+        if (CloseAsked(services)) {
+            return;
+        }
+        if (!upgradeFirst) {
             Notice(services, on_download::UpgradeDeclined);
             return;
         }
         DownloadProgramUpgrades(services);
     }
-    DownloadRecordedItems(services, unrecorded);
+    if (!CloseAsked(services)) {
+        DownloadRecordedItems(services, unrecorded);
+    }
+}
+
+} // namespace
+
+void DownloadSelections(const DownloadServices& services)
+{
+    // The windows answer while a pass waits, so a press can arrive inside
+    // one (a click posted to the button): it would rewrite the records the
+    // pass walks and fight it over the temporary file.
+    if (services.state.PassRunning) {
+        Log(services, "download button pressed while a pass runs: ignored");
+        return;
+    }
+    {
+        const PassRunning pass(services.state);
+        RunPass(services);
+    }
+    if (services.state.CloseAsked) {
+        Log(services, "the pass stopped for the close asked during it");
+        services.window().EndDialog(0);
+    }
+}
+
+bool CloseDuringPass(MainDialogState& state)
+{
+    if (!state.PassRunning) {
+        return false;
+    }
+    state.CloseAsked = true;
+    return true;
 }
 
 } // namespace gsd

@@ -4,6 +4,7 @@
 
 #include "download/DownloadTexts.h"
 #include "download/InstallDownloadedFile.h"
+#include "download/ItemStatusDialog.h"
 #include "download/MediaFileName.h"
 #include "download/TransferSink.h"
 #include "protocol/ActionMessage.h"
@@ -93,7 +94,8 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
         }
     }
     const std::string body = FileRequestBody(BuildFileRequestMessage(line));
-    const std::unique_ptr<StatusDialog> status = services.exchange.dialogs.OpenStatusDialog();
+    const std::unique_ptr<StatusDialog> status
+        = ItemStatusDialog(services.exchange.dialogs.OpenStatusDialog(), services.state);
     TransferSink sink(services.files, window, services.exchange.clock, status.get(), onDownloadTexts, fileName);
 
     // The log's line for the exchange names the item it fetched.
@@ -118,11 +120,9 @@ bool FetchAndInstallItem(const DownloadServices& services, std::string_view file
     if (!ServerExchange(services.exchange, request)) {
         return logged(false, "not received", sink.Received());
     }
-    if (status) {
-        status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
-    }
+    status->SetStatusLine(OnDownloadText(onDownloadTexts, on_download::Received));
     if (!InstallDownloadedFile(services, status.get(), line, sink.TakeReceived())) {
-        return logged(false, "not installed", sink.Received());
+        return logged(false, status->CancelRequested() ? "cancelled" : "not installed", sink.Received());
     }
     return logged(true, "installed", sink.Received());
 }

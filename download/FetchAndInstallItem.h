@@ -27,7 +27,10 @@ std::string FindDownloadItemLine(std::string_view downloadListText, std::string_
 // - a reply under an HTTP error status, or shorter than the length it
 //   announced: "Error!" saying so;
 // - the exchange's own reports (Internet errors with the offer to try again
-//   after "cannot connect", the idle limit); a Cancel ends it silently.
+//   after "cannot connect", the idle limit); a Cancel ends it silently, at
+//   any step until an installer's process exists (InstallDownloadedFile),
+//   and so does a close of the main dialog asked during the pass
+//   (`state.CloseAsked`).
 // Only a complete reply is installed (InstallDownloadedFile), from the file
 // held since its first byte; when this returns false, "Temp\Download.tmp"
 // has been deleted through that hold. One status

@@ -29,6 +29,13 @@ void SetStatus(StatusDialog* status, std::string_view text)
     }
 }
 
+// Asked between the steps: every step before an installer's process exists
+// can still be taken back.
+bool Cancelled(const StatusDialog* status)
+{
+    return status != nullptr && status->CancelRequested();
+}
+
 // Moves the received file to `to` through its hold; reports a failure.
 bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::string_view to)
 {
@@ -115,16 +122,26 @@ bool CheckReceivedInstaller(const DownloadServices& services, std::string_view f
 // publisher gets that name, and the file started is the one received and
 // checked: it is held from its first byte, moved through that hold and let
 // go only once its process has started. Null when it was refused, could not
-// be moved or started; the user has been told.
-std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, std::string_view fileName,
-    ReceivedFile received, std::optional<std::string_view> workingFolder)
+// be moved or started (the user has been told), or was cancelled before its
+// start (he has not). From the start on, Cancel is greyed out.
+std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, StatusDialog* status,
+    std::string_view fileName, ReceivedFile received, std::optional<std::string_view> workingFolder)
 {
-    if (!CheckReceivedInstaller(services, fileName, received)) {
+    if (!CheckReceivedInstaller(services, fileName, received) || Cancelled(status)) {
         return nullptr;
     }
     services.files.Delete(InstallerPath);
+    if (Cancelled(status)) {
+        return nullptr;
+    }
     if (!MoveReceivedFile(services, *received.file, InstallerPath)) {
         return nullptr;
+    }
+    if (Cancelled(status)) {
+        return nullptr;
+    }
+    if (status != nullptr) {
+        status->DisableCancel();
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
     received.file.reset();
@@ -136,10 +153,11 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     return process;
 }
 
-bool RunAwaitedInstaller(const DownloadServices& services, std::string_view fileName, ReceivedFile received)
+bool RunAwaitedInstaller(
+    const DownloadServices& services, StatusDialog* status, std::string_view fileName, ReceivedFile received)
 {
     const std::unique_ptr<StartedProcess> process
-        = StartInstaller(services, fileName, std::move(received), std::nullopt);
+        = StartInstaller(services, status, fileName, std::move(received), std::nullopt);
     if (process) {
         const std::optional<std::uint32_t> exitCode = process->WaitForExit(services.exchange.pump);
         if (services.exchange.log != nullptr) {
@@ -150,9 +168,15 @@ bool RunAwaitedInstaller(const DownloadServices& services, std::string_view file
     return process != nullptr;
 }
 
-bool StartProgramUpgrade(const DownloadServices& services, std::string_view fileName, ReceivedFile received)
+bool StartProgramUpgrade(
+    const DownloadServices& services, StatusDialog* status, std::string_view fileName, ReceivedFile received)
 {
-    if (!StartInstaller(services, fileName, std::move(received), InstallerFolder)) {
+    if (!StartInstaller(services, status, fileName, std::move(received), InstallerFolder)) {
+        // One that failed to start stays for a look; a cancelled one leaves
+        // nothing behind.
+        if (Cancelled(status)) {
+            services.files.Delete(InstallerPath);
+        }
         return false;
     }
     // The upgrade replaces this program; the records stay for the next run.
@@ -173,6 +197,9 @@ bool InstallDownloadedFile(
         return false;
     }
     const std::string fileName = GetField(itemLine, DownloadItemField::FileName, FieldSeparator);
+    if (Cancelled(status)) {
+        return false;
+    }
     switch (ItemKindOf(itemLine)) {
     case ItemKind::LanguageFile:
     case ItemKind::ObjectPack: {
@@ -186,9 +213,9 @@ bool InstallDownloadedFile(
         return installed;
     }
     case ItemKind::GameProgram:
-        return RunAwaitedInstaller(services, fileName, std::move(received));
+        return RunAwaitedInstaller(services, status, fileName, std::move(received));
     case ItemKind::ProgramUpgrade:
-        return StartProgramUpgrade(services, fileName, std::move(received));
+        return StartProgramUpgrade(services, status, fileName, std::move(received));
     default:
         return false;
     }

@@ -53,6 +53,11 @@ std::string ChangedSinceReceivedText(std::string_view fileName);
 // item fails: nothing is installed or started. A start without a process
 // shows "Error Retrieving Process ID to wait on." (caption "Error") and the
 // item fails. Other kinds: false, nothing moved or shown.
+// `status`'s Cancel is asked before each step until an installer is
+// started: once pressed, the item fails without a message, nothing is
+// installed or started, the received file is let go (and so deleted) and
+// "Temp\Download.exe" is deleted. From an installer's start on, Cancel is
+// greyed out.
 bool InstallDownloadedFile(
     const DownloadServices& services, StatusDialog* status, std::string_view itemLine, ReceivedFile received);
 

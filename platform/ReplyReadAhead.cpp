@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/WorkerThread.h"
+
 namespace gsd {
 namespace {
 
@@ -58,11 +60,17 @@ ReplyReadAhead::ReplyReadAhead(std::shared_ptr<const OpenedRequest> request)
     if (!state_->dataReady || !state_->spaceReady) {
         return;
     }
-    auto* threadState = new std::shared_ptr<State>(state_);
-    thread_.reset(::CreateThread(nullptr, 0, &ReplyReadAhead::ThreadMain, threadState, 0, nullptr));
-    if (!thread_) {
-        delete threadState;
-    }
+    thread_ = StartWorkerThread([state = state_] {
+        try {
+            ReadAhead(*state);
+        } catch (...) {
+            // The reader is told the reply failed rather than left waiting.
+            state->error = ERROR_INTERNET_INTERNAL_ERROR;
+            state->finished.store(true, std::memory_order_release);
+            ::SetEvent(state->dataReady.get());
+            throw;
+        }
+    });
 }
 
 ReplyReadAhead::~ReplyReadAhead()
@@ -72,10 +80,8 @@ ReplyReadAhead::~ReplyReadAhead()
     Stop();
 }
 
-DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
+void ReplyReadAhead::ReadAhead(State& state)
 {
-    const std::unique_ptr<std::shared_ptr<State>> owned(static_cast<std::shared_ptr<State>*>(parameter));
-    State& state = **owned;
     while (state.chunkSize.load(std::memory_order_acquire) == 0 && !state.stop.load()) {
         ::WaitForSingleObject(state.spaceReady.get(), WaitSliceMs);
     }
@@ -90,7 +96,7 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
             state.writerWaiting.store(false);
         }
         if (state.stop.load()) {
-            return 0;
+            return;
         }
         const std::size_t slot = written % RingSlots;
         std::vector<char>& buffer = state.slots[slot];
@@ -112,7 +118,7 @@ DWORD WINAPI ReplyReadAhead::ThreadMain(void* parameter)
             ::SetEvent(state.dataReady.get());
         }
         if (done) {
-            return 0;
+            return;
         }
     }
 }

@@ -41,7 +41,7 @@ public:
 
 private:
     struct State;
-    static DWORD WINAPI ThreadMain(void* parameter);
+    static void ReadAhead(State& state);
     void Stop();
 
     std::shared_ptr<State> state_;

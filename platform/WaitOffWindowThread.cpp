@@ -5,12 +5,11 @@
 #include <objbase.h>
 
 #include <exception>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "platform/Handles.h"
 #include "platform/Win32FileHold.h"
+#include "platform/WorkerThread.h"
 
 namespace gsd {
 
@@ -22,17 +21,15 @@ void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& wo
         return;
     }
     std::exception_ptr failure;
-    std::thread worker;
-    try {
-        worker = std::thread([&work, &failure, event = done.get()] {
-            try {
-                work();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            ::SetEvent(event);
-        });
-    } catch (const std::system_error&) {
+    const unique_handle worker = StartWorkerThread([&work, &failure, event = done.get()] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        ::SetEvent(event);
+    });
+    if (!worker) {
         work();
         return;
     }
@@ -42,12 +39,13 @@ void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& wo
         // PumpingSleeper::Sleep).
         const DWORD woken = ::MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
         if (woken != WAIT_OBJECT_0 + 1) {
-            // Done, or a wait that cannot be made: the join below waits.
+            // Done, or a wait that cannot be made: the wait below waits.
             break;
         }
         pump.HandlePendingMessages();
     }
-    worker.join();
+    // The worker uses what this frame holds until it has ended.
+    ::WaitForSingleObject(worker.get(), INFINITE);
     // What the worker's end covered of the windows is painted now.
     pump.HandlePendingMessages();
     if (failure) {

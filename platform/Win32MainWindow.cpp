@@ -145,6 +145,10 @@ void Win32MainWindow::SetControlText(int controlId, std::string_view text)
 
 void Win32MainWindow::EnableControl(int controlId, bool enabled)
 {
+    if (busy_ && controlId == IDC_DOWNLOAD_SELECTIONS) {
+        buttonEnabledAfterBusy_ = enabled;
+        return;
+    }
     ::EnableWindow(::GetDlgItem(window_, controlId), enabled ? TRUE : FALSE);
 }
 
@@ -155,6 +159,18 @@ void Win32MainWindow::EndDialog(int result)
 
 void Win32MainWindow::SetBusy(bool busy)
 {
+    // A disabled dialog takes no clicks of the mouse, but a click posted to
+    // the button (as accessibility and macro tools click) still reaches it
+    // while the pass handles messages: the button is greyed out too, and
+    // keeps the state the pass gave it for afterwards.
+    HWND button = ::GetDlgItem(window_, IDC_DOWNLOAD_SELECTIONS);
+    if (busy && !busy_) {
+        buttonEnabledAfterBusy_ = ::IsWindowEnabled(button) != FALSE;
+        ::EnableWindow(button, FALSE);
+    } else if (!busy && busy_) {
+        ::EnableWindow(button, buttonEnabledAfterBusy_ ? TRUE : FALSE);
+    }
+    busy_ = busy;
     ::EnableWindow(window_, busy ? FALSE : TRUE);
 }
 

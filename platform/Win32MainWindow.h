@@ -46,6 +46,9 @@ private:
     bool closedByTheProgram_ = false;
     // RepaintsGathered may nest: the outermost one paints.
     int repaintsGathered_ = 0;
+    bool busy_ = false;
+    // What the download button is to be once the dialog is no longer busy.
+    bool buttonEnabledAfterBusy_ = true;
     SupportLog* log_;
     int dpi_;
     Win32ListView localList_;

@@ -11,6 +11,29 @@
 namespace gsd {
 namespace {
 
+void SetSocketTimeouts(HINTERNET handle, DWORD timeout)
+{
+    for (const DWORD option :
+        { INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+            INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT }) {
+        ::InternetSetOptionA(handle, option, &timeout, sizeof timeout);
+    }
+}
+
+// Handles made from the root inherit its time-outs on Windows but not
+// under Wine, where they start with none; InternetOpenUrlA sends before its
+// caller sees the request handle, so the handle gets them here, as it is
+// made (before any byte is sent, so the socket has them too). The new
+// handle comes first in the information either way WinINet gives it (the
+// handle, or an async result that starts with it). The call's context is
+// the time-out (WinINet calls back only for a context that is not 0).
+void CALLBACK OnHandleStatus(HINTERNET, DWORD_PTR context, DWORD status, void* information, DWORD length)
+{
+    if (status == INTERNET_STATUS_HANDLE_CREATED && information != nullptr && length >= sizeof(HINTERNET)) {
+        SetSocketTimeouts(*static_cast<HINTERNET*>(information), static_cast<DWORD>(context));
+    }
+}
+
 class WinInetRequest final : public HttpRequest {
 public:
     explicit WinInetRequest(std::shared_ptr<const OpenedRequest> handles)
@@ -114,8 +137,9 @@ private:
 
 class WinInetSession final : public HttpSession {
 public:
-    explicit WinInetSession(unique_hinternet handle)
+    WinInetSession(unique_hinternet handle, DWORD socketTimeoutMs)
         : handle_(std::make_shared<unique_hinternet>(std::move(handle)))
+        , socketTimeoutMs_(socketTimeoutMs)
     {
     }
 
@@ -132,12 +156,12 @@ public:
         auto opened = std::make_shared<OpenedRequest>();
         opened->session = handle_;
         const InternetError error = CallAwayFromWindows(
-            [opened, urlZ = std::string(url), flags] {
+            [opened, urlZ = std::string(url), flags, timeout = socketTimeoutMs_] {
                 // WinINet would follow a redirect even from HTTPS to plain
                 // HTTP, sending the body there; the exchange judges every
                 // redirect itself.
                 opened->request.reset(::InternetOpenUrlA(
-                    opened->session->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
+                    opened->session->get(), urlZ.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, timeout));
                 return opened->request ? NoInternetError : LastInternetError();
             },
             waiter);
@@ -151,6 +175,7 @@ public:
 private:
     // Shared with every request opened from it, which must close first.
     std::shared_ptr<const unique_hinternet> handle_;
+    DWORD socketTimeoutMs_;
 };
 
 } // namespace
@@ -162,7 +187,9 @@ InternetError WinInetHttpClient::OpenSession(std::string_view agent, std::unique
     if (!root) {
         return LastInternetError();
     }
-    session = std::make_unique<WinInetSession>(std::move(root));
+    SetSocketTimeouts(root.get(), socketTimeoutMs_);
+    ::InternetSetStatusCallbackA(root.get(), &OnHandleStatus);
+    session = std::make_unique<WinInetSession>(std::move(root), socketTimeoutMs_);
     return NoInternetError;
 }
 

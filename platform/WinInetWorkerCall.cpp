@@ -1,34 +1,45 @@
 #include "platform/WinInetWorkerCall.h"
 
 #include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <string>
 
 #include "platform/Handles.h"
 #include "platform/SentMessages.h"
+#include "platform/Win32SupportLog.h"
+#include "platform/WorkerThread.h"
 
 namespace gsd {
 namespace {
 
 constexpr DWORD WaitSliceMs = 100;
 constexpr DWORD LongestReleaseWaitMs = 1000;
+// Calls given up that may still be blocked at once; beyond it no call is
+// started. WinINet's time-outs end a blocked call, except a TLS handshake
+// under Wine, which nothing ends: each such call keeps its thread and
+// socket until the program ends.
+constexpr int MostGivenUpCalls = 8;
+
+enum class Phase { Running, Ended, GivenUp };
 
 // Shared by the caller and the worker; the last of them frees it.
 struct CallState {
     std::function<InternetError()> call;
     InternetError result = NoInternetError;
     unique_handle done { ::CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+    // Whichever of the worker's end and the caller's giving up comes first.
+    std::atomic<Phase> phase { Phase::Running };
+    ULONGLONG givenUpAt = 0;
 };
 
-DWORD WINAPI CallMain(void* parameter)
+// Calls given up and not ended yet.
+std::atomic<int> givenUpCalls { 0 };
+
+void LogGivenUpCalls(const std::string& what, int stillBlocked)
 {
-    const std::unique_ptr<std::shared_ptr<CallState>> owned(static_cast<std::shared_ptr<CallState>*>(parameter));
-    CallState& state = **owned;
-    state.result = state.call();
-    // What the call captured goes here, on this thread, before the caller
-    // hears of the end: when the caller has given up, this closes the
-    // handles that only the call still held.
-    state.call = nullptr;
-    ::SetEvent(state.done.get());
-    return 0;
+    Win32SupportLog().Write(what + "; " + std::to_string(stillBlocked) + " call(s) given up still blocked");
 }
 
 // Starts the worker; false when no thread could be had.
@@ -37,19 +48,38 @@ bool StartWorker(const std::shared_ptr<CallState>& state)
     if (!state->done) {
         return false;
     }
-    auto* threadState = new std::shared_ptr<CallState>(state);
-    const unique_handle thread(::CreateThread(nullptr, 0, &CallMain, threadState, 0, nullptr));
-    if (!thread) {
-        delete threadState;
-        return false;
-    }
-    return true;
+    return static_cast<bool>(StartWorkerThread([state] {
+        // Set however the call ends, so that its waiter never waits for a
+        // call that has gone; a call that throws has failed.
+        struct Ended {
+            CallState& state;
+            ~Ended()
+            {
+                // What the call captured goes here, on this thread, before
+                // the caller hears of the end: when the caller has given
+                // up, this closes the handles that only the call still held.
+                state.call = nullptr;
+                if (state.phase.exchange(Phase::Ended) == Phase::GivenUp) {
+                    LogGivenUpCalls("a server call given up "
+                            + std::to_string((::GetTickCount64() - state.givenUpAt) / 1000) + " s ago has ended",
+                        --givenUpCalls);
+                }
+                ::SetEvent(state.done.get());
+            }
+        } ended { *state };
+        state->result = ERROR_INTERNET_INTERNAL_ERROR;
+        state->result = state->call();
+    }));
 }
 
 } // namespace
 
 InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWaiter& waiter)
 {
+    if (const int blocked = givenUpCalls.load(); blocked >= MostGivenUpCalls) {
+        LogGivenUpCalls("a server call was not started", blocked);
+        return ERROR_INTERNET_TIMEOUT;
+    }
     auto state = std::make_shared<CallState>();
     state->call = std::move(call);
     if (!StartWorker(state)) {
@@ -64,6 +94,16 @@ InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWai
             return state->result;
         }
         if (!waiter.KeepWaiting()) {
+            state->givenUpAt = ::GetTickCount64();
+            Phase running = Phase::Running;
+            if (!state->phase.compare_exchange_strong(running, Phase::GivenUp)) {
+                // It ended meanwhile and is taken as ended: what it opened
+                // is then the caller's, closed away from this thread, and
+                // never left to a worker that has already gone.
+                ::WaitForSingleObject(done, INFINITE);
+                return state->result;
+            }
+            LogGivenUpCalls("a server call was given up while blocked", ++givenUpCalls);
             return WaitGivenUp;
         }
     }

@@ -19,9 +19,11 @@ namespace gsd {
 
 // Runs `call` on a worker thread and returns its error once it returns, or
 // WaitGivenUp as soon as `waiter` gives up (asked about ten times a second
-// while the call runs, and whenever a window message arrives). `call` must
-// own (by value or shared pointer) everything it touches. Without a thread
-// to spare, runs it here.
+// while the call runs, and whenever a window message arrives). A call that
+// ends just as its waiter gives up is taken as ended. `call` must own (by
+// value or shared pointer) everything it touches. Without a thread to
+// spare, runs it here. While too many calls given up are still blocked,
+// starts nothing and returns ERROR_INTERNET_TIMEOUT.
 InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWaiter& waiter);
 
 // Lets go of `owned` on a worker thread, so that closing the handles it may

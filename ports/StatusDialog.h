@@ -29,6 +29,10 @@ public:
     // Whether the user has pressed Cancel since the dialog was created.
     virtual bool CancelRequested() const = 0;
 
+    // Greys Cancel out for the rest of the dialog's life: what runs now
+    // cannot be taken back.
+    virtual void DisableCancel() = 0;
+
     // The progress bar below the lines: `fraction` from 0 to 1 shows it at
     // that fill; a negative value hides it.
     virtual void SetProgress(double fraction) = 0;

@@ -27,6 +27,15 @@ struct MainDialogState {
     // How the run ends when the program ends it (RunEndLogLine's `how`):
     // the game started, a failure at start-up. Empty otherwise.
     std::string RunEnding;
+
+    // A download pass runs: from the download button's first question to
+    // the pass's end. No second pass starts inside it, however the press
+    // arrives.
+    bool PassRunning = false;
+
+    // The player asked to close the dialog while the pass ran: the current
+    // item is cancelled, the pass stops after it and then ends the dialog.
+    bool CloseAsked = false;
 };
 
 } // namespace gsd

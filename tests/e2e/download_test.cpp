@@ -47,6 +47,7 @@ const std::string kItemFailed = "This item could not be downloaded or installed.
 const std::string kAllProcessed = "All selected items have been processed.";
 const std::string kSomeFailed = "Some items could not be downloaded.  Please try them again later.";
 const std::string kStartGame = "Start Rubbleton: Gravelpit now?";
+const std::string kInstalling = "Download complete.  Installing...";
 
 
 std::string ReadBinFile(const std::string& relativeToBin)
@@ -143,6 +144,12 @@ int ServerRow(HWND list, const std::string& fileName)
     return -1;
 }
 
+// Catalogue lines the tests offer against the demo installation.
+const std::string kNewPack = "3|Bench Pack 7|Bench7|Quil Studios|A pack for the tests.|New|1|0|0|9";
+const std::string kLanguageUpdate = "2|Language|Language|Quil Studios|Italiano added.|Update|1|3|0|43";
+const std::string kGameInstaller = "1|Rubbleton: Gravelpit|GameSetup|Quil Studios|The game, newer.|Update|1|1|0|11";
+const std::string kClientUpgrade = "4|Secure Download|ClientUpgrade|Quil Studios|This program, newer.|Update|1|0|4|11";
+
 class DownloadTest : public ::testing::Test {
 protected:
     // `folderName` (UTF-8) goes into the game folder's name.
@@ -203,6 +210,43 @@ protected:
         return box->caption + ": " + box->text;
     }
 
+    // Offers the game installer `installer` and a new pack, selects both and
+    // starts a pass; returns the pack's bytes.
+    std::string PressForInstallerAndPack(const std::string& installer, const Environment& environment = {})
+    {
+        std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+        ReferenceServerOptions options;
+        options.catalogue = { kGameInstaller, kNewPack };
+        options.files = { { "GameSetup.exe", installer }, { "Bench7.mdc", pack } };
+        Start(options, environment);
+        Select({ "GameSetup", "Bench7" });
+        PressDownloadAndConfirm();
+        return pack;
+    }
+
+    // The item's status dialog once its file has arrived whole.
+    HWND StatusWhileInstalling()
+    {
+        HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+        EXPECT_NE(status, nullptr);
+        EXPECT_TRUE(status != nullptr && WaitUntil([&] { return ControlText(status, kStatusLine) == kInstalling; }));
+        return status;
+    }
+
+    // The end of a pass whose game installer failed before it was started
+    // and whose pack `pack` after it was installed.
+    void ExpectInstallerFailedAndPackInstalled(const std::string& pack)
+    {
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    }
+
     void PressDownloadAndConfirm()
     {
         ASSERT_TRUE(Click(dialog_, kDownloadButton));
@@ -217,11 +261,6 @@ protected:
     HWND list_ = nullptr;
 };
 
-// Catalogue lines the tests offer against the demo installation.
-const std::string kNewPack = "3|Bench Pack 7|Bench7|Quil Studios|A pack for the tests.|New|1|0|0|9";
-const std::string kLanguageUpdate = "2|Language|Language|Quil Studios|Italiano added.|Update|1|3|0|43";
-const std::string kGameInstaller = "1|Rubbleton: Gravelpit|GameSetup|Quil Studios|The game, newer.|Update|1|1|0|11";
-const std::string kClientUpgrade = "4|Secure Download|ClientUpgrade|Quil Studios|This program, newer.|Update|1|0|4|11";
 
 TEST_F(DownloadTest, SelectedItemsArriveInListOrderAndReplaceWhatIsThere)
 {
@@ -816,28 +855,15 @@ class RefusedInstallerTest : public DownloadTest, public ::testing::WithParamInt
 
 TEST_P(RefusedInstallerTest, IsDeletedNotStartedAndThePackAfterItInstalls)
 {
-    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
     std::string installer = ReadBinFile(GetParam().file);
     if (GetParam().change == Change::FlipMiddleByte) {
         installer[installer.size() / 2] = static_cast<char>(installer[installer.size() / 2] ^ 0x01);
     } else if (GetParam().change == Change::AppendBytes) {
         installer += std::string(64, 'P');
     }
-    ReferenceServerOptions options;
-    options.catalogue = { kGameInstaller, kNewPack };
-    options.files = { { "GameSetup.exe", installer }, { "Bench7.mdc", pack } };
-    Start(options);
-    Select({ "GameSetup", "Bench7" });
-    PressDownloadAndConfirm();
+    const std::string pack = PressForInstallerAndPack(installer);
     Answer("Error!", "The installer \"GameSetup\" " + GetParam().reason + "  It was deleted and not started.", IDOK);
-    Answer("Notice", kItemFailed, IDOK);
-    Answer("Notice", kAllProcessed, IDOK);
-    Answer("Notice", kSomeFailed, IDOK);
-    Answer("Notice", kStartGame, IDNO);
-    EXPECT_FALSE(game_.Exists("Installers.log")) << "the installer ran";
-    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
-    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
-    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    ExpectInstallerFailedAndPackInstalled(pack);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, RefusedInstallerTest,
@@ -889,6 +915,69 @@ TEST_F(DownloadTest, RefusedUpgradeKeepsTheProgramRunningAndTheRecordedItemsFoll
     EXPECT_FALSE(game_.Exists("Installers.log")) << "the upgrade ran";
     EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
     EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+}
+
+// The windows answer while a pass waits, so input can reach the dialog in
+// the middle of it: a click posted to the button (as accessibility and
+// macro tools click) starts no second pass.
+TEST_F(DownloadTest, AClickPostedToTheButtonDuringAPassStartsNoSecondOne)
+{
+    const std::string pack
+        = PressForInstallerAndPack(ReadBinFile("GameInstaller.exe"), { { "GSD_INSTALLER_SECONDS", "2" } });
+    ASSERT_NE(StatusWhileInstalling(), nullptr);
+    EXPECT_FALSE(IsEnabled(dialog_, kDownloadButton)) << "the button takes clicks during the pass";
+
+    ASSERT_TRUE(PostMessageA(Control(dialog_, kDownloadButton), BM_CLICK, 0, 0));
+
+    // The pass goes on alone: no second question, both items installed.
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_TRUE(records_.Records().empty());
+}
+
+// A close of the window during a pass (its close box, the taskbar, a
+// polite taskkill) cancels the current item and stops the pass; the dialog
+// ends only then, with what was not fetched still recorded.
+TEST_F(DownloadTest, ACloseDuringATransferStopsThePassKeepsTheSelectionAndThenEnds)
+{
+    const std::string before = game_.Read("Media\\Language.mdc");
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate, kNewPack };
+    options.files = { { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") + std::string(400000, 'x') },
+        { "Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack7.mdc") } };
+    options.faults = { "file:slow=0.5,chunk=2048" };
+    Start(options);
+    Select({ "Language", "Bench7" });
+    PressDownloadAndConfirm();
+    HWND status = WaitForWindow(run_->Pid(), kStatusCaption);
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ControlText(status, kDetailLines).find("Total KBytes Transfered = ") != std::string::npos; }));
+
+    Close(dialog_);
+
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0)) << "no question, and the program ends";
+    EXPECT_THAT(records_.Records(), ElementsAre("Language", "Bench7"));
+    EXPECT_EQ(game_.Read("Media\\Language.mdc"), before);
+    EXPECT_FALSE(game_.Exists("Media\\Bench7.mdc"));
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("the pass stopped for the close asked during it"));
+}
+
+// Cancel pressed while a large installer's signature is checked: it is not
+// started, Temp is left clean, and the pass says so as for a transfer.
+TEST_F(DownloadTest, CancelDuringTheInstallersCheckStartsNothing)
+{
+    const std::string pack = PressForInstallerAndPack(ReadBinFile("signature-variants\\Large.exe"));
+    HWND status = StatusWhileInstalling();
+    ASSERT_NE(status, nullptr);
+
+    ASSERT_TRUE(Click(status, IDCANCEL));
+
+    ExpectInstallerFailedAndPackInstalled(pack);
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("item GameSetup (game installer): cancelled"));
 }
 
 } // namespace

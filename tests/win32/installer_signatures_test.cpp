@@ -13,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GameFolderScope.h"
@@ -24,6 +26,7 @@
 #include "platform/Handles.h"
 #include "platform/Win32GameFiles.h"
 #include "platform/Win32InstallerSignatures.h"
+#include "platform/Win32MessagePump.h"
 #include "tests/support/ReferenceServer.h"
 
 namespace gsd {
@@ -158,7 +161,9 @@ protected:
 
     // Checks `bytes` as the program does: received into the held file,
     // which then gives up writing. The check reads what was written.
-    SignatureFindings CheckBytes(const std::string& bytes)
+    SignatureFindings CheckBytes(const std::string& bytes) { return CheckBytes(bytes, pump_); }
+
+    SignatureFindings CheckBytes(const std::string& bytes, MessagePump& pump)
     {
         FileFailure failure;
         const std::unique_ptr<HeldFile> file = files_.CreateEmpty("Temp\\Download.tmp", failure);
@@ -168,7 +173,7 @@ protected:
             ADD_FAILURE() << "the file was not received";
             return findings;
         }
-        const std::optional<FileDigest> digest = signatures_.Check(*file, pump_, findings);
+        const std::optional<FileDigest> digest = signatures_.Check(*file, pump, findings);
         EXPECT_EQ(digest, file->WrittenDigest()) << "the bytes checked are the bytes written";
         return findings;
     }
@@ -306,12 +311,53 @@ TEST_F(InstallerSignaturesOnWine, ReportsTheSignersKeyCertificateAndDigestsAsThe
     }
 }
 
+// Hands the window thread's messages to the real pump, and tells whoever
+// waits that the thread handles them.
+class SignallingPump final : public MessagePump {
+public:
+    void HandlePendingMessages() override
+    {
+        SetEvent(handling_.get());
+        inner_.HandlePendingMessages();
+    }
+    HANDLE Handling() const { return handling_.get(); }
+
+private:
+    Win32MessagePump inner_;
+    unique_handle handling_ { CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+};
+
 TEST_F(InstallerSignaturesOnWine, WindowsKeepTheirMessagesWhileALargeInstallerIsChecked)
 {
-    const SignatureFindings findings = CheckBytes(BinBytes("signature-variants\\Large.exe"));
+    // A window of this thread, asked from another thread once the check's
+    // wait handles messages. Were the check made on this thread, the only
+    // handling would come at its end, and so would the answer.
+    using Clock = std::chrono::steady_clock;
+    const unique_hwnd window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    const std::string large = BinBytes("signature-variants\\Large.exe");
+    constexpr auto Margin = std::chrono::milliseconds(50);
+    SignallingPump pump;
+    bool answered = false;
+    Clock::time_point answeredAt;
+    std::thread asker([&] {
+        WaitForSingleObject(pump.Handling(), 60000);
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutA(window.get(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) != 0;
+        answeredAt = Clock::now();
+    });
+    // Waiting already, so the check's wait wakes at once.
+    PostMessageA(window.get(), WM_NULL, 0, 0);
+    const Clock::time_point started = Clock::now();
+
+    const SignatureFindings findings = CheckBytes(large, pump);
+    const Clock::time_point ended = Clock::now();
+    SetEvent(pump.Handling());
+    asker.join();
 
     EXPECT_EQ(findings.check, SystemCheck::Verified);
-    EXPECT_GT(pump_.calls, 0) << "the check of 64 MB more held the window thread";
+    ASSERT_GT(ended - started, 2 * Margin) << "the check is too quick to tell";
+    EXPECT_TRUE(answered);
+    EXPECT_GT(ended - answeredAt, Margin) << "answered only once the check of 64 MB more was over";
 }
 
 TEST_F(InstallerSignaturesOnWine, ReportsWhatTheSignatureCarriesBesideItsDigests)

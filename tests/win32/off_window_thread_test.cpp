@@ -22,23 +22,28 @@ namespace gsd {
 namespace {
 
 // A window of the test's thread and a check, made from the call under test,
-// that it answers within a second.
+// that it answers within a second. Sent from its own thread, a message is a
+// plain call that always answers: only an answer to another thread counts.
 class AnsweringWindow {
 public:
     AnsweringWindow()
         : window_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+        , thread_(GetCurrentThreadId())
     {
     }
 
-    // Sends WM_NULL and waits for the answer; true when it came in time.
+    // Sends WM_NULL and waits for the answer; true when it came in time to
+    // a thread other than the window's.
     bool Answers() const
     {
         DWORD_PTR ignored = 0;
-        return SendMessageTimeoutA(window_.get(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+        return GetCurrentThreadId() != thread_
+            && SendMessageTimeoutA(window_.get(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
     }
 
 private:
     unique_hwnd window_;
+    DWORD thread_;
 };
 
 class SlowCall final : public GameFiles, public RunningGame {

@@ -24,6 +24,7 @@ const std::string Bricks = "3|Bricks|Bricks|Ann|Red|n|1|0|0|1";
 const std::string Canals = "3|Canals|Canals|Bob|Water|n|1|0|0|1";
 const std::string Language = "2|Language|Language|Quil|Texts|n|2|0|0|7";
 const std::string Upgrade = "4|Upgrade|Up|Quil|Newer program|n|1|1|0|1";
+const std::string Installer = "1|Game|Setup|Quil|The game|n|1|1|0|1";
 
 struct DriverTest : ::testing::Test {
     DriverTest()
@@ -287,6 +288,74 @@ TEST_F(DriverTest, ASelectionTheStoreCannotRecordIsReportedAndNotCalledDone)
         // The rows not fetched stay, to be chosen again.
         EXPECT_THAT(fresh.window.serverList.rows, Contains(::testing::Contains("Canals")));
     }
+}
+
+TEST_F(DriverTest, ACloseDuringAPassCancelsTheCurrentItemKeepsTheRestRecordedAndThenEndsTheDialog)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> offered;
+        // The close arrives with the first message handled after this step.
+        std::string after;
+        std::vector<std::string> records;
+        bool installerRan;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        { "during the installer's check", { Installer, Bricks, Canals }, "check Temp\\Download.tmp",
+            { "Setup", "Bricks", "Canals" }, false, { "message Notice: confirm?" } },
+        { "while the installer runs", { Installer, Bricks, Canals }, "release Temp\\Download.exe",
+            { "Bricks", "Canals" }, true, { "message Notice: confirm?" } },
+        { "during the upgrade's check", { Bricks, Upgrade, Canals }, "check Temp\\Download.tmp",
+            { "Bricks", "Up", "Canals" }, false, { "message Notice: confirm?", "message Notice: upgrade first?" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig fresh;
+        fresh.mediaFolder.names = { "Bricks.mdc" };
+        testing::AddPack(fresh.engine, "Bricks.mdc", { "1|0|0", "1", "Bricks" });
+        fresh.Answer("MZ-installer");
+        fresh.Offer(c.offered);
+        fresh.window.serverList.selected = { 0, 1, 2 };
+        fresh.window.yesNoAnswers = { Answer::Yes, Answer::Yes };
+        fresh.pump.arrives = [&] {
+            if (fresh.journal.back() == c.after) {
+                EXPECT_TRUE(CloseDuringPass(fresh.state));
+            }
+        };
+
+        DownloadSelections(fresh.Services());
+
+        EXPECT_EQ(Messages(fresh.journal), c.messages);
+        EXPECT_EQ(fresh.Lines({ "start ", "wait for exit" }).size(), c.installerRan ? 2U : 0U);
+        EXPECT_EQ(fresh.http.sentBodies.size(), 1U);
+        EXPECT_EQ(fresh.records.Data(), c.records);
+        EXPECT_TRUE(fresh.files.files.empty());
+        EXPECT_EQ(fresh.Lines({ "not busy", "end dialog" }), (std::vector<std::string> { "not busy", "end dialog 0" }));
+        EXPECT_FALSE(fresh.state.PassRunning);
+    }
+}
+
+TEST_F(DriverTest, APressWhileAPassRunsIsIgnoredAndACloseAfterItIsNotTaken)
+{
+    rig.Answer("MZ-installer");
+    bool pressed = false;
+    rig.pump.arrives = [&] {
+        if (!pressed) {
+            pressed = true;
+            DownloadSelections(rig.Services());
+        }
+    };
+
+    Press({ Installer }, { 0 }, { Answer::Yes, Answer::No });
+
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(std::count(rig.journal.begin(), rig.journal.end(), "busy"), 1);
+    EXPECT_EQ(std::count(rig.journal.begin(), rig.journal.end(), "message Notice: confirm?"), 1);
+    EXPECT_THAT(rig.logLines, Contains("download button pressed while a pass runs: ignored"));
+    EXPECT_THAT(rig.journal, Contains("wait for exit"));
+    EXPECT_FALSE(CloseDuringPass(rig.state));
+    EXPECT_THAT(rig.journal, Not(Contains(::testing::StartsWith("end dialog"))));
 }
 
 } // namespace

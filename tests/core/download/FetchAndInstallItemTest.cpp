@@ -327,5 +327,25 @@ TEST_F(TransferTest, ProgressIsCountedInThousandsAFewTimesASecondAndOnceAtTheEnd
     }
 }
 
+
+TEST_F(TransferTest, ACancelDuringTheInstallersCheckStartsNothingAndLeavesTempEmpty)
+{
+    rig.Answer("MZ-installer");
+    // Cancel is pressed while the windows answer during the check.
+    rig.pump.arrives = [&] {
+        if (rig.journal.back() == "check Temp\\Download.tmp") {
+            rig.dialogs.cancelAfterQuestions = rig.dialogs.cancelQuestions;
+        }
+    };
+
+    EXPECT_FALSE(Fetch("Setup"));
+
+    EXPECT_THAT(rig.journal, Not(Contains(StartsWith("start "))));
+    EXPECT_TRUE(Messages(rig.journal).empty());
+    EXPECT_TRUE(rig.files.files.empty());
+    EXPECT_EQ(rig.logLines.back(), "item Setup (game installer): cancelled, 12 bytes");
+    EXPECT_TRUE(AllClosed());
+}
+
 } // namespace
 } // namespace gsd

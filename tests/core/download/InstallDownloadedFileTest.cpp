@@ -27,6 +27,7 @@ constexpr const char* HoldTmp = "hold for start Temp\\Download.tmp";
 constexpr const char* CheckTmp = "check Temp\\Download.tmp";
 constexpr const char* DeleteTmp = "delete Temp\\Download.tmp";
 constexpr const char* ReleaseExe = "release Temp\\Download.exe";
+constexpr const char* CancelDisabled = "status cancel disabled";
 
 // The file a transfer left held: `bytes` written and finished. The journal
 // starts after it.
@@ -67,24 +68,24 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
                 DeleteTmp } },
         { "installer, started while the checked file is held", "1|Game|Setup", false, false, Outcome::Installed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
+                CancelDisabled, "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
                 "delete Temp\\Download.exe" } },
         { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 MoveDenied, DeleteTmp, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe inheriting the folder", ReleaseExe, NoProcess,
+                CancelDisabled, "start Temp\\Download.exe inheriting the folder", ReleaseExe, NoProcess,
                 "delete Temp\\Download.exe" } },
         { "upgrade ends the program", "4|Upgrade|Up", false, false, Outcome::ProgramEnds,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 MoveDenied, DeleteTmp } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                "start Temp\\Download.exe in \"Temp\"", ReleaseExe, NoProcess } },
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, NoProcess } },
         { "retired line", "0|Old|", false, false, Outcome::Failed, { DeleteTmp } },
         { "unknown kind", "5|New|Thing", false, false, Outcome::Failed, { DeleteTmp } },
     };
@@ -274,6 +275,48 @@ TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
         const std::vector<std::string> logged(
             rig.logLines.begin(), rig.logLines.begin() + std::min(rig.logLines.size(), checks.size()));
         EXPECT_EQ(logged, checks);
+    }
+}
+
+TEST(InstallDownloadedFileTest, ACancelBeforeTheInstallerStartsInstallsAndStartsNothing)
+{
+    struct Case {
+        const char* name;
+        std::string line;
+        // The questions of Cancel answered No before the first Yes.
+        int cancelAfterQuestions;
+        Journal journal;
+    };
+    const std::vector<Case> cases = {
+        { "object pack, before its move", "3|Bricks|Bricks", 0, { DeleteTmp } },
+        { "installer, before its check", "1|Game|Setup", 0, { DeleteTmp } },
+        { "installer, during its check", "1|Game|Setup", 1,
+            { HoldTmp, CheckTmp, DeleteTmp, "delete Temp\\Download.exe" } },
+        { "installer, before its move", "1|Game|Setup", 2,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", DeleteTmp, "delete Temp\\Download.exe" } },
+        { "installer, before its start", "1|Game|Setup", 3,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                ReleaseExe, "delete Temp\\Download.exe" } },
+        { "upgrade, during its check", "4|Upgrade|Up", 1,
+            { HoldTmp, CheckTmp, DeleteTmp, "delete Temp\\Download.exe" } },
+        { "upgrade, before its start", "4|Upgrade|Up", 3,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
+                ReleaseExe, "delete Temp\\Download.exe" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
+        const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
+        ReceivedFile received = Received(rig, "new");
+
+        EXPECT_FALSE(InstallDownloadedFile(rig.Services(), status.get(), c.line, std::move(received)));
+
+        EXPECT_EQ(rig.journal, c.journal);
+        EXPECT_FALSE(rig.files.files.contains("Temp\\Download.tmp"));
+        EXPECT_FALSE(rig.files.files.contains("Temp\\Download.exe"));
+        EXPECT_FALSE(rig.files.files.contains("Media\\Bricks.mdc"));
+        EXPECT_EQ(rig.files.filesHeld, 0);
     }
 }
 

@@ -30,6 +30,7 @@ public:
     bool CancelRequested() const override { return ++questions > cancelAfter; }
     void SetProgress(double fraction) override { progress.push_back(fraction); }
     WindowHandle Window() const override { return WindowHandle::None; }
+    void DisableCancel() override { }
 
     int cancelAfter = 1000;
     mutable int questions = 0;

@@ -82,6 +82,7 @@ private:
             }
             return owner_.cancelQuestions++ >= owner_.cancelAfterQuestions;
         }
+        void DisableCancel() override { owner_.journal_.emplace_back("status cancel disabled"); }
         void SetProgress(double fraction) override { owner_.progress.push_back(fraction); }
         WindowHandle Window() const override { return StatusWindow; }
 

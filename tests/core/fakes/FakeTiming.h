@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,11 +36,19 @@ private:
 };
 
 // Counts how often the windows got their messages; journals nothing, so
-// that exchanges read the same with or without it.
+// that exchanges read the same with or without it. `arrives`, when set, is
+// what a message handled now does (a click, a close).
 class FakeMessagePump : public MessagePump {
 public:
     int calls = 0;
-    void HandlePendingMessages() override { ++calls; }
+    std::function<void()> arrives;
+    void HandlePendingMessages() override
+    {
+        ++calls;
+        if (arrives) {
+            arrives();
+        }
+    }
 };
 
 } // namespace gsd::testing
