@@ -3,12 +3,16 @@
 
 #include "app/SecureDownloadApp.h"
 #include "platform/DllSearchPath.h"
+#include "platform/Win32AnsiCodePage.h"
 #include "platform/Win32UnexpectedEnd.h"
+#include "shell/LogText.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     // First of all: whatever ends the program from here on is never silent.
     gsd::ReportUnexpectedEnds();
+    static const gsd::Win32AnsiCodePage ansiCodePage;
+    gsd::UseLogCodePage(ansiCodePage);
     gsd::RestrictDllSearchPath();
     gsd::SecureDownloadApp app;
     return app.Start(instance);

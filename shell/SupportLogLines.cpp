@@ -2,22 +2,13 @@
 
 #include <cstdio>
 
+#include "shell/LogText.h"
+
 namespace gsd {
 
 std::string OneLine(std::string_view text)
 {
-    constexpr char Hex[] = "0123456789ABCDEF";
-    std::string line;
-    for (const char c : text.substr(0, LoggedTextBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) {
-            line += "\\x";
-            line += Hex[byte >> 4];
-            line += Hex[byte & 0x0F];
-        } else {
-            line += c;
-        }
-    }
+    std::string line = LogText(text.substr(0, LoggedTextBytes), LogCodePage(), TextOrigin::Outside);
     if (text.size() > LoggedTextBytes) {
         line += "...";
     }

@@ -1,7 +1,8 @@
-// The lines of the support log, built from what the program knows at each
-// event. Never the account field, the challenge or a request body: none of
-// them is a parameter here. Texts from outside (the server's file names,
-// message texts) are made one printable line and cut to a bounded length.
+// The lines of the support log, in UTF-8, built from what the program knows
+// at each event. Never the account field, the challenge or a request body:
+// none of them is a parameter here. Texts from outside (the server's file
+// names, message texts) are made one readable line (shell/LogText.h) and cut
+// to a bounded length.
 #pragma once
 
 #include <cstdint>
@@ -16,11 +17,11 @@ namespace gsd {
 // Longest piece of outside text put into one line.
 inline constexpr std::size_t LoggedTextBytes = 400;
 
-// `text` as one line of printable ASCII: every other byte (line breaks,
-// control characters, bytes of 0x80 and above, which a hostile server could
-// use to make the log read otherwise than it is written) becomes "\xNN" in
-// hexadecimal, and a text longer than LoggedTextBytes is cut before that and
-// marked with "...".
+// `text`, from outside and in the log's code page (LogCodePage), as one line
+// of UTF-8: LogText of its first LoggedTextBytes bytes, marked with "..."
+// when it was longer. Line breaks, control characters, bytes the code page
+// does not map and backslashes become "\xNN", so that a hostile server
+// cannot make the log read otherwise than it is written.
 std::string OneLine(std::string_view text);
 
 // A file version as the program names itself: "<major>.<minor>", with

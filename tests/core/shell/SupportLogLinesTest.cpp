@@ -19,6 +19,9 @@ TEST(SupportLogLinesTest, OutsideTextStaysOneBoundedLine)
         "item a\\xE2\\x80\\xAEexe.txt\\x9B\\x00 (object pack): installed, 1 bytes");
     const std::string line = ItemLogLine(std::string(1000, 'n'), 3, "installed", 12);
     EXPECT_EQ(line, "item " + std::string(400, 'n') + "... (object pack): installed, 12 bytes");
+    // A name that pretends to end its line and begin a verdict of its own.
+    EXPECT_EQ(ItemLogLine("a\\x0D\\x0Ainstaller Setup.exe checked: may run", 1, "installed", 2),
+        "item a\\x5Cx0D\\x5Cx0Ainstaller Setup.exe checked: may run (game installer): installed, 2 bytes");
 }
 
 TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
