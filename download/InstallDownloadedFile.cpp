@@ -31,7 +31,8 @@ void SetStatus(StatusDialog* status, std::string_view text)
 bool MoveReceivedFile(const DownloadServices& services, std::string_view to)
 {
     if (const std::optional<FileFailure> failure = services.files.MoveReplacing(TemporaryFilePath, to)) {
-        services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
+        services.window().ShowFileMessage(
+            FileFailureText(*failure), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
         return false;
     }
     return true;
@@ -101,7 +102,8 @@ std::unique_ptr<StartedProcess> StartInstaller(
     }
     services.files.Delete(InstallerPath);
     if (const std::optional<FileFailure> failure = held->MoveTo(InstallerPath)) {
-        services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
+        services.window().ShowFileMessage(
+            FileFailureText(*failure), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
         return nullptr;
     }
     std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);

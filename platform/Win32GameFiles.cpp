@@ -22,13 +22,15 @@ FileFailure LastFileFailure(const std::wstring& path)
     FileFailure failure;
     failure.code = code;
     failure.path = ShownPath(path);
-    failure.description = IsPathTooLongError(code) ? PathTooLongText(failure.path) : SystemErrorText(code);
+    failure.description = IsPathTooLongError(code) ? PathTooLongText() : SystemErrorText(code);
     return failure;
 }
 
-FileFailure Refusal(const WideGamePath& path, std::string_view relative)
+// `shownPath` as ShownPath gives it; the refused path itself when the
+// refusal names one.
+FileFailure Refusal(const WideGamePath& path, std::string shownPath)
 {
-    return { 0, path.Problem, std::string(relative) };
+    return { 0, path.Problem, path.ProblemPath.empty() ? std::move(shownPath) : path.ProblemPath };
 }
 
 // Pieces smaller than this are gathered before they go to WriteFile: a
@@ -138,7 +140,7 @@ std::unique_ptr<FileWriter> Win32GameFiles::CreateEmpty(std::string_view relativ
 {
     const WideGamePath path = GameFolderPath(relative);
     if (!path.Problem.empty()) {
-        failure = Refusal(path, relative);
+        failure = Refusal(path, ShownName(relative));
         return nullptr;
     }
     unique_file file(::CreateFileW(
@@ -154,7 +156,7 @@ std::optional<FileFailure> Win32GameFiles::MoveReplacing(std::string_view from, 
 {
     const WideGamePath source = GameFolderPath(from);
     if (!source.Problem.empty()) {
-        return Refusal(source, from);
+        return Refusal(source, ShownName(from));
     }
     const WideGamePath target = GameFolderPath(to);
     if (!target.Problem.empty()) {

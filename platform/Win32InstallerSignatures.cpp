@@ -40,7 +40,7 @@ public:
     {
         const WideGamePath target = GameFolderPath(relative);
         if (!target.Problem.empty()) {
-            return FileFailure { 0, target.Problem, path_ };
+            return FileFailure { 0, target.Problem, target.ProblemPath.empty() ? path_ : target.ProblemPath };
         }
         const std::wstring& name = target.Path;
         // FILE_RENAME_INFO ends in a one-character name array.

@@ -1,5 +1,6 @@
 #include "shell/SupportLogLines.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "shell/LogText.h"
@@ -10,6 +11,20 @@ std::string OneLine(std::string_view text)
 {
     std::string line = LogText(text.substr(0, LoggedTextBytes), LogCodePage(), TextOrigin::Outside);
     if (text.size() > LoggedTextBytes) {
+        line += "...";
+    }
+    return line;
+}
+
+std::string LoggedPath(std::string_view path)
+{
+    std::size_t kept = std::min(path.size(), LoggedPathBytes);
+    // Cut before a character, never inside one.
+    while (kept < path.size() && kept > 0 && (static_cast<unsigned char>(path[kept]) & 0xC0) == 0x80) {
+        --kept;
+    }
+    std::string line = LogText(path.substr(0, kept), Utf8CodePage(), TextOrigin::FormedPath);
+    if (kept < path.size()) {
         line += "...";
     }
     return line;
@@ -122,9 +137,14 @@ std::string InstallerCheckLogLine(
         + (signerKey.empty() ? std::string("unknown") : OneLine(signerKey)) + ", " + formatted + " s";
 }
 
-std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)
+std::string MessageLogLine(
+    std::string_view caption, std::string_view text, std::string_view answer, std::string_view path)
 {
-    return "message " + OneLine(caption) + ": " + OneLine(text) + " [" + OneLine(answer) + "]";
+    std::string line = "message " + OneLine(caption) + ": " + OneLine(text);
+    if (!path.empty()) {
+        line += "\\x0D\\x0A" + LoggedPath(path);
+    }
+    return line + " [" + OneLine(answer) + "]";
 }
 
 } // namespace gsd

@@ -14,8 +14,9 @@
 
 namespace gsd {
 
-// Longest piece of outside text put into one line.
+// Longest piece of outside text, and longest path, put into one line.
 inline constexpr std::size_t LoggedTextBytes = 400;
+inline constexpr std::size_t LoggedPathBytes = 1024;
 
 // `text`, from outside and in the log's code page (LogCodePage), as one line
 // of UTF-8: LogText of its first LoggedTextBytes bytes, marked with "..."
@@ -23,6 +24,11 @@ inline constexpr std::size_t LoggedTextBytes = 400;
 // does not map and backslashes become "\xNN", so that a hostile server
 // cannot make the log read otherwise than it is written.
 std::string OneLine(std::string_view text);
+
+// `path`, a path the program formed (UTF-8, as named on disk), as one line:
+// LogText with its separators kept, cut after LoggedPathBytes bytes (at a
+// character's start) and then marked with "...".
+std::string LoggedPath(std::string_view path);
 
 // A file version as the program names itself: "<major>.<minor>", with
 // ".<patch>" when the patch is not 0 ("1.0", "1.0.4").
@@ -88,7 +94,10 @@ std::string RunEndLogLine(std::string_view how, bool closedByTheProgram);
 std::string InstallerCheckLogLine(
     std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds);
 
-// "message <caption>: <text> [<answer>]".
-std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);
+// "message <caption>: <text> [<answer>]"; with a `path` (UTF-8) the text
+// is followed by "\x0D\x0A" and the path, as the box shows it on a line of
+// its own.
+std::string MessageLogLine(
+    std::string_view caption, std::string_view text, std::string_view answer, std::string_view path = {});
 
 } // namespace gsd

@@ -415,14 +415,51 @@ TEST_P(GameFolderNameTest, StartsListsFetchesInstallsLogsAndStartsTheGame)
     }
 }
 
+const std::string kCyrillicFolder = "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xD0\x93\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD0\xB9";
+
 INSTANTIATE_TEST_SUITE_P(Folders, GameFolderNameTest,
-    ::testing::Values(FolderCase { "Cyrillic", "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xD0\x93\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD0\xB9" },
+    ::testing::Values(FolderCase { "Cyrillic", kCyrillicFolder },
         FolderCase { "Korean", "\xEA\xB2\x8C\xEC\x9E\x84\\\xEA\xB7\xB8\xEB\x9E\x98\xEB\xB8\x94\xED\x95\x8F" },
         FolderCase { "Emoji", "Games \xF0\x9F\xAA\xA8 Gravelpit" },
         // The programs' paths and the log's fit the limit (no program past
         // it can be started); the new pack's path passes it.
         FolderCase { "PastTheLimit", std::string(100, 'g') + "\\p", 235 }),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.label); });
+
+class CyrillicFolderTest : public DownloadTest {
+protected:
+    CyrillicFolderTest()
+        : DownloadTest(kCyrillicFolder)
+    {
+    }
+};
+
+// The code page here (1252) cannot spell the folder's name: a file error's
+// box and its log line still name the file as it is named on disk.
+TEST_F(CyrillicFolderTest, AFileErrorNamesItsPathAsOnDisk)
+{
+    // A folder in the transfer file's place: the file cannot be made.
+    ASSERT_TRUE(::CreateDirectoryW(SystemPath(game_.PathOf("Temp\\Download.tmp")).c_str(), nullptr));
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate };
+    options.files = { { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") } };
+    Start(options);
+    Select({ "Language" });
+    PressDownloadAndConfirm();
+    const auto box = FindMessageBox(run_->Pid(), milliseconds(60000));
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Error!");
+    const std::wstring path = Widened(game_.PathOf("Temp\\Download.tmp"));
+    ASSERT_GT(box->wide_text.size(), path.size());
+    EXPECT_EQ(box->wide_text.substr(box->wide_text.size() - path.size() - 2), L"\r\n" + path);
+    ASSERT_TRUE(Press(*box, IDOK));
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("\\x0D\\x0A" + game_.PathOf("Temp\\Download.tmp") + " [OK]\r\n"));
+}
 
 TEST_F(DownloadTest, DeclinedUpgradeKeepsTheRecordsAndTheNextStartSelectsThemAgain)
 {

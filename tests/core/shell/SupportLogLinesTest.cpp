@@ -24,6 +24,16 @@ TEST(SupportLogLinesTest, OutsideTextStaysOneBoundedLine)
         "item a\\x5Cx0D\\x5Cx0Ainstaller Setup.exe checked: may run (game installer): installed, 2 bytes");
 }
 
+TEST(SupportLogLinesTest, PathsKeepTheirSeparatorsAndAreCutWhole)
+{
+    const std::string cyrillic = "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0"; // four letters, eight bytes
+    EXPECT_EQ(LoggedPath("Z:\\" + cyrillic + "\\Game"), "Z:\\" + cyrillic + "\\Game");
+    // 1023 bytes and then a two-byte letter: the letter does not fit whole.
+    const std::string longPath = "C:\\" + std::string(1020, 'p') + cyrillic;
+    EXPECT_EQ(LoggedPath(longPath), "C:\\" + std::string(1020, 'p') + "...");
+    EXPECT_EQ(LoggedPath(std::string(1024, 'p')), std::string(1024, 'p'));
+}
+
 TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
 {
     struct Case {
@@ -52,6 +62,8 @@ TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
         { RunEndLogLine(GameStarted, true), "end: the game started" },
         { RunEndLogLine(HandedOverToUpgrade, false), "end: handed over to a program upgrade" },
         { RunEndLogLine("failure: the connection check", true), "end: failure: the connection check" },
+        { MessageLogLine("Move File Error", "Access is denied.", "OK", "C:\\G\\Temp\\Download.tmp"),
+            "message Move File Error: Access is denied.\\x0D\\x0AC:\\G\\Temp\\Download.tmp [OK]" },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.line, c.expected);
