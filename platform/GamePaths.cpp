@@ -78,6 +78,12 @@ std::string ShownName(std::string_view name)
     return Utf8Of(Widened(CP_ACP, 0, name).value_or(std::wstring()));
 }
 
+std::string ShownGameFolder()
+{
+    const std::optional<std::wstring> folder = CurrentDirectory();
+    return folder ? Utf8Of(*folder) : std::string();
+}
+
 std::optional<std::string> NarrowedName(std::wstring_view name)
 {
     if (name.empty()) {

@@ -57,6 +57,10 @@ std::string ShownPath(std::wstring_view path);
 // `name` (ANSI code page) as ShownPath gives a path, for the same uses.
 std::string ShownName(std::string_view name);
 
+// The game folder (the current directory) as ShownPath gives it; empty when
+// the system cannot tell it.
+std::string ShownGameFolder();
+
 // A name the system reported in UTF-16 (a found file's) in the ANSI code
 // page; nullopt when the code page cannot spell it exactly.
 std::optional<std::string> NarrowedName(std::wstring_view name);

@@ -39,9 +39,10 @@ std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch)
     return text;
 }
 
-std::string StartLogLine(std::string_view version, int bits)
+std::string StartLogLine(std::string_view version, int bits, std::string_view gameFolder)
 {
-    return "start Gravelpit Secure Download " + OneLine(version) + " (" + std::to_string(bits) + "-bit)";
+    return "start Gravelpit Secure Download " + OneLine(version) + " (" + std::to_string(bits) + "-bit) in "
+        + LoggedPath(gameFolder);
 }
 
 std::string ExchangeLogLine(const ExchangeLogEntry& entry)

@@ -34,8 +34,9 @@ std::string LoggedPath(std::string_view path);
 // ".<patch>" when the patch is not 0 ("1.0", "1.0.4").
 std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch);
 
-// "start <product> <version> (<bits>-bit)".
-std::string StartLogLine(std::string_view version, int bits);
+// "start <product> <version> (<bits>-bit) in <game folder>", the folder a
+// UTF-8 path.
+std::string StartLogLine(std::string_view version, int bits, std::string_view gameFolder);
 
 // How one exchange with the server ended, for its log line.
 struct ExchangeLogEntry {

@@ -301,7 +301,7 @@ TEST_F(DownloadTest, SupportLogTellsTheWholeRun)
     const std::string bits = sizeof(void*) == 8 ? "64" : "32";
     const std::string packBytes = std::to_string(pack.size());
     EXPECT_THAT(events,
-        ::testing::ElementsAre("start Gravelpit Secure Download 1.0 (" + bits + "-bit)",
+        ::testing::ElementsAre(::testing::StartsWith("start Gravelpit Secure Download 1.0 (" + bits + "-bit) in "),
             ::testing::StartsWith("exchange check: completed, HTTP 200, 1 bytes, "),
             ::testing::StartsWith("exchange AUTHENTICATE+HOST: completed, HTTP 200, 100 bytes, "),
             ::testing::StartsWith("exchange RETURN+DOWNLOAD+LIST: completed, HTTP 200, "),
@@ -405,6 +405,7 @@ TEST_P(GameFolderNameTest, StartsListsFetchesInstallsLogsAndStartsTheGame)
     EXPECT_EQ(game_.Read("Media\\Version.mdc"), ReadBinFile("demo-payloads\\Version110.mdc"));
     EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
     const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("-bit) in " + game_.Path() + "\r\n")) << "the first line names the folder as on disk";
     EXPECT_THAT(log, HasSubstr("item " + packName + " (object pack): installed"));
     EXPECT_THAT(log, HasSubstr("item GameSetup (game installer): installed"));
     EXPECT_THAT(log, HasSubstr("end: the game started"));

@@ -27,7 +27,8 @@ TEST(SupportLogLinesTest, OutsideTextStaysOneBoundedLine)
 TEST(SupportLogLinesTest, PathsKeepTheirSeparatorsAndAreCutWhole)
 {
     const std::string cyrillic = "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0"; // four letters, eight bytes
-    EXPECT_EQ(LoggedPath("Z:\\" + cyrillic + "\\Game"), "Z:\\" + cyrillic + "\\Game");
+    EXPECT_EQ(StartLogLine("1.0.4", 64, "Z:\\" + cyrillic + "\\Game"),
+        "start Gravelpit Secure Download 1.0.4 (64-bit) in Z:\\" + cyrillic + "\\Game");
     // 1023 bytes and then a two-byte letter: the letter does not fit whole.
     const std::string longPath = "C:\\" + std::string(1020, 'p') + cyrillic;
     EXPECT_EQ(LoggedPath(longPath), "C:\\" + std::string(1020, 'p') + "...");
