@@ -11,27 +11,15 @@
 namespace gsd {
 namespace {
 
-// The folder of this program's file, whatever its length; nullopt when the
-// system cannot tell it.
+// The folder of this program's file; nullopt when the system cannot tell it.
 std::optional<std::wstring> ProgramFolder()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return std::nullopt;
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t separator = path.find_last_of(L"\\/");
+    std::optional<std::wstring> path = ProgramFile();
+    const std::size_t separator = path ? path->find_last_of(L"\\/") : std::wstring::npos;
     if (separator == std::wstring::npos) {
         return std::nullopt;
     }
-    path.resize(separator);
+    path->resize(separator);
     return path;
 }
 

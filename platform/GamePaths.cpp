@@ -63,6 +63,22 @@ std::optional<std::wstring> CurrentDirectory()
     return std::nullopt;
 }
 
+std::optional<std::wstring> ProgramFile()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::nullopt;
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::optional<std::wstring> WidenedName(std::string_view text)
 {
     return Widened(CP_ACP, MB_ERR_INVALID_CHARS, text);

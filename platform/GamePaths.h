@@ -34,6 +34,10 @@ struct WideGamePath {
 // its characters; nullopt when the system cannot tell it.
 std::optional<std::wstring> CurrentDirectory();
 
+// The full path of this program's file (GetModuleFileNameW), whatever its
+// length and its characters; nullopt when the system cannot tell it.
+std::optional<std::wstring> ProgramFile();
+
 // The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp",
 // in the ANSI code page) in the game folder: FormGamePath of the current
 // directory. Its Problem is set when the current directory cannot be read,
