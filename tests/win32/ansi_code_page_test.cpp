@@ -27,7 +27,7 @@ TEST(AnsiCodePageOnWine, WindowsMessagesAndServerTextsConvertAndOddBytesStayEsca
         { "Acc\xE8s refus\xE9", "Acc\xC3\xA8s refus\xC3\xA9" },
         { "\x80 5", "\xE2\x82\xAC 5" },
         // Holes of the code page, and the C1 controls some systems map them to.
-        { "a\x81" "b\x9D", "a\\x81b\\x9D" },
+        { "a\x81z\x9D", "a\\x81z\\x9D" },
         { "C:\\x", "C:\\x5Cx" },
     };
     const Win32AnsiCodePage codePage;
