@@ -6,6 +6,7 @@
 
 #include "app/SecureDownloadDialog.h"
 #include "app/SingleInstance.h"
+#include "platform/GamePaths.h"
 #include "platform/ResourceStrings.h"
 #include "platform/Win32SupportLog.h"
 #include "platform/Win32UnexpectedEnd.h"
@@ -71,7 +72,7 @@ private:
 
 } // namespace
 
-int SecureDownloadApp::Start(HINSTANCE instance)
+int SecureDownloadApp::Start(HINSTANCE instance, std::string_view gameFolderLine)
 {
     SocketsSession sockets;
     if (!sockets) {
@@ -90,7 +91,10 @@ int SecureDownloadApp::Start(HINSTANCE instance)
     if (!instanceGuard.Claim()) {
         return 0;
     }
-    Win32SupportLog().Write(StartLogLine(ProgramVersion(), static_cast<int>(sizeof(void*) * 8)));
+    Win32SupportLog().Write(StartLogLine(ProgramVersion(), static_cast<int>(sizeof(void*) * 8), ShownGameFolder()));
+    if (!gameFolderLine.empty()) {
+        Win32SupportLog().Write(gameFolderLine);
+    }
 
     SecureDownloadDialog dialog(instance);
     if (!dialog.Run()) {

@@ -46,6 +46,11 @@ public:
     {
         throw std::runtime_error("unexpected message " + std::string(caption) + ": " + std::string(text));
     }
+    MessageAnswer ShowFileMessage(
+        std::string_view text, std::string_view path, std::string_view caption, MessageButtons buttons) override
+    {
+        return ShowMessage(std::string(text) + " " + std::string(path), caption, buttons);
+    }
     void PostClose() override { }
     void SendClose() override { }
     void Repaint() override { }

@@ -37,16 +37,16 @@ bool HasRelativeParts(std::string_view path)
     return false;
 }
 
-GamePath Refused(std::string problem)
+GamePath Refused(std::string problem, std::string path = {})
 {
-    return { std::string(), std::move(problem) };
+    return { std::string(), std::move(problem), std::move(path) };
 }
 
 } // namespace
 
-std::string PathTooLongText(std::string_view path)
+std::string PathTooLongText()
 {
-    return "The game folder's path is too long for this program to use:\r\n" + std::string(path);
+    return "The game folder's path is too long for this program to use:";
 }
 
 std::size_t Utf16Length(std::string_view text)
@@ -79,7 +79,7 @@ GamePath FormGamePath(std::string_view gameFolder, std::string_view relative)
     }
     joined.append(relative);
     if (Utf16Length(joined) < ClassicPathLimit) {
-        return { std::move(joined), std::string() };
+        return { std::move(joined), std::string(), std::string() };
     }
 
     std::replace(joined.begin(), joined.end(), '/', '\\');
@@ -91,13 +91,13 @@ GamePath FormGamePath(std::string_view gameFolder, std::string_view relative)
     } else if (joined.starts_with(NetworkPrefix) && !joined.starts_with(DevicePrefix)) {
         extended = std::string(ExtendedUncPrefix) + joined.substr(NetworkPrefix.size());
     } else {
-        return Refused(PathTooLongText(joined));
+        return Refused(PathTooLongText(), joined);
     }
     const std::string_view afterPrefix = std::string_view(extended).substr(ExtendedPrefix.size());
     if (HasRelativeParts(afterPrefix) || Utf16Length(extended) >= ExtendedPathLimit) {
-        return Refused(PathTooLongText(joined));
+        return Refused(PathTooLongText(), joined);
     }
-    return { std::move(extended), std::string() };
+    return { std::move(extended), std::string(), std::string() };
 }
 
 } // namespace gsd

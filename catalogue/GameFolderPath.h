@@ -28,6 +28,9 @@ struct GamePath {
     std::string Path;
     // Set when no usable path can be formed: a message for the user.
     std::string Problem;
+    // The path the message is about, shown on a line of its own after it;
+    // empty when it names none.
+    std::string ProblemPath;
 };
 
 // The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp")
@@ -37,12 +40,12 @@ struct GamePath {
 // prefix ("\\?\C:\..." or "\\?\UNC\server\share\..."), with any "/" turned
 // into "\". Refused with a Problem: an empty game folder (unknown), and a
 // long path that is relative, holds "." or ".." parts, or exceeds even the
-// extended limit.
+// extended limit (PathTooLongText, the joined path its ProblemPath).
 GamePath FormGamePath(std::string_view gameFolder, std::string_view relative);
 
 // The message for a path of the game folder that the system refuses as too
-// long.
-std::string PathTooLongText(std::string_view path);
+// long; the path follows it on a line of its own.
+std::string PathTooLongText();
 
 // How many UTF-16 units the UTF-8 `text` takes (a four-byte sequence two,
 // every other sequence one).

@@ -82,7 +82,7 @@ InstalledPacks ReadInstalledPacks(MediaEngine& engine, MainWindow& window, Media
     packs.LanguageIndex = languageIndex;
     const MediaListing listing = folder.ListMediaFiles();
     if (!listing.Problem.empty()) {
-        window.ShowMessage(listing.Problem, fixed_text::ErrorCaption);
+        window.ShowFileMessage(listing.Problem, listing.ProblemPath, fixed_text::ErrorCaption);
         return packs;
     }
     if (listing.Names.empty()) {

@@ -29,8 +29,9 @@ inline constexpr int NotInDownloadList = 17;
 inline constexpr std::size_t FileErrorDescriptionLimit = 255;
 
 // The text of a file error's box: the system's description cut to 255
-// bytes, or "Error Code:" and the code when there is none; then, on a line
-// of its own, the file.
+// bytes, or "Error Code:" and the code when there is none. The box shows
+// the file (its path) on a line of its own after it: MainWindow's
+// ShowFileMessage.
 std::string FileFailureText(const FileFailure& failure);
 
 // Field `index` of the "|"-separated on-download texts.

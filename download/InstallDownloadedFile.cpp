@@ -40,7 +40,8 @@ bool Cancelled(const StatusDialog* status)
 bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::string_view to)
 {
     if (const std::optional<FileFailure> failure = file.MoveTo(to)) {
-        services.window().ShowMessage(FileFailureText(*failure), MoveFileErrorCaption, MessageButtons::Ok);
+        services.window().ShowFileMessage(
+            FileFailureText(*failure), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
         return false;
     }
     return true;
@@ -88,7 +89,8 @@ bool CheckReceivedInstaller(const DownloadServices& services, std::string_view f
 {
     if (const std::optional<FileFailure> failure = received.file->HoldForStart()) {
         received.file.reset();
-        services.window().ShowMessage(FileFailureText(*failure), fixed_text::ErrorCaption, MessageButtons::Ok);
+        services.window().ShowFileMessage(
+            FileFailureText(*failure), failure->path, fixed_text::ErrorCaption, MessageButtons::Ok);
         return false;
     }
     const std::int64_t start = services.exchange.clock.Ticks();

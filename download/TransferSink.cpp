@@ -151,7 +151,7 @@ std::string TransferSink::ShortReplyText() const
 void TransferSink::ReportFileFailure(const FileFailure& failure)
 {
     fileFailed_ = true;
-    window_.ShowMessage(FileFailureText(failure), fixed_text::ErrorCaption, MessageButtons::Ok);
+    window_.ShowFileMessage(FileFailureText(failure), failure.path, fixed_text::ErrorCaption, MessageButtons::Ok);
 }
 
 void TransferSink::ShowProgress(std::uint64_t total)

@@ -63,6 +63,22 @@ std::optional<std::wstring> CurrentDirectory()
     return std::nullopt;
 }
 
+std::optional<std::wstring> ProgramFile()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::nullopt;
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::optional<std::wstring> WidenedName(std::string_view text)
 {
     return Widened(CP_ACP, MB_ERR_INVALID_CHARS, text);
@@ -70,7 +86,18 @@ std::optional<std::wstring> WidenedName(std::string_view text)
 
 std::string ShownPath(std::wstring_view path)
 {
-    return Narrowed(CP_ACP, path);
+    return Utf8Of(path);
+}
+
+std::string ShownName(std::string_view name)
+{
+    return Utf8Of(Widened(CP_ACP, 0, name).value_or(std::wstring()));
+}
+
+std::string ShownGameFolder()
+{
+    const std::optional<std::wstring> folder = CurrentDirectory();
+    return folder ? Utf8Of(*folder) : std::string();
 }
 
 std::optional<std::string> NarrowedName(std::wstring_view name)
@@ -97,15 +124,13 @@ WideGamePath GameFolderPath(std::string_view relative)
     const std::optional<std::wstring> folder = CurrentDirectory();
     const std::optional<std::wstring> name = WidenedName(relative);
     if (!name) {
-        return { std::wstring(), UnspellableNameText(relative) };
+        return { std::wstring(), UnspellableNameText(relative), std::string() };
     }
     const GamePath formed = FormGamePath(folder ? Utf8Of(*folder) : std::string(), Utf8Of(*name));
     if (!formed.Problem.empty()) {
-        // The message may quote the path: shown in the code page.
-        const std::optional<std::wstring> problem = Widened(CP_UTF8, 0, formed.Problem);
-        return { std::wstring(), problem ? ShownPath(*problem) : formed.Problem };
+        return { std::wstring(), formed.Problem, formed.ProblemPath };
     }
-    return { Widened(CP_UTF8, 0, formed.Path).value_or(std::wstring()), std::string() };
+    return { Widened(CP_UTF8, 0, formed.Path).value_or(std::wstring()), std::string(), std::string() };
 }
 
 WideGamePath GameFolderDirectory(std::string_view relative)

@@ -25,11 +25,18 @@ struct WideGamePath {
     // Set when no usable path can be formed: a message for the user, in the
     // ANSI code page.
     std::string Problem;
+    // The path the message is about (as ShownPath gives it), to be shown on
+    // a line of its own after it; empty when it names none.
+    std::string ProblemPath;
 };
 
 // The current directory as the system reports it, whatever its length and
 // its characters; nullopt when the system cannot tell it.
 std::optional<std::wstring> CurrentDirectory();
+
+// The full path of this program's file (GetModuleFileNameW), whatever its
+// length and its characters; nullopt when the system cannot tell it.
+std::optional<std::wstring> ProgramFile();
 
 // The path of `relative` (such as "Media\\*.mdc" or "Temp\\Download.tmp",
 // in the ANSI code page) in the game folder: FormGamePath of the current
@@ -46,10 +53,17 @@ WideGamePath GameFolderDirectory(std::string_view relative);
 // code page does not map (MultiByteToWideChar with MB_ERR_INVALID_CHARS).
 std::optional<std::wstring> WidenedName(std::string_view text);
 
-// `path` in the ANSI code page, for showing it in a message only: a
-// character the code page cannot spell becomes "?". Never use the result to
-// name a file.
+// `path` in UTF-8, as it is named on disk, for showing it in a message or
+// the support log only (both take it apart from the texts of the code page).
+// Never use the result to name a file.
 std::string ShownPath(std::wstring_view path);
+
+// `name` (ANSI code page) as ShownPath gives a path, for the same uses.
+std::string ShownName(std::string_view name);
+
+// The game folder (the current directory) as ShownPath gives it; empty when
+// the system cannot tell it.
+std::string ShownGameFolder();
 
 // A name the system reported in UTF-16 (a found file's) in the ANSI code
 // page; nullopt when the code page cannot spell it exactly.

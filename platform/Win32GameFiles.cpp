@@ -25,13 +25,15 @@ FileFailure LastFileFailure(const std::wstring& path)
     FileFailure failure;
     failure.code = code;
     failure.path = ShownPath(path);
-    failure.description = IsPathTooLongError(code) ? PathTooLongText(failure.path) : SystemErrorText(code);
+    failure.description = IsPathTooLongError(code) ? PathTooLongText() : SystemErrorText(code);
     return failure;
 }
 
-FileFailure Refusal(const WideGamePath& path, std::string_view relative)
+// `shownPath` as ShownPath gives it; the refused path itself when the
+// refusal names one.
+FileFailure Refusal(const WideGamePath& path, std::string shownPath)
 {
-    return { 0, path.Problem, std::string(relative) };
+    return { 0, path.Problem, path.ProblemPath.empty() ? std::move(shownPath) : path.ProblemPath };
 }
 
 // Pieces smaller than this are gathered before they go to WriteFile: a
@@ -219,7 +221,7 @@ std::unique_ptr<HeldFile> Win32GameFiles::CreateEmpty(std::string_view relative,
 {
     const WideGamePath path = GameFolderPath(relative);
     if (!path.Problem.empty()) {
-        failure = Refusal(path, relative);
+        failure = Refusal(path, ShownName(relative));
         return nullptr;
     }
     // Read and delete besides write: the hold itself reads the file for its

@@ -7,10 +7,11 @@
 namespace gsd {
 
 // Every path is formed with GameFolderPath. A path that cannot be formed
-// fails with code 0, the refusal as the description and the relative name
-// as the path; a path the system refuses as too long fails with the
-// system's code and PathTooLongText; any other failure carries the system's
-// code (GetLastError) and its text (SystemErrorText).
+// fails with code 0, the refusal as the description and the refused path,
+// else the relative name, as the path; a path the system refuses as too
+// long fails with the system's code and PathTooLongText; any other failure
+// carries the system's code (GetLastError) and its text (SystemErrorText).
+// Paths in failures are as ShownPath gives them.
 class Win32GameFiles final : public GameFiles {
 public:
     // CreateFileW with CREATE_ALWAYS, GENERIC_READ | GENERIC_WRITE | DELETE,

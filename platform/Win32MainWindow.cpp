@@ -98,6 +98,21 @@ bool DialogsFollowDpiChanges()
         && equal(threadContext(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) != FALSE;
 }
 
+// `text` in UTF-16, every byte the code page does not map shown as the
+// system's replacement character, as MessageBoxA shows it.
+std::wstring WidenedText(UINT codePage, std::string_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int size = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) {
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    }
+    return wide;
+}
+
 } // namespace
 
 Win32MainWindow::Win32MainWindow(HWND window, SupportLog* log)
@@ -111,12 +126,24 @@ Win32MainWindow::Win32MainWindow(HWND window, SupportLog* log)
 
 MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons)
 {
-    const std::string textZ(text);
-    const std::string captionZ(caption);
+    return ShowFileMessage(text, {}, caption, buttons);
+}
+
+MessageAnswer Win32MainWindow::ShowFileMessage(
+    std::string_view text, std::string_view path, std::string_view caption, MessageButtons buttons)
+{
+    // The wide box shows the texts of the code page as the ANSI one would,
+    // and the path with every character of its name.
+    std::wstring wideText = WidenedText(CP_ACP, text);
+    if (!path.empty()) {
+        wideText.append(L"\r\n").append(WidenedText(CP_UTF8, path));
+    }
+    const std::wstring wideCaption = WidenedText(CP_ACP, caption);
     const DisabledOwnerKept busy(window_);
-    const MessageAnswer answer = Answer(::MessageBoxA(window_, textZ.c_str(), captionZ.c_str(), ButtonStyle(buttons)));
+    const MessageAnswer answer
+        = Answer(::MessageBoxW(window_, wideText.c_str(), wideCaption.c_str(), ButtonStyle(buttons)));
     if (log_ != nullptr) {
-        log_->Write(MessageLogLine(caption, text, AnswerName(answer)));
+        log_->Write(MessageLogLine(caption, text, AnswerName(answer), path));
     }
     return answer;
 }

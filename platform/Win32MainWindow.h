@@ -15,7 +15,11 @@ public:
     // Every message box and its answer goes to `log` when there is one.
     explicit Win32MainWindow(HWND window, SupportLog* log = nullptr);
 
+    // Both through MessageBoxW: the texts widened from the ANSI code page,
+    // the path from UTF-8.
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageButtons buttons) override;
+    MessageAnswer ShowFileMessage(
+        std::string_view text, std::string_view path, std::string_view caption, MessageButtons buttons) override;
     void PostClose() override;
     void SendClose() override;
     void Repaint() override;

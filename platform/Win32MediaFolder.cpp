@@ -15,7 +15,7 @@ MediaListing Win32MediaFolder::ListMediaFiles()
 {
     const WideGamePath pattern = GameFolderPath("Media\\*.mdc");
     if (!pattern.Problem.empty()) {
-        return { {}, pattern.Problem };
+        return { {}, pattern.Problem, pattern.ProblemPath };
     }
     WIN32_FIND_DATAW found {};
     const unique_hfind search(::FindFirstFileW(pattern.Path.c_str(), &found));
@@ -25,11 +25,10 @@ MediaListing Win32MediaFolder::ListMediaFiles()
             return {};
         }
         if (IsPathTooLongError(error)) {
-            return { {}, PathTooLongText(ShownPath(pattern.Path)) };
+            return { {}, PathTooLongText(), ShownPath(pattern.Path) };
         }
-        return { {},
-            "The game's Media folder could not be searched (error " + std::to_string(error) + "):\r\n"
-                + ShownPath(pattern.Path) };
+        return { {}, "The game's Media folder could not be searched (error " + std::to_string(error) + "):",
+            ShownPath(pattern.Path) };
     }
     MediaListing listing;
     do {

@@ -60,19 +60,11 @@ void Win32SupportLog::Write(std::string_view event)
 
 std::string ProgramVersion()
 {
-    // The program's own path, whatever its length and characters.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return "?";
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
+    const std::optional<std::wstring> file = ProgramFile();
+    if (!file) {
+        return "?";
     }
+    const std::wstring& path = *file;
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) {

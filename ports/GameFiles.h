@@ -17,9 +17,11 @@ namespace gsd {
 struct FileFailure {
     // The system's error code.
     std::uint32_t code = 0;
-    // The system's description of the code; empty when it has none.
+    // The system's description of the code (in the ANSI code page); empty
+    // when it has none.
     std::string description;
-    // The full path the operation used (for a move, its source).
+    // The full path the operation used (for a move, its source), as named on
+    // disk (UTF-8): only to be shown, never to name a file.
     std::string path;
 };
 

@@ -21,6 +21,12 @@ public:
     virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
                                       MessageButtons buttons = MessageButtons::Ok) = 0;
 
+    // Shows a message that names a file, as ShowMessage does: `text`, then,
+    // on a line of its own when not empty, `path` as the file is named on
+    // disk (UTF-8), which the system's code page may not be able to spell.
+    virtual MessageAnswer ShowFileMessage(std::string_view text, std::string_view path, std::string_view caption,
+                                          MessageButtons buttons = MessageButtons::Ok) = 0;
+
     // Posts a close request: it takes effect once the dialog's own message
     // loop runs, so the caller's work goes on first.
     virtual void PostClose() = 0;

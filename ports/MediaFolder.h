@@ -18,6 +18,9 @@ struct MediaListing {
     // formed or is refused by the system): a message for the user. Names is
     // then empty.
     std::string Problem;
+    // The path the message is about, as named on disk (UTF-8), shown on a
+    // line of its own after it; empty when it names none.
+    std::string ProblemPath;
 };
 
 class MediaFolder {

@@ -11,8 +11,9 @@ class SupportLog {
 public:
     virtual ~SupportLog() = default;
 
-    // Appends `event` (one line, no line break) with the local time in
-    // front. Never fails its caller: a line that cannot be written is lost.
+    // Appends `event` (one line of UTF-8, no line break, as the functions of
+    // shell/SupportLogLines.h build it) with the local time in front. Never
+    // fails its caller: a line that cannot be written is lost.
     virtual void Write(std::string_view event) = 0;
 };
 

@@ -1,24 +1,30 @@
 #include "shell/SupportLogLines.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "shell/LogText.h"
 
 namespace gsd {
 
 std::string OneLine(std::string_view text)
 {
-    constexpr char Hex[] = "0123456789ABCDEF";
-    std::string line;
-    for (const char c : text.substr(0, LoggedTextBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) {
-            line += "\\x";
-            line += Hex[byte >> 4];
-            line += Hex[byte & 0x0F];
-        } else {
-            line += c;
-        }
-    }
+    std::string line = LogText(text.substr(0, LoggedTextBytes), LogCodePage(), TextOrigin::Outside);
     if (text.size() > LoggedTextBytes) {
+        line += "...";
+    }
+    return line;
+}
+
+std::string LoggedPath(std::string_view path)
+{
+    std::size_t kept = std::min(path.size(), LoggedPathBytes);
+    // Cut before a character, never inside one.
+    while (kept < path.size() && kept > 0 && (static_cast<unsigned char>(path[kept]) & 0xC0) == 0x80) {
+        --kept;
+    }
+    std::string line = LogText(path.substr(0, kept), Utf8CodePage(), TextOrigin::FormedPath);
+    if (kept < path.size()) {
         line += "...";
     }
     return line;
@@ -33,9 +39,10 @@ std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch)
     return text;
 }
 
-std::string StartLogLine(std::string_view version, int bits)
+std::string StartLogLine(std::string_view version, int bits, std::string_view gameFolder)
 {
-    return "start Gravelpit Secure Download " + OneLine(version) + " (" + std::to_string(bits) + "-bit)";
+    return "start Gravelpit Secure Download " + OneLine(version) + " (" + std::to_string(bits) + "-bit) in "
+        + LoggedPath(gameFolder);
 }
 
 std::string ExchangeLogLine(const ExchangeLogEntry& entry)
@@ -131,9 +138,14 @@ std::string InstallerCheckLogLine(
         + (signerKey.empty() ? std::string("unknown") : OneLine(signerKey)) + ", " + formatted + " s";
 }
 
-std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer)
+std::string MessageLogLine(
+    std::string_view caption, std::string_view text, std::string_view answer, std::string_view path)
 {
-    return "message " + OneLine(caption) + ": " + OneLine(text) + " [" + OneLine(answer) + "]";
+    std::string line = "message " + OneLine(caption) + ": " + OneLine(text);
+    if (!path.empty()) {
+        line += "\\x0D\\x0A" + LoggedPath(path);
+    }
+    return line + " [" + OneLine(answer) + "]";
 }
 
 } // namespace gsd

@@ -1,7 +1,8 @@
-// The lines of the support log, built from what the program knows at each
-// event. Never the account field, the challenge or a request body: none of
-// them is a parameter here. Texts from outside (the server's file names,
-// message texts) are made one printable line and cut to a bounded length.
+// The lines of the support log, in UTF-8, built from what the program knows
+// at each event. Never the account field, the challenge or a request body:
+// none of them is a parameter here. Texts from outside (the server's file
+// names, message texts) are made one readable line (shell/LogText.h) and cut
+// to a bounded length.
 #pragma once
 
 #include <cstdint>
@@ -13,22 +14,29 @@
 
 namespace gsd {
 
-// Longest piece of outside text put into one line.
+// Longest piece of outside text, and longest path, put into one line.
 inline constexpr std::size_t LoggedTextBytes = 400;
+inline constexpr std::size_t LoggedPathBytes = 1024;
 
-// `text` as one line of printable ASCII: every other byte (line breaks,
-// control characters, bytes of 0x80 and above, which a hostile server could
-// use to make the log read otherwise than it is written) becomes "\xNN" in
-// hexadecimal, and a text longer than LoggedTextBytes is cut before that and
-// marked with "...".
+// `text`, from outside and in the log's code page (LogCodePage), as one line
+// of UTF-8: LogText of its first LoggedTextBytes bytes, marked with "..."
+// when it was longer. Line breaks, control characters, bytes the code page
+// does not map and backslashes become "\xNN", so that a hostile server
+// cannot make the log read otherwise than it is written.
 std::string OneLine(std::string_view text);
+
+// `path`, a path the program formed (UTF-8, as named on disk), as one line:
+// LogText with its separators kept, cut after LoggedPathBytes bytes (at a
+// character's start) and then marked with "...".
+std::string LoggedPath(std::string_view path);
 
 // A file version as the program names itself: "<major>.<minor>", with
 // ".<patch>" when the patch is not 0 ("1.0", "1.0.4").
 std::string ProgramVersionText(unsigned major, unsigned minor, unsigned patch);
 
-// "start <product> <version> (<bits>-bit)".
-std::string StartLogLine(std::string_view version, int bits);
+// "start <product> <version> (<bits>-bit) in <game folder>", the folder a
+// UTF-8 path.
+std::string StartLogLine(std::string_view version, int bits, std::string_view gameFolder);
 
 // How one exchange with the server ended, for its log line.
 struct ExchangeLogEntry {
@@ -87,7 +95,10 @@ std::string RunEndLogLine(std::string_view how, bool closedByTheProgram);
 std::string InstallerCheckLogLine(
     std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds);
 
-// "message <caption>: <text> [<answer>]".
-std::string MessageLogLine(std::string_view caption, std::string_view text, std::string_view answer);
+// "message <caption>: <text> [<answer>]"; with a `path` (UTF-8) the text
+// is followed by "\x0D\x0A" and the path, as the box shows it on a line of
+// its own.
+std::string MessageLogLine(
+    std::string_view caption, std::string_view text, std::string_view answer, std::string_view path = {});
 
 } // namespace gsd

@@ -343,7 +343,7 @@ TEST_F(DownloadTest, SupportLogTellsTheWholeRun)
     const std::string bits = sizeof(void*) == 8 ? "64" : "32";
     const std::string packBytes = std::to_string(pack.size());
     EXPECT_THAT(events,
-        ::testing::ElementsAre("start Gravelpit Secure Download 1.0 (" + bits + "-bit)",
+        ::testing::ElementsAre(::testing::StartsWith("start Gravelpit Secure Download 1.0 (" + bits + "-bit) in "),
             ::testing::StartsWith("exchange check: completed, HTTP 200, 1 bytes, "),
             ::testing::StartsWith("exchange AUTHENTICATE+HOST: completed, HTTP 200, 100 bytes, "),
             "quick look of the installed media files: 0 checked",
@@ -448,6 +448,7 @@ TEST_P(GameFolderNameTest, StartsListsFetchesInstallsLogsAndStartsTheGame)
     EXPECT_EQ(game_.Read("Media\\Version.mdc"), ReadBinFile("demo-payloads\\Version110.mdc"));
     EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
     const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("-bit) in " + game_.Path() + "\r\n")) << "the first line names the folder as on disk";
     EXPECT_THAT(log, HasSubstr("item " + packName + " (object pack): installed"));
     EXPECT_THAT(log, HasSubstr("item GameSetup (game installer): installed"));
     EXPECT_THAT(log, HasSubstr("end: the game started"));
@@ -458,14 +459,51 @@ TEST_P(GameFolderNameTest, StartsListsFetchesInstallsLogsAndStartsTheGame)
     }
 }
 
+const std::string kCyrillicFolder = "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xD0\x93\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD0\xB9";
+
 INSTANTIATE_TEST_SUITE_P(Folders, GameFolderNameTest,
-    ::testing::Values(FolderCase { "Cyrillic", "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xD0\x93\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD0\xB9" },
+    ::testing::Values(FolderCase { "Cyrillic", kCyrillicFolder },
         FolderCase { "Korean", "\xEA\xB2\x8C\xEC\x9E\x84\\\xEA\xB7\xB8\xEB\x9E\x98\xEB\xB8\x94\xED\x95\x8F" },
         FolderCase { "Emoji", "Games \xF0\x9F\xAA\xA8 Gravelpit" },
         // The programs' paths and the log's fit the limit (no program past
         // it can be started); the new pack's path passes it.
         FolderCase { "PastTheLimit", std::string(100, 'g') + "\\p", 235 }),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.label); });
+
+class CyrillicFolderTest : public DownloadTest {
+protected:
+    CyrillicFolderTest()
+        : DownloadTest(kCyrillicFolder)
+    {
+    }
+};
+
+// The code page here (1252) cannot spell the folder's name: a file error's
+// box and its log line still name the file as it is named on disk.
+TEST_F(CyrillicFolderTest, AFileErrorNamesItsPathAsOnDisk)
+{
+    // A folder in the transfer file's place: the file cannot be made.
+    ASSERT_TRUE(::CreateDirectoryW(SystemPath(game_.PathOf("Temp\\Download.tmp")).c_str(), nullptr));
+    ReferenceServerOptions options;
+    options.catalogue = { kLanguageUpdate };
+    options.files = { { "Language.mdc", ReadBinFile("..\\demo-served\\Language.mdc") } };
+    Start(options);
+    Select({ "Language" });
+    PressDownloadAndConfirm();
+    const auto box = FindMessageBox(run_->Pid(), milliseconds(60000));
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Error!");
+    const std::wstring path = Widened(game_.PathOf("Temp\\Download.tmp"));
+    ASSERT_GT(box->wide_text.size(), path.size());
+    EXPECT_EQ(box->wide_text.substr(box->wide_text.size() - path.size() - 2), L"\r\n" + path);
+    ASSERT_TRUE(Press(*box, IDOK));
+    Answer("Notice", kItemFailed, IDOK);
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kSomeFailed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("\\x0D\\x0A" + game_.PathOf("Temp\\Download.tmp") + " [OK]\r\n"));
+}
 
 TEST_F(DownloadTest, DeclinedUpgradeKeepsTheRecordsAndTheNextStartSelectsThemAgain)
 {

@@ -357,6 +357,29 @@ TEST_F(MainDialogTest, MissingEngineIsReportedAndTheDialogCloses)
     EXPECT_FALSE(server_->Requests().empty()) << "the server steps were skipped";
 }
 
+// Started from a command prompt elsewhere, or a shortcut without a working
+// folder: the program works in its own folder, which holds the engine, and
+// leaves nothing in the folder it was started from.
+TEST_F(MainDialogTest, StartedFromAnotherFolderWorksInItsOwnAndSaysSo)
+{
+    const GameFolder elsewhere(GameFolder::Contents::Empty, "elsewhere");
+    run_.emplace(game_.PathOf("SecureDownload.exe"), elsewhere.Path());
+    HWND dialog = WaitForWindow(run_->Pid(), kMainCaption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ListRowCount(Control(dialog, kServerList)) == 1; }));
+    EXPECT_GE(ListRowCount(Control(dialog, kLocalList)), 3) << "the game folder's packs are listed";
+    EXPECT_FALSE(FindMessageBox(run_->Pid(), milliseconds(0)));
+    ASSERT_TRUE(Click(dialog, kDone));
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(elsewhere.Exists("Options.zss"));
+    EXPECT_FALSE(elsewhere.Exists("Temp\\SecureDownload.log"));
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, ::testing::HasSubstr("-bit) in " + game_.Path() + "\r\n"));
+    EXPECT_THAT(log,
+        ::testing::HasSubstr(
+            "working folder " + elsewhere.Path() + " holds no Game.dll: working in the program's own folder\r\n"));
+}
+
 // An exception that nothing handles (here one the engine raises while it is
 // made) is never a silent end: the player is told, the support log has a
 // line with the exception's code and address, and the process ends.

@@ -203,7 +203,8 @@ TEST_F(CatalogueFilesTest, LongGameFolderGivesTheRightPacksOrAClearRefusal)
         EXPECT_EQ(listing.Names, std::vector<std::string> { "A.mdc" });
     } else {
         EXPECT_EQ(listing.Names, std::vector<std::string>());
-        EXPECT_EQ(listing.Problem, PathTooLongText(ShownPath(pattern.Path)));
+        EXPECT_EQ(listing.Problem, PathTooLongText());
+        EXPECT_EQ(listing.ProblemPath, ShownPath(pattern.Path));
     }
 }
 

@@ -86,7 +86,8 @@ TEST(GameFolderPathTest, RefusesWhatCannotBeFormedWithAMessage)
         SCOPED_TRACE(c.name);
         const GamePath formed = FormGamePath(c.folder, "Media\\*.mdc");
         EXPECT_EQ(formed.Path, "");
-        EXPECT_EQ(formed.Problem.rfind("The game folder's path is too long", 0), 0U) << formed.Problem;
+        EXPECT_EQ(formed.Problem, "The game folder's path is too long for this program to use:");
+        EXPECT_EQ(formed.ProblemPath, c.folder + "\\Media\\*.mdc");
     }
     EXPECT_EQ(FormGamePath("", "Options.zss").Problem, "The game folder could not be determined.");
 }

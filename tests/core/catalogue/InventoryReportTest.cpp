@@ -127,9 +127,10 @@ TEST_F(InventoryReportTest, EmptyMediaFolderIsReportedOnceAndGivesCountZero)
 
 TEST_F(InventoryReportTest, FolderThatCannotBeSearchedIsReportedInsteadOfMissingPacks)
 {
-    folder.problem = "The game folder's path is too long for this program to use:\r\nC:\\...";
+    folder.problem = "The game folder's path is too long for this program to use:";
+    folder.problemPath = "C:\\...";
     EXPECT_EQ(PackReport(), "0");
-    EXPECT_EQ(journal, (Journal { "message Error!: " + folder.problem }));
+    EXPECT_EQ(journal, (Journal { "message Error!: " + folder.problem + "\r\n" + folder.problemPath }));
 }
 
 TEST_F(InventoryReportTest, CountsOnlyFilesWithTheObjectsMarker)

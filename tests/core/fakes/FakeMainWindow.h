@@ -13,7 +13,8 @@ namespace gsd::testing {
 
 class FakeMainWindow : public MainWindow {
 public:
-    // Every call goes into `journal` as one line: "message <caption>: <text>",
+    // Every call goes into `journal` as one line: "message <caption>: <text>"
+    // (a file message's path after CR LF),
     // "post close", "send close", "repaint", "gather repaints", "paint
     // gathered".
     explicit FakeMainWindow(std::vector<std::string>& journal) : calls(journal) {}
@@ -32,6 +33,12 @@ public:
             return next;
         }
         return answer;
+    }
+    MessageAnswer ShowFileMessage(
+        std::string_view text, std::string_view path, std::string_view caption, MessageButtons buttons) override
+    {
+        return ShowMessage(path.empty() ? std::string(text) : std::string(text) + "\r\n" + std::string(path),
+            caption, buttons);
     }
     void PostClose() override { calls.emplace_back("post close"); }
     void SendClose() override { calls.emplace_back("send close"); }

@@ -13,15 +13,16 @@ public:
     std::vector<std::string> names;
     // When set, every search fails with this message.
     std::string problem;
+    std::string problemPath;
     int searches = 0;
 
     MediaListing ListMediaFiles() override
     {
         ++searches;
         if (!problem.empty()) {
-            return { {}, problem };
+            return { {}, problem, problemPath };
         }
-        return { names, {} };
+        return { names, {}, {} };
     }
 };
 

@@ -19,6 +19,20 @@ TEST(SupportLogLinesTest, OutsideTextStaysOneBoundedLine)
         "item a\\xE2\\x80\\xAEexe.txt\\x9B\\x00 (object pack): installed, 1 bytes");
     const std::string line = ItemLogLine(std::string(1000, 'n'), 3, "installed", 12);
     EXPECT_EQ(line, "item " + std::string(400, 'n') + "... (object pack): installed, 12 bytes");
+    // A name that pretends to end its line and begin a verdict of its own.
+    EXPECT_EQ(ItemLogLine("a\\x0D\\x0Ainstaller Setup.exe checked: may run", 1, "installed", 2),
+        "item a\\x5Cx0D\\x5Cx0Ainstaller Setup.exe checked: may run (game installer): installed, 2 bytes");
+}
+
+TEST(SupportLogLinesTest, PathsKeepTheirSeparatorsAndAreCutWhole)
+{
+    const std::string cyrillic = "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0"; // four letters, eight bytes
+    EXPECT_EQ(StartLogLine("1.0.4", 64, "Z:\\" + cyrillic + "\\Game"),
+        "start Gravelpit Secure Download 1.0.4 (64-bit) in Z:\\" + cyrillic + "\\Game");
+    // 1023 bytes and then a two-byte letter: the letter does not fit whole.
+    const std::string longPath = "C:\\" + std::string(1020, 'p') + cyrillic;
+    EXPECT_EQ(LoggedPath(longPath), "C:\\" + std::string(1020, 'p') + "...");
+    EXPECT_EQ(LoggedPath(std::string(1024, 'p')), std::string(1024, 'p'));
 }
 
 TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
@@ -49,6 +63,8 @@ TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
         { RunEndLogLine(GameStarted, true), "end: the game started" },
         { RunEndLogLine(HandedOverToUpgrade, false), "end: handed over to a program upgrade" },
         { RunEndLogLine("failure: the connection check", true), "end: failure: the connection check" },
+        { MessageLogLine("Move File Error", "Access is denied.", "OK", "C:\\G\\Temp\\Download.tmp"),
+            "message Move File Error: Access is denied.\\x0D\\x0AC:\\G\\Temp\\Download.tmp [OK]" },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.line, c.expected);

@@ -42,11 +42,11 @@ std::string WindowText(HWND window)
         // These keep their text as the window's own, which can be read
         // without the program's help: a status line stays readable while
         // the program is blocked in a network call.
-        wchar_t wide[4096];
-        const int n = InternalGetWindowText(window, wide, static_cast<int>(std::size(wide)));
+        const std::wstring wide = WideWindowText(window);
+        const int n = static_cast<int>(wide.size());
         std::string text(static_cast<size_t>(n) * 2 + 1, '\0');
-        const int bytes
-            = WideCharToMultiByte(CP_ACP, 0, wide, n, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+        const int bytes = WideCharToMultiByte(
+            CP_ACP, 0, wide.data(), n, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
         text.resize(bytes > 0 ? bytes : 0);
         return text;
     }
@@ -55,6 +55,13 @@ std::string WindowText(HWND window)
     text.resize(
         static_cast<size_t>(SendAndWait(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
+}
+
+std::wstring WideWindowText(HWND window)
+{
+    wchar_t wide[4096];
+    const int n = InternalGetWindowText(window, wide, static_cast<int>(std::size(wide)));
+    return std::wstring(wide, n > 0 ? n : 0);
 }
 
 std::string ControlText(HWND dialog, int id)

@@ -35,6 +35,10 @@ HWND Control(HWND dialog, int id);
 // does not answer. Empty if the window does not exist.
 std::string WindowText(HWND window);
 
+// The text Windows keeps for a static or a button, in UTF-16, with every
+// character the code page cannot spell.
+std::wstring WideWindowText(HWND window);
+
 // WindowText of control id of dialog; empty if there is no such control.
 std::string ControlText(HWND dialog, int id);
 

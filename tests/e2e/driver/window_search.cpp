@@ -133,6 +133,7 @@ MessageBoxInfo ReadMessageBox(HWND box)
     info.hwnd = box;
     info.caption = Caption(box);
     info.text = ControlText(box, kMessageTextId);
+    info.wide_text = WideWindowText(Control(box, kMessageTextId));
     for (HWND child : ChildWindows(box)) {
         // Unused buttons of the box's template may stay as hidden windows.
         if (_stricmp(ClassNameOf(child).c_str(), "Button") != 0 || !IsWindowVisible(child))

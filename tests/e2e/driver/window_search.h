@@ -51,6 +51,9 @@ struct MessageBoxInfo {
     HWND hwnd = nullptr;
     std::string caption;
     std::string text;
+    // The text in UTF-16, as shown: with the characters the code page of
+    // `text` cannot spell.
+    std::wstring wide_text;
     std::vector<DialogButton> buttons; // in child window order
 
     // The button with this id, or null.
