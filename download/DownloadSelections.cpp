@@ -9,6 +9,7 @@
 #include "download/DownloadRecords.h"
 #include "download/DownloadTexts.h"
 #include "download/FetchAndInstallItem.h"
+#include "download/PassRunning.h"
 #include "download/Selection.h"
 #include "shell/SupportLogLines.h"
 
@@ -47,24 +48,6 @@ bool AskYes(const DownloadServices& services, int onDownloadText)
                OnDownloadText(services.state.OnDownloadTexts, onDownloadText), NoticeCaption, MessageButtons::YesNo)
         == MessageAnswer::Yes;
 }
-
-// The pass runs while this lives; a close asked in an earlier one is
-// forgotten.
-class PassRunning {
-public:
-    explicit PassRunning(MainDialogState& state)
-        : state_(state)
-    {
-        state_.PassRunning = true;
-        state_.CloseAsked = false;
-    }
-    ~PassRunning() { state_.PassRunning = false; }
-    PassRunning(const PassRunning&) = delete;
-    PassRunning& operator=(const PassRunning&) = delete;
-
-private:
-    MainDialogState& state_;
-};
 
 bool CloseAsked(const DownloadServices& services)
 {

@@ -4,6 +4,8 @@
 
 #include "catalogue/ServerListRows.h"
 #include "download/DownloadTexts.h"
+#include "download/ItemStatusDialog.h"
+#include "download/PassRunning.h"
 
 namespace gsd {
 namespace {
@@ -29,34 +31,55 @@ void OfferRepairsAtStart(const MediaCheckServices& services, const CheckOutcome&
     }
 }
 
-void VerifyGameFiles(const MediaCheckServices& services, const std::function<bool()>& requestDownloadList)
+namespace {
+
+void RunVerify(const MediaCheckServices& services, const std::function<bool()>& requestDownloadList)
 {
     CheckOutcome found;
     {
         const BusyWhile busy(services.window);
-        const std::unique_ptr<StatusDialog> status = services.dialogs.OpenStatusDialog();
-        if (status) {
-            status->SetStatusLine(VerifyingText);
-            status->SetDetailLines(VerifyingDetailText, true);
-            status->SetProgress(0.0);
-            status->Show();
-        }
+        // A close asked meanwhile reads as its Cancel.
+        const std::unique_ptr<StatusDialog> status
+            = ItemStatusDialog(services.dialogs.OpenStatusDialog(), services.state);
+        status->SetStatusLine(VerifyingText);
+        status->SetDetailLines(VerifyingDetailText, true);
+        status->SetProgress(0.0);
+        status->Show();
         found = CheckInstalledFiles(services.records, services.files, CheckDepth::Full, status.get(), services.log);
     }
     if (found.cancelled) {
         return;
     }
     services.window.ShowMessage(VerifiedText(found), NoticeCaption, MessageButtons::Ok);
-    if (found.damaged.empty()) {
+    if (found.damaged.empty() || services.state.CloseAsked) {
         return;
     }
     services.state.DamagedMediaFiles = found.reportedDamaged;
-    if (!requestDownloadList()) {
+    if (!requestDownloadList() || services.state.CloseAsked) {
         return;
     }
     services.window.ServerList().DeleteAllRows();
     FillServerList(services.window, services.state.DownloadListText, services.state.OnDownloadTexts);
     SelectOfferedRepairs(services.window.ServerList(), found.damaged, services.log);
+}
+
+} // namespace
+
+void VerifyGameFiles(const MediaCheckServices& services, const std::function<bool()>& requestDownloadList)
+{
+    if (services.state.PassRunning) {
+        if (services.log != nullptr) {
+            services.log->Write("verify asked while a pass runs: ignored");
+        }
+        return;
+    }
+    {
+        const PassRunning pass(services.state);
+        RunVerify(services, requestDownloadList);
+    }
+    if (services.state.CloseAsked) {
+        services.window.EndDialog(0);
+    }
 }
 
 } // namespace gsd

@@ -38,9 +38,10 @@ CheckOutcome QuickLookAtStart(const MediaCheckServices& services);
 // this start, if any, are named in one message (caption "Notice").
 void OfferRepairsAtStart(const MediaCheckServices& services, const CheckOutcome& found);
 
-// "Verify game files...": reads every recorded file while the status dialog
-// shows the bytes read and offers Cancel, the main dialog taking no input
-// meanwhile. A cancelled verify ends there, asking and changing nothing.
+// "Verify game files...": a pass of its own, ignored while another runs;
+// a close asked during it cancels it and then ends the dialog. It reads
+// every recorded file while the status dialog shows the bytes read and
+// offers Cancel, the main dialog taking no input meanwhile. A cancelled verify ends there, asking and changing nothing.
 // Otherwise one message says how many files were checked and names those
 // damaged or missing; when there are any, `requestDownloadList` asks the
 // server for its list again with the new report (showing its own errors),

@@ -66,10 +66,17 @@ public:
     // nobody else can have opened it to keep it.
     ~Win32HeldFile() override
     {
-        if (file_ && !moved_) {
+        if (moved_) {
+            return;
+        }
+        if (file_) {
             FILE_DISPOSITION_INFO dispose {};
             dispose.DeleteFile = TRUE;
             ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &dispose, sizeof dispose);
+        } else if (lostHold_) {
+            // The hold was lost to another program on its way to the start:
+            // what now stands under the name is refused anyway, and goes.
+            ::DeleteFileW(path_.c_str());
         }
     }
 
@@ -138,6 +145,7 @@ public:
         if (!held) {
             FileFailure failure = LastFileFailure(path_);
             file_.reset();
+            lostHold_ = true;
             return failure;
         }
         file_ = std::move(held);
@@ -213,6 +221,8 @@ private:
     bool finished_ = false;
     bool writable_ = true;
     bool moved_ = false;
+    // Given up after another program opened the file during the hand-over.
+    bool lostHold_ = false;
 };
 
 } // namespace

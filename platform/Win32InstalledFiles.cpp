@@ -3,13 +3,12 @@
 #include <windows.h>
 
 #include <atomic>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
 #include "platform/Sha256.h"
+#include "platform/WorkerThread.h"
 
 namespace gsd {
 namespace {
@@ -87,18 +86,9 @@ std::optional<FileDigest> Win32InstalledFiles::Digest(std::string_view relative,
         return std::nullopt;
     }
     Reading reading;
-    const unique_handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::thread worker;
-    try {
-        if (done) {
-            worker = std::thread([&reading, handle = file.get(), event = done.get()] {
-                ReadAndHash(handle, reading);
-                ::SetEvent(event);
-            });
-        }
-    } catch (const std::system_error&) {
-    }
-    if (!worker.joinable()) {
+    const unique_handle worker
+        = StartWorkerThread([&reading, handle = file.get()] { ReadAndHash(handle, reading); });
+    if (!worker) {
         // No worker to be had: read here, the windows waiting meanwhile.
         ReadAndHash(file.get(), reading);
         if (progress != nullptr && reading.digest && !progress->BytesRead(reading.bytes.load())) {
@@ -106,7 +96,7 @@ std::optional<FileDigest> Win32InstalledFiles::Digest(std::string_view relative,
         }
         return reading.digest;
     }
-    HANDLE thread = done.get();
+    HANDLE thread = worker.get();
     std::uint64_t told = 0;
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, ProgressIntervalMilliseconds, QS_ALLINPUT);
@@ -124,7 +114,8 @@ std::optional<FileDigest> Win32InstalledFiles::Digest(std::string_view relative,
             break;
         }
     }
-    worker.join();
+    // The reading uses this frame's state: it must be over before it goes.
+    ::WaitForSingleObject(thread, INFINITE);
     pump_.HandlePendingMessages();
     if (reading.stop.load()) {
         return std::nullopt;

@@ -101,6 +101,56 @@ TEST_F(VerifyGameFilesTest, NothingFoundOrCancelledAsksTheServerNothing)
     }
 }
 
+TEST_F(VerifyGameFilesTest, OneVerifyAtATimeAndACloseAskedDuringOneEndsItThenTheDialog)
+{
+    struct Case {
+        const char* why;
+        bool passRunning;
+        bool closeWhileReading;
+        bool closeWhileAsking;
+        // After the check, when there is one.
+        Journal journal;
+    };
+    const std::string found = "message Notice: 2 game files were checked.  These have changed or gone missing since "
+                              "this program installed them:\r\n\r\nBricks.mdc\r\n\r\nThose that the server offers "
+                              "again are selected in its list: download them to repair the game.";
+    const Journal checked = { "busy", "status open", "status Verifying game files.",
+        "detail Every file this program installed is read, to see that it still holds what was installed.",
+        "status show", "status close", "not busy" };
+    const std::vector<Case> cases = {
+        { "a download pass runs", true, false, false, {} },
+        { "close while the files are read", false, true, false, { "end dialog 0" } },
+        { "close while the server is asked", false, false, true, { found, "request with 1 damaged", "end dialog 0" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        journal.clear();
+        state = MainDialogState {};
+        state.PassRunning = c.passRunning;
+        files.files["Media\\Bricks.mdc"].bytes = "bricks-2";
+        files.whileReading = [&] { state.CloseAsked = state.CloseAsked || c.closeWhileReading; };
+        window.serverList.rows = { { "old row" } };
+        const Journal before = records.Pairs();
+
+        VerifyGameFiles(Services(), [&] {
+            state.CloseAsked = c.closeWhileAsking;
+            return Request();
+        });
+
+        Journal expected;
+        if (!c.passRunning) {
+            expected = checked;
+            expected.insert(expected.end(), c.journal.begin(), c.journal.end());
+        }
+        EXPECT_EQ(journal, expected);
+        EXPECT_EQ(window.serverList.rows, (std::vector<std::vector<std::string>> { { "old row" } }));
+        EXPECT_EQ(state.PassRunning, c.passRunning);
+        if (!c.closeWhileAsking) {
+            EXPECT_EQ(records.Pairs(), before) << "nothing found, nothing kept";
+        }
+    }
+}
+
 TEST_F(VerifyGameFilesTest, AFailedRequestLeavesTheListAsItWas)
 {
     files.files.erase("Media\\Bricks.mdc");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -33,6 +34,8 @@ public:
     std::map<std::string, File> files;
     // Paths that are there but cannot be looked at or read.
     std::set<std::string> unreadable;
+    // Called as each reading begins (a close asked meanwhile, say).
+    std::function<void()> whileReading;
     std::uint64_t pieceBytes = 4;
     // The paths whose bytes were read, in order.
     std::vector<std::string> read;
@@ -54,6 +57,9 @@ public:
     {
         const std::string path(relative);
         read.push_back(path);
+        if (whileReading) {
+            whileReading();
+        }
         const auto found = files.find(path);
         if (found == files.end() || unreadable.contains(path)) {
             return std::nullopt;
