@@ -147,9 +147,22 @@ void PrintTo(const ProxyCase& c, std::ostream* out)
     *out << c.label;
 }
 
+// The program records the media files it installs in the machine's store,
+// which every test of the run shares: a pass here must not leave records of
+// files that the next test's game folder does not hold.
+void ForgetInstalledMedia()
+{
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Quil Studios\\Rubbleton Gravelpit\\Installed Media Files");
+}
+
 class ProxyTest : public ::testing::TestWithParam<ProxyCase> {
 protected:
-    void SetUp() override { CopyDemoMedia(game_); }
+    void SetUp() override
+    {
+        ForgetInstalledMedia();
+        CopyDemoMedia(game_);
+    }
+    void TearDown() override { ForgetInstalledMedia(); }
     GameFolder game_;
 };
 
