@@ -28,15 +28,18 @@ public:
         if (total_ > 0) {
             status_->SetProgress(std::min(1.0, static_cast<double>(done_) / static_cast<double>(total_)));
         }
-        return !status_->CancelRequested();
+        stopped_ = stopped_ || status_->CancelRequested();
+        return !stopped_;
     }
 
-    [[nodiscard]] bool Cancelled() const { return status_ != nullptr && status_->CancelRequested(); }
+    // The reading was told to stop: its digests are not to be judged.
+    [[nodiscard]] bool Stopped() const { return stopped_; }
 
 private:
     StatusDialog* status_;
     std::uint64_t total_;
     std::uint64_t done_ = 0;
+    bool stopped_ = false;
 };
 
 struct Pending {
@@ -157,17 +160,28 @@ CheckOutcome CheckInstalledFiles(
         }
         checked.push_back({ index, look, finding });
     }
+    // Every file to read is asked for at once, so that several can be read
+    // together.
+    std::vector<std::string> toDigest;
+    for (const Pending& file : checked) {
+        if (!file.finding) {
+            toDigest.push_back(RecordedFilePath(records[file.record].fileName));
+        }
+    }
     CheckProgress progress(status, toRead);
+    const std::vector<std::optional<FileDigest>> digests
+        = toDigest.empty() ? std::vector<std::optional<FileDigest>> {} : files.Digests(toDigest, &progress);
     CheckOutcome outcome;
+    if (progress.Stopped()) {
+        outcome.cancelled = true;
+        Log(log, "check of the installed media files: cancelled, nothing changed");
+        return outcome;
+    }
+    std::size_t next = 0;
     for (Pending& file : checked) {
         if (!file.finding) {
-            const std::optional<FileDigest> digest
-                = files.Digest(RecordedFilePath(records[file.record].fileName), &progress);
-            if (!digest && progress.Cancelled()) {
-                outcome.cancelled = true;
-                Log(log, "check of the installed media files: cancelled, nothing changed");
-                return outcome;
-            }
+            const std::optional<FileDigest> digest = next < digests.size() ? digests[next] : std::nullopt;
+            ++next;
             file.finding = JudgeByDigest(records[file.record], file.look, digest);
         }
     }

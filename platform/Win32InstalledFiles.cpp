@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "platform/GamePaths.h"
@@ -16,34 +18,64 @@ namespace {
 // Large enough that the system's read and hash, not the calls, set the pace.
 constexpr DWORD PieceBytes = 1024 * 1024;
 constexpr DWORD ProgressIntervalMilliseconds = 100;
+// Beyond this the disk, not the hashing, sets the pace.
+constexpr DWORD MostReaders = 4;
 
+// What the readers share: the files, taken in turn; their digests, each
+// written by the one reader that took the file; and the bytes read of all.
 struct Reading {
+    std::vector<std::wstring> paths;
+    std::vector<std::optional<FileDigest>> digests;
+    std::atomic<std::size_t> next { 0 };
     std::atomic<std::uint64_t> bytes { 0 };
     std::atomic<bool> stop { false };
-    std::optional<FileDigest> digest;
 };
 
-void ReadAndHash(HANDLE file, Reading& reading)
+std::optional<FileDigest> ReadAndHash(HANDLE file, Reading& reading, std::vector<char>& piece)
 {
     Sha256 hash;
-    std::vector<char> piece(PieceBytes);
     for (;;) {
         if (reading.stop.load()) {
-            return;
+            return std::nullopt;
         }
         DWORD read = 0;
         if (!::ReadFile(file, piece.data(), PieceBytes, &read, nullptr)) {
-            return;
+            return std::nullopt;
         }
         if (read == 0) {
-            break;
+            return hash.Finish();
         }
         if (!hash.Add(std::string_view(piece.data(), read))) {
-            return;
+            return std::nullopt;
         }
         reading.bytes.fetch_add(read);
     }
-    reading.digest = hash.Finish();
+}
+
+// One reader: takes the next file not yet taken until none is left.
+void ReadFiles(Reading& reading)
+{
+    std::vector<char> piece(PieceBytes);
+    for (std::size_t index = reading.next.fetch_add(1); index < reading.paths.size() && !reading.stop.load();
+         index = reading.next.fetch_add(1)) {
+        if (reading.paths[index].empty()) {
+            continue;
+        }
+        // Shared only with other readers, so nobody changes it meanwhile.
+        const unique_file file(::CreateFileW(reading.paths[index].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file) {
+            reading.digests[index] = ReadAndHash(file.get(), reading, piece);
+        }
+    }
+}
+
+DWORD ReadersToStart(std::size_t files)
+{
+    SYSTEM_INFO system {};
+    ::GetSystemInfo(&system);
+    const DWORD processors = std::clamp<DWORD>(system.dwNumberOfProcessors, 1, MostReaders);
+    return static_cast<DWORD>(std::min<std::size_t>(processors, files));
 }
 
 } // namespace
@@ -76,31 +108,45 @@ FileLook Win32InstalledFiles::Look(std::string_view relative)
 
 std::optional<FileDigest> Win32InstalledFiles::Digest(std::string_view relative, DigestProgress* progress)
 {
-    const WideGamePath path = GameFolderPath(relative);
-    if (!path.Problem.empty()) {
-        return std::nullopt;
-    }
-    const unique_file file(::CreateFileW(path.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        return std::nullopt;
-    }
+    return Digests({ std::string(relative) }, progress).front();
+}
+
+std::vector<std::optional<FileDigest>> Win32InstalledFiles::Digests(
+    const std::vector<std::string>& relatives, DigestProgress* progress)
+{
     Reading reading;
-    const unique_handle worker
-        = StartWorkerThread([&reading, handle = file.get()] { ReadAndHash(handle, reading); });
-    if (!worker) {
-        // No worker to be had: read here, the windows waiting meanwhile.
-        ReadAndHash(file.get(), reading);
-        if (progress != nullptr && reading.digest && !progress->BytesRead(reading.bytes.load())) {
-            return std::nullopt;
-        }
-        return reading.digest;
+    for (const std::string& relative : relatives) {
+        WideGamePath path = GameFolderPath(relative);
+        // A path that cannot be made is left empty: it has no digest.
+        reading.paths.push_back(path.Problem.empty() ? std::move(path.Path) : std::wstring());
     }
-    HANDLE thread = worker.get();
+    reading.digests.resize(relatives.size());
+    std::vector<unique_handle> readers;
+    for (DWORD count = ReadersToStart(relatives.size()); count > 0; --count) {
+        unique_handle reader = StartWorkerThread([&reading] { ReadFiles(reading); });
+        if (reader) {
+            readers.push_back(std::move(reader));
+        }
+    }
+    if (readers.empty() && !relatives.empty()) {
+        // No worker to be had: read here, the windows waiting meanwhile.
+        ReadFiles(reading);
+        if (progress != nullptr && !progress->BytesRead(reading.bytes.load())) {
+            reading.stop.store(true);
+        }
+    }
+    // The readers still at work; a reader that ends leaves the list, so that
+    // the wait is for the others.
+    std::vector<HANDLE> working;
+    for (const unique_handle& reader : readers) {
+        working.push_back(reader.get());
+    }
     std::uint64_t told = 0;
-    for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, ProgressIntervalMilliseconds, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 + 1) {
+    while (!working.empty()) {
+        const auto count = static_cast<DWORD>(working.size());
+        const DWORD woken
+            = ::MsgWaitForMultipleObjects(count, working.data(), FALSE, ProgressIntervalMilliseconds, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0 + count) {
             pump_.HandlePendingMessages();
         }
         const std::uint64_t now = reading.bytes.load();
@@ -110,17 +156,22 @@ std::optional<FileDigest> Win32InstalledFiles::Digest(std::string_view relative,
             }
             told = now;
         }
-        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
+        if (woken < WAIT_OBJECT_0 + count) {
+            working.erase(working.begin() + (woken - WAIT_OBJECT_0));
+        } else if (woken == WAIT_FAILED) {
             break;
         }
     }
-    // The reading uses this frame's state: it must be over before it goes.
-    ::WaitForSingleObject(thread, INFINITE);
+    // The readers use this frame's state: they must be over before it goes.
+    for (const unique_handle& reader : readers) {
+        ::WaitForSingleObject(reader.get(), INFINITE);
+    }
     pump_.HandlePendingMessages();
     if (reading.stop.load()) {
-        return std::nullopt;
+        // Told to stop, even at its last report: no reading counts.
+        return std::vector<std::optional<FileDigest>>(relatives.size());
     }
-    return reading.digest;
+    return std::move(reading.digests);
 }
 
 } // namespace gsd

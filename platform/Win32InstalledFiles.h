@@ -19,12 +19,18 @@ public:
     // be, or any other failure, Unreadable.
     FileLook Look(std::string_view relative) override;
 
-    // Reads the file (opened for reading, shared only with other readers,
-    // so nobody changes it meanwhile) in large pieces on a worker thread.
-    // The calling thread handles its messages throughout and tells
-    // `progress` of the bytes read about every 100 ms; when it says stop, the
-    // worker stops at its next piece.
+    // Digests(), of the one file.
     std::optional<FileDigest> Digest(std::string_view relative, DigestProgress* progress) override;
+
+    // Reads the files (each opened for reading, shared only with other
+    // readers, so nobody changes it meanwhile) in large pieces on worker
+    // threads, one per processor and at most four, each taking the next
+    // file not yet taken. The calling thread handles its messages
+    // throughout and tells `progress` of the bytes read about every 100 ms;
+    // when it says stop, every worker stops at its next piece, and then no
+    // file has a digest, even one finished.
+    std::vector<std::optional<FileDigest>> Digests(
+        const std::vector<std::string>& relatives, DigestProgress* progress) override;
 
 private:
     MessagePump& pump_;

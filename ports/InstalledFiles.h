@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "ports/GameFiles.h"
 
@@ -57,6 +59,14 @@ public:
     // opened or read to its end, or `progress` (may be null) stopped it. The
     // file is only read: never changed, moved or deleted.
     virtual std::optional<FileDigest> Digest(std::string_view relative, DigestProgress* progress) = 0;
+
+    // The digests of every file of `relatives`, in that order, each as
+    // Digest gives it; several may be read at once, and `progress` hears of
+    // the bytes read of them all. When it says stop, every reading stops and
+    // the digests not finished are nullopt.
+    virtual std::vector<std::optional<FileDigest>> Digests(
+        const std::vector<std::string>& relatives, DigestProgress* progress)
+        = 0;
 };
 
 } // namespace gsd

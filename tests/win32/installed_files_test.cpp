@@ -91,5 +91,50 @@ TEST(InstalledFilesOnWine, DigestsAreTheSystemsSha256OfEveryByte)
     EXPECT_EQ(files.Digest("Media\\Large.mdc", &stopping), std::nullopt);
 }
 
+TEST(InstalledFilesOnWine, ManyDigestsAtOnceComeInTheOrderAsked)
+{
+    testing::GameFolderScope scope;
+    // More files than readers, so that readers take several each.
+    const std::string large(2 * 1024 * 1024 + 3, 'a');
+    scope.Game().Write("Media\\Abc.mdc", "abc");
+    scope.Game().Write("Media\\Empty.mdc", "");
+    for (const char* name : { "Large1.mdc", "Large2.mdc", "Large3.mdc", "Large4.mdc", "Large5.mdc" }) {
+        scope.Game().Write(std::string("Media\\") + name, large);
+    }
+    const std::vector<std::string> asked = { "Media\\Large1.mdc", "Media\\Abc.mdc", "Media\\Gone.mdc",
+        "Media\\Large2.mdc", "Media\\Empty.mdc", "Media\\Large3.mdc", "Media\\Large4.mdc", "Media\\Large5.mdc" };
+    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    const std::string big = "94444f79251aaf2956ac6d46ef04f4e1cb8aa188d97f21fecd00e068e2b235b2";
+    struct Case {
+        const char* why;
+        std::uint64_t stopAt;
+        // "" for no digest.
+        std::vector<std::string> digests;
+        std::uint64_t told;
+    };
+    const std::vector<Case> cases = {
+        { "read to the end", UINT64_MAX, { big, abc, "", big, empty, big, big, big }, 3 + 5 * large.size() },
+        // Told to stop at its first report, even one after the last byte:
+        // no digest at all.
+        { "stopped", 1, { "", "", "", "", "", "", "", "" }, 0 },
+    };
+    Win32MessagePump pump;
+    Win32InstalledFiles files(pump);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        Counting progress(c.stopAt);
+        std::vector<std::string> hex;
+        for (const std::optional<FileDigest>& digest : files.Digests(asked, &progress)) {
+            hex.push_back(digest ? DigestHex(*digest) : "");
+        }
+        EXPECT_EQ(hex, c.digests);
+        if (c.told > 0) {
+            EXPECT_EQ(progress.total, c.told);
+        }
+    }
+    EXPECT_TRUE(files.Digests({}, nullptr).empty());
+}
+
 } // namespace
 } // namespace gsd

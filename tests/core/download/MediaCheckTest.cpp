@@ -171,6 +171,57 @@ TEST_F(MediaCheckRunTest, ACancelledVerifyChangesNothing)
     EXPECT_EQ(log.lines, (std::vector<std::string> { "check of the installed media files: cancelled, nothing changed" }));
 }
 
+TEST_F(MediaCheckRunTest, AVerifyAsksForEveryDigestAtOnceAndJudgesThemInRecordOrder)
+{
+    struct Case {
+        const char* why;
+        // Pieces of 4 bytes: 2 for each file read to its end.
+        int cancelAfter;
+        std::vector<std::string> read;
+        bool cancelled;
+        std::vector<std::string> log;
+    };
+    const std::string checked = "verify of the installed media files: 4 checked";
+    const std::string cancelled = "check of the installed media files: cancelled, nothing changed";
+    const std::vector<Case> cases = {
+        { "one that cannot be read among the others", 1000,
+            { "Media\\Alpha.mdc", "Media\\Bravo.mdc", "Media\\Charlie.mdc", "Media\\Delta.mdc" }, false,
+            { checked, "media file Bravo.mdc: damaged (digest)", "media file Charlie.mdc: could not be read, not judged",
+                "media file Delta.mdc: damaged (digest)" } },
+        { "cancelled in the second file", 3, { "Media\\Alpha.mdc", "Media\\Bravo.mdc" }, true, { cancelled } },
+        { "cancelled at the last piece", 5,
+            { "Media\\Alpha.mdc", "Media\\Bravo.mdc", "Media\\Charlie.mdc", "Media\\Delta.mdc" }, true,
+            { cancelled } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        store = {};
+        files = {};
+        log.lines.clear();
+        Install("Alpha.mdc", "alpha-01");
+        Install("Bravo.mdc", "bravo-01");
+        Install("Charlie.mdc", "charlie1");
+        Install("Delta.mdc", "delta-01");
+        files.files["Media\\Bravo.mdc"].bytes = "bravo-02";
+        files.files["Media\\Delta.mdc"].bytes = "delta-02";
+        files.failReading.insert("Media\\Charlie.mdc");
+        const std::vector<std::string> before = store.Pairs();
+        Status status;
+        status.cancelAfter = c.cancelAfter;
+
+        const CheckOutcome outcome = CheckInstalledFiles(store, files, CheckDepth::Full, &status, &log);
+        EXPECT_EQ(files.batches, (std::vector<std::size_t> { 4 }));
+        EXPECT_EQ(files.read, c.read);
+        EXPECT_EQ(outcome.cancelled, c.cancelled);
+        EXPECT_EQ(log.lines, c.log);
+        if (c.cancelled) {
+            EXPECT_EQ(store.Pairs(), before);
+        } else {
+            EXPECT_EQ(outcome.reportedDamaged, (std::set<std::string> { "Bravo.mdc", "Delta.mdc" }));
+        }
+    }
+}
+
 TEST_F(MediaCheckRunTest, AFileThatCannotBeReadIsNotJudged)
 {
     Install("Held.mdc", "held");

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "ports/InstalledFiles.h"
 
@@ -34,11 +35,15 @@ public:
     std::map<std::string, File> files;
     // Paths that are there but cannot be looked at or read.
     std::set<std::string> unreadable;
+    // Paths that can be looked at but not read.
+    std::set<std::string> failReading;
     // Called as each reading begins (a close asked meanwhile, say).
     std::function<void()> whileReading;
     std::uint64_t pieceBytes = 4;
     // The paths whose bytes were read, in order.
     std::vector<std::string> read;
+    // How many paths each call of Digests asked for.
+    std::vector<std::size_t> batches;
 
     FileLook Look(std::string_view relative) override
     {
@@ -61,7 +66,7 @@ public:
             whileReading();
         }
         const auto found = files.find(path);
-        if (found == files.end() || unreadable.contains(path)) {
+        if (found == files.end() || unreadable.contains(path) || failReading.contains(path)) {
             return std::nullopt;
         }
         for (std::uint64_t at = 0; at < found->second.bytes.size(); at += pieceBytes) {
@@ -72,6 +77,36 @@ public:
         }
         return DigestOf(found->second.bytes);
     }
+
+    // One file after another, in the order asked; once `progress` says stop,
+    // the rest are not read.
+    std::vector<std::optional<FileDigest>> Digests(
+        const std::vector<std::string>& relatives, DigestProgress* progress) override
+    {
+        batches.push_back(relatives.size());
+        StopWatch watch(progress);
+        std::vector<std::optional<FileDigest>> digests;
+        for (const std::string& relative : relatives) {
+            digests.push_back(watch.stopped ? std::nullopt : Digest(relative, &watch));
+        }
+        return digests;
+    }
+
+private:
+    // Passes the bytes on and keeps whether it was told to stop.
+    struct StopWatch final : DigestProgress {
+        explicit StopWatch(DigestProgress* inner)
+            : inner(inner)
+        {
+        }
+        bool BytesRead(std::uint64_t bytes) override
+        {
+            stopped = stopped || (inner != nullptr && !inner->BytesRead(bytes));
+            return !stopped;
+        }
+        DigestProgress* inner;
+        bool stopped = false;
+    };
 };
 
 } // namespace gsd::testing
