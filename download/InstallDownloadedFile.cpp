@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "download/DownloadTexts.h"
+#include "download/HeldFileRetry.h"
 #include "download/InstallerTrust.h"
 #include "download/MediaCheck.h"
 #include "download/MediaFileName.h"
@@ -36,15 +37,22 @@ bool Cancelled(const StatusDialog* status)
     return status != nullptr && status->CancelRequested();
 }
 
-// Moves the received file to `to` through its hold; reports a failure.
-bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::string_view to)
+// Moves the received file to `to` through its hold, riding out another
+// program's short hold on either file; reports a failure, naming `to` too,
+// since the file a scanner holds is as often the one being replaced. A
+// cancel during the waits ends the move quietly.
+bool MoveReceivedFile(const DownloadServices& services, StatusDialog* status, HeldFile& file, std::string_view to)
 {
-    if (const std::optional<FileFailure> failure = file.MoveTo(to)) {
-        services.window().ShowFileMessage(
-            FileFailureText(*failure), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
-        return false;
+    const std::optional<FileFailure> failure
+        = RetryWhileHeld(services.exchange, status, to, [&file, to] { return file.MoveTo(to); });
+    if (!failure) {
+        return true;
     }
-    return true;
+    if (!Cancelled(status)) {
+        services.window().ShowFileMessage(
+            MoveFailureText(*failure, to), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
+    }
+    return false;
 }
 
 bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
@@ -55,7 +63,7 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
         return false;
     }
     SetStatus(status, "Installing File.");
-    if (!MoveReceivedFile(services, file, MediaFilePath(fileName))) {
+    if (!MoveReceivedFile(services, status, file, MediaFilePath(fileName))) {
         return false;
     }
     SetStatus(status, "Installed File Successfully!");
@@ -136,7 +144,7 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     if (Cancelled(status)) {
         return nullptr;
     }
-    if (!MoveReceivedFile(services, *received.file, InstallerPath)) {
+    if (!MoveReceivedFile(services, status, *received.file, InstallerPath)) {
         return nullptr;
     }
     if (Cancelled(status)) {
