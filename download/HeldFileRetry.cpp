@@ -69,4 +69,18 @@ std::optional<FileFailure> RetryWhileHeld(const ExchangeServices& exchange, cons
     }
 }
 
+std::unique_ptr<StartedProcess> StartWhileHeld(const ExchangeServices& exchange, const StatusDialog* status,
+    Processes& processes, std::string_view program, std::optional<std::string_view> workingFolder)
+{
+    std::unique_ptr<StartedProcess> started;
+    RetryWhileHeld(exchange, status, program, [&]() -> std::optional<FileFailure> {
+        started = processes.Start(program, workingFolder);
+        if (started) {
+            return std::nullopt;
+        }
+        return FileFailure { processes.StartFailureCode(), {}, std::string(program) };
+    });
+    return started;
+}
+
 } // namespace gsd

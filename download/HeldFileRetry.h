@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "ports/GameFiles.h"
+#include "ports/Processes.h"
 #include "ports/StatusDialog.h"
 #include "protocol/ServerExchange.h"
 
@@ -41,5 +42,11 @@ std::optional<int> HeldFileRetryWait(std::uint32_t code, std::int64_t spentMs, i
 // `status`.
 std::optional<FileFailure> RetryWhileHeld(const ExchangeServices& exchange, const StatusDialog* status,
     std::string_view shownFile, const std::function<std::optional<FileFailure>()>& operation);
+
+// Starts `program` as Processes::Start does, riding out a hold on it as
+// RetryWhileHeld does: the system starts no program file that another
+// program still holds open for writing.
+std::unique_ptr<StartedProcess> StartWhileHeld(const ExchangeServices& exchange, const StatusDialog* status,
+    Processes& processes, std::string_view program, std::optional<std::string_view> workingFolder);
 
 } // namespace gsd

@@ -153,7 +153,10 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     if (status != nullptr) {
         status->DisableCancel();
     }
-    std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
+    // Cancel is greyed out by now, so a held installer is waited for up to
+    // the limit.
+    std::unique_ptr<StartedProcess> process
+        = StartWhileHeld(services.exchange, nullptr, services.processes, InstallerPath, workingFolder);
     received.file.reset();
     if (!process) {
         services.window().ShowMessage(NoProcessText, NoProcessCaption, MessageButtons::Ok);

@@ -201,6 +201,11 @@ DesktopStart ProcessesOffWindowThread::StartThroughDesktop(std::string_view prog
     return processes_.StartThroughDesktop(program, workingFolder);
 }
 
+std::uint32_t ProcessesOffWindowThread::StartFailureCode() const
+{
+    return processes_.StartFailureCode();
+}
+
 void ProcessesOffWindowThread::ExitProgram(int exitCode)
 {
     processes_.ExitProgram(exitCode);

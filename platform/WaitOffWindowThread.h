@@ -84,6 +84,7 @@ public:
     std::unique_ptr<StartedProcess> Start(std::string_view program,
         std::optional<std::string_view> workingFolder) override;
     DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
+    std::uint32_t StartFailureCode() const override;
     void ExitProgram(int exitCode) override;
 
 private:

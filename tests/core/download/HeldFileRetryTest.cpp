@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/ExchangeRig.h"
+#include "fakes/FakeProcesses.h"
 
 namespace gsd {
 namespace {
@@ -89,6 +90,37 @@ TEST(HeldFileRetryTest, TriesAgainAfterEachLoggedWaitUntilFreedRefusedOrCancelle
             EXPECT_EQ(rig.logLines.front(), "file Media\\Bricks.mdc held by another program (error "
                     + std::to_string(c.code) + "), trying again in 100 ms");
         }
+    }
+}
+
+TEST(HeldFileRetryTest, AProgramStillHeldIsStartedOnceLetGo)
+{
+    struct Case {
+        const char* name;
+        std::uint32_t code;
+        int startsFailing;
+        bool started;
+        std::vector<std::string> journal;
+    };
+    const std::string start = "start Temp\\Download.exe in \"Temp\"";
+    const std::vector<Case> cases = {
+        { "held for two starts", 32, 2, true, { start, "sleep 100", start, "sleep 200", start } },
+        { "missing, not held", 2, -1, false, { start } },
+        { "no code from the system", 0, -1, false, { start } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExchangeRig rig;
+        testing::FakeProcesses processes { rig.journal };
+        processes.startFails = true;
+        processes.startsFailing = c.startsFailing;
+        processes.startFailureCode = c.code;
+
+        const std::unique_ptr<StartedProcess> process
+            = StartWhileHeld(rig.Services(), nullptr, processes, "Temp\\Download.exe", "Temp");
+
+        EXPECT_EQ(process != nullptr, c.started);
+        EXPECT_EQ(rig.journal, c.journal);
     }
 }
 
