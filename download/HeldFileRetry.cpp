@@ -49,12 +49,12 @@ std::optional<FileFailure> RetryWhileHeld(const ExchangeServices& exchange, cons
     int previousWait = 0;
     while (true) {
         std::optional<FileFailure> failure = operation();
-        if (!failure || CancelPressed(status)) {
+        if (!failure) {
             return failure;
         }
         const std::int64_t spent = std::max(MillisecondsSince(exchange.clock, start), waited);
         const std::optional<int> wait = HeldFileRetryWait(failure->code, spent, previousWait);
-        if (!wait) {
+        if (!wait || CancelPressed(status)) {
             return failure;
         }
         if (exchange.log != nullptr) {

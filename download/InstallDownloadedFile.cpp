@@ -37,6 +37,14 @@ bool Cancelled(const StatusDialog* status)
     return status != nullptr && status->CancelRequested();
 }
 
+// Deletes "Temp\Download.exe", riding out another program's short hold on
+// it. One that stays is replaced by the next installer's move, or deleted
+// at the next start.
+void DeleteInstaller(const DownloadServices& services, const StatusDialog* status)
+{
+    RetryWhileHeld(services.exchange, status, InstallerPath, [&services] { return services.files.Delete(InstallerPath); });
+}
+
 // Moves the received file to `to` through its hold, riding out another
 // program's short hold on either file; reports a failure, naming `to` too,
 // since the file a scanner holds is as often the one being replaced. A
@@ -140,7 +148,7 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     if (!CheckReceivedInstaller(services, fileName, received) || Cancelled(status)) {
         return nullptr;
     }
-    services.files.Delete(InstallerPath);
+    DeleteInstaller(services, status);
     if (Cancelled(status)) {
         return nullptr;
     }
@@ -177,7 +185,7 @@ bool RunAwaitedInstaller(
             services.exchange.log->Write(InstallerEndedLogLine(fileName, exitCode));
         }
     }
-    services.files.Delete(InstallerPath);
+    DeleteInstaller(services, nullptr);
     return process != nullptr;
 }
 
@@ -188,7 +196,7 @@ bool StartProgramUpgrade(
         // One that failed to start stays for a look; a cancelled one leaves
         // nothing behind.
         if (Cancelled(status)) {
-            services.files.Delete(InstallerPath);
+            DeleteInstaller(services, nullptr);
         }
         return false;
     }

@@ -329,27 +329,35 @@ TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIs
         const char* name;
         std::string line;
         int movesFailing;
+        int deletesFailing;
         int cancelAfterQuestions;
         bool installed;
         Journal journal;
     };
     const std::vector<Case> cases = {
-        { "pack held for two tries", "3|Bricks|Bricks", 2, -1, true,
+        { "pack held for two tries", "3|Bricks|Bricks", 2, 0, -1, true,
             { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100",
                 "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 200",
                 "move Temp\\Download.tmp to Media\\Bricks.mdc", "status Installed File Successfully!",
                 "release Media\\Bricks.mdc" } },
-        { "language file held past the limit names the file it replaces", "2|Language|Language", -1, -1, false,
+        { "language file held past the limit names the file it replaces", "2|Language|Language", -1, 0, -1, false,
             { "message Move File Error: Access is denied.\r\nMedia\\Language.mdc\r\nC:\\Game\\Temp\\Download.tmp",
                 DeleteTmp } },
-        { "cancel while a pack is held installs nothing and says nothing", "3|Bricks|Bricks", -1, 2, false,
+        { "cancel while a pack is held installs nothing and says nothing", "3|Bricks|Bricks", -1, 0, 2, false,
             { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100", DeleteTmp } },
+        { "installer whose leftover is held for a try", "1|Game|Setup", 0, 1, -1, true,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "sleep 100", "delete Temp\\Download.exe",
+                "move Temp\\Download.tmp to Temp\\Download.exe", CancelDisabled,
+                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
+                "delete Temp\\Download.exe" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
         rig.files.moveFailure = held;
         rig.files.movesFailing = c.movesFailing;
+        rig.files.deleteFailure = held;
+        rig.files.deletesFailing = c.deletesFailing;
         rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
         const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
         ReceivedFile received = Received(rig, "new");
@@ -363,7 +371,7 @@ TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIs
         } else {
             EXPECT_EQ(rig.journal, c.journal);
         }
-        EXPECT_EQ(rig.files.files.contains("Media\\Bricks.mdc"), c.installed);
+        EXPECT_EQ(rig.files.files.contains("Media\\Bricks.mdc"), c.installed && c.line.starts_with("3"));
         EXPECT_EQ(rig.files.filesHeld, 0);
     }
 }

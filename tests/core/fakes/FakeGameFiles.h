@@ -71,10 +71,22 @@ public:
         return std::find(unnameable.begin(), unnameable.end(), name) == unnameable.end();
     }
 
-    bool Delete(std::string_view relative) override
+    // Fails `deleteFailure` for `deletesFailing` deletes first (negative:
+    // every one).
+    std::optional<FileFailure> deleteFailure;
+    int deletesFailing = -1;
+
+    std::optional<FileFailure> Delete(std::string_view relative) override
     {
         journal_.push_back("delete " + std::string(relative));
-        return files.erase(std::string(relative)) > 0;
+        if (deleteFailure && deletesFailing != 0) {
+            --deletesFailing;
+            return deleteFailure;
+        }
+        if (files.erase(std::string(relative)) == 0) {
+            return FileFailure { 2, "The system cannot find the file specified.", std::string(relative) };
+        }
+        return std::nullopt;
     }
 
 private:
