@@ -1135,5 +1135,23 @@ INSTANTIATE_TEST_SUITE_P(Holds, HeldMediaTest,
         HeldMedia { "LanguageFileHeldPastTheLimit", "Language", "Bench7", 30'000 }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The installer's name still held by another program when the next
+// installer is to take it: the leftover goes, and the new one runs, once
+// let go.
+TEST_F(DownloadTest, AnInstallerWhoseNameIsHeldForAMomentStillRuns)
+{
+    game_.Write("Temp\\Download.exe", "MZ left by an upgrade");
+    const FileHold hold(game_, "Temp\\Download.exe", "r", 1'500);
+    const std::string pack = PressForInstallerAndPack(ReadBinFile("GameInstaller.exe"));
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"),
+        HasSubstr("file Temp\\Download.exe held by another program (error "));
+}
+
 } // namespace
 } // namespace gsd::e2e
