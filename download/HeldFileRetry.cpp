@@ -19,8 +19,7 @@ std::optional<int> HeldFileRetryWait(std::uint32_t code, std::int64_t spentMs, i
     if (!IsHeldFileError(code) || spentMs >= HeldFileRetryLimitMs) {
         return std::nullopt;
     }
-    const int wanted
-        = previousWaitMs <= 0 ? HeldFileFirstWaitMs : std::min(previousWaitMs * 2, HeldFileLongestWaitMs);
+    const int wanted = previousWaitMs <= 0 ? HeldFileFirstWaitMs : std::min(previousWaitMs * 2, HeldFileLongestWaitMs);
     return static_cast<int>(std::min<std::int64_t>(wanted, HeldFileRetryLimitMs - spentMs));
 }
 

@@ -42,7 +42,8 @@ bool Cancelled(const StatusDialog* status)
 // at the next start.
 void DeleteInstaller(const DownloadServices& services, const StatusDialog* status)
 {
-    RetryWhileHeld(services.exchange, status, InstallerPath, [&services] { return services.files.Delete(InstallerPath); });
+    RetryWhileHeld(
+        services.exchange, status, InstallerPath, [&services] { return services.files.Delete(InstallerPath); });
 }
 
 // Moves the received file to `to` through its hold, riding out another

@@ -1037,14 +1037,14 @@ class FileHold {
 public:
     FileHold(const GameFolder& game, const std::string& relative, const std::string& share, int holdMs)
     {
-        std::wstring command = L"\"" + Widened(BinFolder()) + L"file_holder.exe\" \"" + SystemPath(game.PathOf(relative))
-            + L"\" " + Widened(share) + L" " + std::to_wstring(holdMs) + L" \""
+        std::wstring command = L"\"" + Widened(BinFolder()) + L"file_holder.exe\" \""
+            + SystemPath(game.PathOf(relative)) + L"\" " + Widened(share) + L" " + std::to_wstring(holdMs) + L" \""
             + SystemPath(game.PathOf("Temp\\Download.tmp")) + L"\"";
         STARTUPINFOW startup {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started {};
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                &started)) {
+        if (!::CreateProcessW(
+                nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
             ADD_FAILURE() << "file_holder did not start: " << ::GetLastError();
             return;
         }
@@ -1052,10 +1052,11 @@ public:
         process_.reset(started.hProcess);
         // Held once nobody else may write it.
         EXPECT_TRUE(WaitUntil([&] {
-            unique_file probe(::CreateFileW(SystemPath(game.PathOf(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
-                OPEN_EXISTING, 0, nullptr));
+            unique_file probe(::CreateFileW(
+                SystemPath(game.PathOf(relative)).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION;
-        })) << relative << " was never held";
+        })) << relative
+            << " was never held";
     }
     FileHold(const FileHold&) = delete;
     FileHold& operator=(const FileHold&) = delete;
@@ -1126,8 +1127,8 @@ TEST_P(HeldMediaTest, AShortHoldIsWaitedForAndALongOneFailsOnlyItsItem)
     EXPECT_EQ(game_.Read(heldPath), outlasted ? served : before);
     EXPECT_EQ(game_.Read("Media\\" + held.otherItem + ".mdc"), held.otherItem == "Bench7" ? pack : language);
     EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
-    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"),
-        HasSubstr("file " + heldPath + " held by another program (error "));
+    EXPECT_THAT(
+        game_.Read("Temp\\SecureDownload.log"), HasSubstr("file " + heldPath + " held by another program (error "));
 }
 
 INSTANTIATE_TEST_SUITE_P(Holds, HeldMediaTest,
@@ -1149,8 +1150,8 @@ TEST_F(DownloadTest, AnInstallerWhoseNameIsHeldForAMomentStillRuns)
     EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
     EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
     EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
-    EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"),
-        HasSubstr("file Temp\\Download.exe held by another program (error "));
+    EXPECT_THAT(
+        game_.Read("Temp\\SecureDownload.log"), HasSubstr("file Temp\\Download.exe held by another program (error "));
 }
 
 } // namespace

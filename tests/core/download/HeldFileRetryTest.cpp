@@ -62,8 +62,7 @@ TEST(HeldFileRetryTest, TriesAgainAfterEachLoggedWaitUntilFreedRefusedOrCancelle
         { "a hold past the limit fails after about ten seconds", 5, -1, 0, -1, false,
             { "sleep 100", "sleep 200", "sleep 400", "sleep 800", "sleep 1600", "sleep 2000", "sleep 2000",
                 "sleep 2000", "sleep 900" } },
-        { "slow tries count against the limit", 5, -1, 3'000, -1, false,
-            { "sleep 100", "sleep 200", "sleep 400" } },
+        { "slow tries count against the limit", 5, -1, 3'000, -1, false, { "sleep 100", "sleep 200", "sleep 400" } },
         { "another failure is not retried", 2, -1, 0, -1, false, {} },
         { "cancel during a wait ends the retries", 32, -1, 0, 3, false, { "sleep 100", "sleep 200" } },
     };
@@ -87,8 +86,9 @@ TEST(HeldFileRetryTest, TriesAgainAfterEachLoggedWaitUntilFreedRefusedOrCancelle
         EXPECT_EQ(rig.journal, c.sleeps);
         ASSERT_EQ(rig.logLines.size(), c.sleeps.size());
         if (!c.sleeps.empty()) {
-            EXPECT_EQ(rig.logLines.front(), "file Media\\Bricks.mdc held by another program (error "
-                    + std::to_string(c.code) + "), trying again in 100 ms");
+            EXPECT_EQ(rig.logLines.front(),
+                "file Media\\Bricks.mdc held by another program (error " + std::to_string(c.code)
+                    + "), trying again in 100 ms");
         }
     }
 }

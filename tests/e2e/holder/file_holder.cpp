@@ -18,8 +18,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     const std::wstring share = argv[2];
-    const DWORD shareMode
-        = share == L"rwd" ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+    const DWORD shareMode = share == L"rwd" ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
     const HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return 2;
