@@ -9,6 +9,7 @@
 #include "download/DownloadRecords.h"
 #include "download/DownloadTexts.h"
 #include "download/FetchAndInstallItem.h"
+#include "download/HeldFileRetry.h"
 #include "download/PassRunning.h"
 #include "download/Selection.h"
 #include "shell/SupportLogLines.h"
@@ -92,7 +93,8 @@ void Log(const DownloadServices& services, std::string_view line)
 void StartTheGame(const DownloadServices& services)
 {
     const DesktopStart desktop = services.processes.StartThroughDesktop(GameProgram, "");
-    const bool startedDirectly = !desktop.started && services.processes.Start(GameProgram, "") != nullptr;
+    const bool startedDirectly = !desktop.started
+        && StartWhileHeld(services.exchange, nullptr, services.processes, GameProgram, "") != nullptr;
     Log(services, GameStartLogLine(desktop.started, desktop.failedStep, desktop.code, startedDirectly));
     services.state.RunEnding = desktop.started || startedDirectly ? std::string(GameStarted)
                                                                   : "failure: the game could not be started";

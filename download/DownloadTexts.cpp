@@ -1,5 +1,6 @@
 #include "download/DownloadTexts.h"
 
+#include "download/HeldFileRetry.h"
 #include "protocol/FieldList.h"
 
 namespace gsd {
@@ -13,6 +14,15 @@ std::string FileFailureText(const FileFailure& failure)
 {
     return failure.description.empty() ? "Error Code:" + std::to_string(failure.code)
                                        : failure.description.substr(0, FileErrorDescriptionLimit);
+}
+
+std::string MoveFailureText(const FileFailure& failure, std::string_view to)
+{
+    std::string text = FileFailureText(failure);
+    if (IsHeldFileError(failure.code)) {
+        text += "\r\n" + std::string(to);
+    }
+    return text;
 }
 
 } // namespace gsd

@@ -34,6 +34,12 @@ inline constexpr std::size_t FileErrorDescriptionLimit = 255;
 // ShowFileMessage.
 std::string FileFailureText(const FileFailure& failure);
 
+// The text of a failed move of the received file to `to` (relative to the
+// game folder): FileFailureText, and, when another program held a file
+// past every retry, `to` on a line of its own, since the file held may be
+// the one the move replaces rather than the one it moves.
+std::string MoveFailureText(const FileFailure& failure, std::string_view to);
+
 // Field `index` of the "|"-separated on-download texts.
 std::string OnDownloadText(std::string_view onDownloadTexts, int index);
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "download/DownloadTexts.h"
+#include "download/HeldFileRetry.h"
 #include "download/InstallerTrust.h"
 #include "download/MediaCheck.h"
 #include "download/MediaFileName.h"
@@ -36,15 +37,31 @@ bool Cancelled(const StatusDialog* status)
     return status != nullptr && status->CancelRequested();
 }
 
-// Moves the received file to `to` through its hold; reports a failure.
-bool MoveReceivedFile(const DownloadServices& services, HeldFile& file, std::string_view to)
+// Deletes "Temp\Download.exe", riding out another program's short hold on
+// it. One that stays is replaced by the next installer's move, or deleted
+// at the next start.
+void DeleteInstaller(const DownloadServices& services, const StatusDialog* status)
 {
-    if (const std::optional<FileFailure> failure = file.MoveTo(to)) {
-        services.window().ShowFileMessage(
-            FileFailureText(*failure), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
-        return false;
+    RetryWhileHeld(
+        services.exchange, status, InstallerPath, [&services] { return services.files.Delete(InstallerPath); });
+}
+
+// Moves the received file to `to` through its hold, riding out another
+// program's short hold on either file; reports a failure, naming `to` too,
+// since the file a scanner holds is as often the one being replaced. A
+// cancel during the waits ends the move quietly.
+bool MoveReceivedFile(const DownloadServices& services, StatusDialog* status, HeldFile& file, std::string_view to)
+{
+    const std::optional<FileFailure> failure
+        = RetryWhileHeld(services.exchange, status, to, [&file, to] { return file.MoveTo(to); });
+    if (!failure) {
+        return true;
     }
-    return true;
+    if (!Cancelled(status)) {
+        services.window().ShowFileMessage(
+            MoveFailureText(*failure, to), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
+    }
+    return false;
 }
 
 bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
@@ -55,7 +72,7 @@ bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, st
         return false;
     }
     SetStatus(status, "Installing File.");
-    if (!MoveReceivedFile(services, file, MediaFilePath(fileName))) {
+    if (!MoveReceivedFile(services, status, file, MediaFilePath(fileName))) {
         return false;
     }
     SetStatus(status, "Installed File Successfully!");
@@ -132,11 +149,11 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     if (!CheckReceivedInstaller(services, fileName, received) || Cancelled(status)) {
         return nullptr;
     }
-    services.files.Delete(InstallerPath);
+    DeleteInstaller(services, status);
     if (Cancelled(status)) {
         return nullptr;
     }
-    if (!MoveReceivedFile(services, *received.file, InstallerPath)) {
+    if (!MoveReceivedFile(services, status, *received.file, InstallerPath)) {
         return nullptr;
     }
     if (Cancelled(status)) {
@@ -145,7 +162,10 @@ std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services,
     if (status != nullptr) {
         status->DisableCancel();
     }
-    std::unique_ptr<StartedProcess> process = services.processes.Start(InstallerPath, workingFolder);
+    // Cancel is greyed out by now, so a held installer is waited for up to
+    // the limit.
+    std::unique_ptr<StartedProcess> process
+        = StartWhileHeld(services.exchange, nullptr, services.processes, InstallerPath, workingFolder);
     received.file.reset();
     if (!process) {
         services.window().ShowMessage(NoProcessText, NoProcessCaption, MessageButtons::Ok);
@@ -166,7 +186,7 @@ bool RunAwaitedInstaller(
             services.exchange.log->Write(InstallerEndedLogLine(fileName, exitCode));
         }
     }
-    services.files.Delete(InstallerPath);
+    DeleteInstaller(services, nullptr);
     return process != nullptr;
 }
 
@@ -177,7 +197,7 @@ bool StartProgramUpgrade(
         // One that failed to start stays for a look; a cancelled one leaves
         // nothing behind.
         if (Cancelled(status)) {
-            services.files.Delete(InstallerPath);
+            DeleteInstaller(services, nullptr);
         }
         return false;
     }

@@ -49,8 +49,12 @@ std::string ChangedSinceReceivedText(std::string_view fileName);
 // their messages meanwhile), then deleted; true whatever its exit code.
 // Kind 4: started with "Temp" as its working folder, then this program ends
 // at once (exit code 0) with its download records left for the next start.
-// A move that fails shows "Move File Error" with the system's text, and the
-// item fails: nothing is installed or started. A start without a process
+// A move, a delete of "Temp\Download.exe" or an installer's start that
+// another program's hold refuses is tried again for a while (RetryWhileHeld,
+// download/HeldFileRetry.h; a Cancel before the start ends the waits). A move
+// that fails shows "Move File Error" with the system's text (and, after a
+// hold, the file the move replaces), and the item fails: nothing is
+// installed or started. A start without a process
 // shows "Error Retrieving Process ID to wait on." (caption "Error") and the
 // item fails. Other kinds: false, nothing moved or shown.
 // `status`'s Cancel is asked before each step until an installer is

@@ -124,11 +124,11 @@ std::unique_ptr<HeldFile> GameFilesOffWindowThread::CreateEmpty(std::string_view
     return std::make_unique<HeldFileOffWindowThread>(std::move(file), pump_);
 }
 
-bool GameFilesOffWindowThread::Delete(std::string_view relative)
+std::optional<FileFailure> GameFilesOffWindowThread::Delete(std::string_view relative)
 {
-    bool deleted = false;
-    RunWhileHandlingMessages(pump_, [&] { deleted = files_.Delete(relative); });
-    return deleted;
+    std::optional<FileFailure> failure;
+    RunWhileHandlingMessages(pump_, [&] { failure = files_.Delete(relative); });
+    return failure;
 }
 
 std::optional<std::uint64_t> GameFilesOffWindowThread::FreeBytes(std::string_view relative)
@@ -199,6 +199,11 @@ std::unique_ptr<StartedProcess> ProcessesOffWindowThread::Start(
 DesktopStart ProcessesOffWindowThread::StartThroughDesktop(std::string_view program, std::string_view workingFolder)
 {
     return processes_.StartThroughDesktop(program, workingFolder);
+}
+
+std::uint32_t ProcessesOffWindowThread::StartFailureCode() const
+{
+    return processes_.StartFailureCode();
 }
 
 void ProcessesOffWindowThread::ExitProgram(int exitCode)

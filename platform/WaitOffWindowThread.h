@@ -33,7 +33,7 @@ public:
     GameFilesOffWindowThread(GameFiles& files, MessagePump& pump);
 
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
-    bool Delete(std::string_view relative) override;
+    std::optional<FileFailure> Delete(std::string_view relative) override;
     std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
     // A question of the code page, answered at once on this thread.
     bool CanName(std::string_view name) override;
@@ -84,6 +84,7 @@ public:
     std::unique_ptr<StartedProcess> Start(std::string_view program,
         std::optional<std::string_view> workingFolder) override;
     DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
+    std::uint32_t StartFailureCode() const override;
     void ExitProgram(int exitCode) override;
 
 private:

@@ -245,10 +245,16 @@ std::unique_ptr<HeldFile> Win32GameFiles::CreateEmpty(std::string_view relative,
     return std::make_unique<Win32HeldFile>(std::move(file), path.Path);
 }
 
-bool Win32GameFiles::Delete(std::string_view relative)
+std::optional<FileFailure> Win32GameFiles::Delete(std::string_view relative)
 {
     const WideGamePath path = GameFolderPath(relative);
-    return path.Problem.empty() && ::DeleteFileW(path.Path.c_str());
+    if (!path.Problem.empty()) {
+        return FileFailure { 0, path.Problem, std::string(relative) };
+    }
+    if (!::DeleteFileW(path.Path.c_str())) {
+        return LastFileFailure(path.Path);
+    }
+    return std::nullopt;
 }
 
 bool Win32GameFiles::CanName(std::string_view name)

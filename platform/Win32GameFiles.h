@@ -32,7 +32,7 @@ public:
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
 
     // DeleteFileW.
-    bool Delete(std::string_view relative) override;
+    std::optional<FileFailure> Delete(std::string_view relative) override;
 
     // MultiByteToWideChar(CP_ACP) with MB_ERR_INVALID_CHARS succeeds.
     bool CanName(std::string_view name) override;

@@ -55,6 +55,7 @@ private:
 std::unique_ptr<StartedProcess> Win32Processes::Start(
     std::string_view program, std::optional<std::string_view> workingFolder)
 {
+    startFailureCode_ = 0;
     const WideGamePath file = GameFolderPath(program);
     if (!file.Problem.empty()) {
         return nullptr;
@@ -78,6 +79,7 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
     execute.lpDirectory = workingFolder ? directory.c_str() : nullptr;
     execute.nShow = SW_SHOW;
     if (!::ShellExecuteExW(&execute)) {
+        startFailureCode_ = ::GetLastError();
         // A handle may come back even so; it is ours to close.
         const unique_handle ignored(execute.hProcess);
         return nullptr;
@@ -92,6 +94,11 @@ std::unique_ptr<StartedProcess> Win32Processes::Start(
 DesktopStart Win32Processes::StartThroughDesktop(std::string_view program, std::string_view workingFolder)
 {
     return StartFromDesktop(program, workingFolder);
+}
+
+std::uint32_t Win32Processes::StartFailureCode() const
+{
+    return startFailureCode_;
 }
 
 void Win32Processes::ExitProgram(int exitCode)

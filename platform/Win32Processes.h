@@ -1,6 +1,8 @@
 // The Processes port over ShellExecuteExW and the process handle it returns.
 #pragma once
 
+#include <cstdint>
+
 #include "ports/Processes.h"
 
 namespace gsd {
@@ -20,8 +22,14 @@ public:
     // StartFromDesktop (platform/Win32DesktopShell.h).
     DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
 
+    // GetLastError after the failed ShellExecuteExW.
+    std::uint32_t StartFailureCode() const override;
+
     // ExitProcess.
     void ExitProgram(int exitCode) override;
+
+private:
+    std::uint32_t startFailureCode_ = 0;
 };
 
 } // namespace gsd

@@ -73,9 +73,9 @@ public:
     // program); the folder is not created.
     virtual std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) = 0;
 
-    // Deletes `relative`; false when there was nothing to delete or the
-    // system refused.
-    virtual bool Delete(std::string_view relative) = 0;
+    // Deletes `relative`; nullopt on success, otherwise the system's failure
+    // (also when there was nothing to delete).
+    virtual std::optional<FileFailure> Delete(std::string_view relative) = 0;
 
     // Whether `name`, text in the system's ANSI code page (a server's file
     // name), can name a file: false when the code page maps some of its

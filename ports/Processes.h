@@ -50,6 +50,10 @@ public:
     // player, not with this program's rights. No process handle comes back.
     virtual DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) = 0;
 
+    // The system's error code of the last Start that came back null; 0 when
+    // it gave none (a path that cannot be formed, no process handle).
+    [[nodiscard]] virtual std::uint32_t StartFailureCode() const = 0;
+
     // Ends this program at once with `exitCode`: no message, no clean-up.
     // Returns only from a test's fake.
     virtual void ExitProgram(int exitCode) = 0;

@@ -90,6 +90,12 @@ std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::
         + (exitCode ? std::to_string(*exitCode) : std::string("unknown"));
 }
 
+std::string HeldFileRetryLogLine(std::string_view file, std::uint32_t code, int waitMs)
+{
+    return "file " + LoggedPath(file) + " held by another program (error " + std::to_string(code)
+        + "), trying again in " + std::to_string(waitMs) + " ms";
+}
+
 std::string InstallerHandedOverLogLine(std::string_view fileName)
 {
     return "installer " + OneLine(fileName) + " handed over: this program ends for it";

@@ -68,6 +68,10 @@ std::string InstallerStartedLogLine(std::string_view fileName);
 // "installer <file name> ended, exit code <code>" ("unknown" when nullopt).
 std::string InstallerEndedLogLine(std::string_view fileName, std::optional<std::uint32_t> exitCode);
 
+// "file <file> held by another program (error <code>), trying again in
+// <wait> ms".
+std::string HeldFileRetryLogLine(std::string_view file, std::uint32_t code, int waitMs);
+
 // "installer <file name> handed over: this program ends for it".
 std::string InstallerHandedOverLogLine(std::string_view fileName);
 

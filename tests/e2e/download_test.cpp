@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
@@ -1028,6 +1029,129 @@ TEST_F(DownloadTest, CancelDuringTheInstallersCheckStartsNothing)
 
     ExpectInstallerFailedAndPackInstalled(pack);
     EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"), HasSubstr("item GameSetup (game installer): cancelled"));
+}
+
+// Another program holding a file of the game folder open for reading, as a
+// scanner does, until `holdMs` after the received file first appears.
+class FileHold {
+public:
+    FileHold(const GameFolder& game, const std::string& relative, const std::string& share, int holdMs)
+    {
+        std::wstring command = L"\"" + Widened(BinFolder()) + L"file_holder.exe\" \""
+            + SystemPath(game.PathOf(relative)) + L"\" " + Widened(share) + L" " + std::to_wstring(holdMs) + L" \""
+            + SystemPath(game.PathOf("Temp\\Download.tmp")) + L"\"";
+        STARTUPINFOW startup {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started {};
+        if (!::CreateProcessW(
+                nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+            ADD_FAILURE() << "file_holder did not start: " << ::GetLastError();
+            return;
+        }
+        ::CloseHandle(started.hThread);
+        process_.reset(started.hProcess);
+        // Held once nobody else may write it.
+        EXPECT_TRUE(WaitUntil([&] {
+            unique_file probe(::CreateFileW(
+                SystemPath(game.PathOf(relative)).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION;
+        })) << relative
+            << " was never held";
+    }
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+    ~FileHold()
+    {
+        if (process_) {
+            ::TerminateProcess(process_.get(), 0);
+            ::WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+
+private:
+    unique_handle process_;
+};
+
+struct HeldMedia {
+    const char* name;
+    // The item whose file is held, the other item of the pass, and how long
+    // the hold lasts once the first transfer has begun.
+    std::string heldItem;
+    std::string otherItem;
+    int holdMs;
+};
+
+void PrintTo(const HeldMedia& held, std::ostream* out)
+{
+    *out << held.name;
+}
+
+class HeldMediaTest : public DownloadTest, public ::testing::WithParamInterface<HeldMedia> { };
+
+TEST_P(HeldMediaTest, AShortHoldIsWaitedForAndALongOneFailsOnlyItsItem)
+{
+    const HeldMedia& held = GetParam();
+    const bool outlasted = held.holdMs < 5'000;
+    const std::string pack = ReadBinFile("..\\bench-media\\BenchPack7.mdc");
+    const std::string language = ReadBinFile("..\\demo-served\\Language.mdc");
+    // An older pack under the new one's name, so that both items replace a
+    // file.
+    game_.Write("Media\\Bench7.mdc", ReadBinFile("..\\bench-media\\BenchPack6.mdc"));
+    const std::string heldPath = "Media\\" + held.heldItem + ".mdc";
+    const std::string before = game_.Read(heldPath);
+    ReferenceServerOptions options;
+    options.catalogue = { kNewPack, kLanguageUpdate };
+    options.files = { { "Bench7.mdc", pack }, { "Language.mdc", language } };
+    Start(options);
+    const FileHold hold(game_, heldPath, "r", held.holdMs);
+    Select({ held.heldItem, held.otherItem });
+    PressDownloadAndConfirm();
+    const auto pressed = std::chrono::steady_clock::now();
+
+    if (!outlasted) {
+        const std::string box = AcknowledgeNext();
+        const auto waited = std::chrono::steady_clock::now() - pressed;
+        EXPECT_THAT(box, ::testing::StartsWith("Move File Error: "));
+        EXPECT_THAT(box, HasSubstr(heldPath));
+        EXPECT_GE(waited, std::chrono::seconds(9));
+        EXPECT_LT(waited, std::chrono::seconds(25));
+        Answer("Notice", kItemFailed, IDOK);
+    }
+    Answer("Notice", kAllProcessed, IDOK);
+    if (!outlasted) {
+        Answer("Notice", kSomeFailed, IDOK);
+    }
+    Answer("Notice", kStartGame, IDNO);
+
+    const std::string served = held.heldItem == "Bench7" ? pack : language;
+    EXPECT_EQ(game_.Read(heldPath), outlasted ? served : before);
+    EXPECT_EQ(game_.Read("Media\\" + held.otherItem + ".mdc"), held.otherItem == "Bench7" ? pack : language);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.tmp"));
+    EXPECT_THAT(
+        game_.Read("Temp\\SecureDownload.log"), HasSubstr("file " + heldPath + " held by another program (error "));
+}
+
+INSTANTIATE_TEST_SUITE_P(Holds, HeldMediaTest,
+    ::testing::Values(HeldMedia { "PackHeldForAMoment", "Bench7", "Language", 1'500 },
+        HeldMedia { "LanguageFileHeldPastTheLimit", "Language", "Bench7", 30'000 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The installer's name still held by another program when the next
+// installer is to take it: the leftover goes, and the new one runs, once
+// let go.
+TEST_F(DownloadTest, AnInstallerWhoseNameIsHeldForAMomentStillRuns)
+{
+    game_.Write("Temp\\Download.exe", "MZ left by an upgrade");
+    const FileHold hold(game_, "Temp\\Download.exe", "r", 1'500);
+    const std::string pack = PressForInstallerAndPack(ReadBinFile("GameInstaller.exe"));
+    Answer("Notice", kAllProcessed, IDOK);
+    Answer("Notice", kStartGame, IDNO);
+
+    EXPECT_THAT(game_.Read("Installers.log"), HasSubstr("game installer ran"));
+    EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
+    EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+    EXPECT_THAT(
+        game_.Read("Temp\\SecureDownload.log"), HasSubstr("file Temp\\Download.exe held by another program (error "));
 }
 
 } // namespace

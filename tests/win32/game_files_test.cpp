@@ -220,9 +220,9 @@ TEST_F(GameFilesOnWine, DeleteRemovesAFileAndReportsNothingToDelete)
 {
     game_.Write("Temp\\Download.exe", "an installer");
 
-    EXPECT_TRUE(files_.Delete("Temp\\Download.exe"));
+    EXPECT_EQ(files_.Delete("Temp\\Download.exe"), std::nullopt);
     EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
-    EXPECT_FALSE(files_.Delete("Temp\\Download.exe"));
+    EXPECT_NE(files_.Delete("Temp\\Download.exe"), std::nullopt);
 }
 
 } // namespace

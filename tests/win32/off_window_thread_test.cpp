@@ -54,7 +54,7 @@ public:
     {
         return std::unique_ptr<HeldFile>(new Forward(*this));
     }
-    bool Delete(std::string_view) override { return !Call("delete"); }
+    std::optional<FileFailure> Delete(std::string_view) override { return Call("delete"); }
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return 0; }
     bool CanName(std::string_view) override { return true; }
     GameCloseOutcome AskToClose() override { return Call("game") ? GameCloseOutcome::NoAnswer : GameCloseOutcome::Asked; }
@@ -100,7 +100,7 @@ TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
     EXPECT_EQ(file->Finish(), std::nullopt);
     EXPECT_EQ(file->HoldForStart(), std::nullopt);
     EXPECT_EQ(file->MoveTo("Temp\\Download.exe"), std::nullopt);
-    EXPECT_TRUE(files.Delete("Temp\\Download.exe"));
+    EXPECT_EQ(files.Delete("Temp\\Download.exe"), std::nullopt);
     EXPECT_EQ(game.AskToClose(), GameCloseOutcome::Asked);
 
     EXPECT_EQ(slow.answered, std::vector<bool>(5, true));

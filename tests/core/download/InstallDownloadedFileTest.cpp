@@ -20,8 +20,10 @@ using testing::DownloadRig;
 using testing::ProgramEnded;
 using Journal = std::vector<std::string>;
 
-const FileFailure Denied { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
-constexpr const char* MoveDenied = "message Move File Error: Access is denied.\r\nC:\\Game\\Temp\\Download.tmp";
+// A failure no wait mends.
+const FileFailure DiskFull { 112, "There is not enough space on the disk.", "C:\\Game\\Temp\\Download.tmp" };
+constexpr const char* MoveDiskFull
+    = "message Move File Error: There is not enough space on the disk.\r\nC:\\Game\\Temp\\Download.tmp";
 constexpr const char* NoProcess = "message Error: Error Retrieving Process ID to wait on.";
 constexpr const char* HoldTmp = "hold for start Temp\\Download.tmp";
 constexpr const char* CheckTmp = "check Temp\\Download.tmp";
@@ -61,7 +63,7 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
             { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc",
                 "status Installed File Successfully!", "release Media\\Bricks.mdc" } },
         { "object pack that cannot be moved", "3|Bricks|Bricks", true, false, Outcome::Failed,
-            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", MoveDenied, DeleteTmp } },
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", MoveDiskFull, DeleteTmp } },
         { "object pack named outside the folder", "3|Bricks|..\\Bricks", false, false, Outcome::Failed,
             { "message Error!: The server named the file \"..\\Bricks\" for this item, which cannot be installed "
               "in the Media folder: it holds a path separator.",
@@ -72,7 +74,7 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
                 "delete Temp\\Download.exe" } },
         { "installer that cannot be moved is not started", "1|Game|Setup", true, false, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                MoveDenied, DeleteTmp, "delete Temp\\Download.exe" } },
+                MoveDiskFull, DeleteTmp, "delete Temp\\Download.exe" } },
         { "installer without a process", "1|Game|Setup", false, true, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 CancelDisabled, "start Temp\\Download.exe inheriting the folder", ReleaseExe, NoProcess,
@@ -82,7 +84,7 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
                 CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" } },
         { "upgrade that cannot be moved is not started", "4|Upgrade|Up", true, false, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
-                MoveDenied, DeleteTmp } },
+                MoveDiskFull, DeleteTmp } },
         { "upgrade without a process stays in Temp", "4|Upgrade|Up", false, true, Outcome::Failed,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, NoProcess } },
@@ -95,7 +97,7 @@ TEST(InstallDownloadedFileTest, EachKindEndsInItsPlaceAndAFailedMoveInstallsNoth
         rig.files.files = { { "Media\\Bricks.mdc", "old" }, { "Temp\\Download.exe", "leftover" } };
         ReceivedFile received = Received(rig, "new");
         if (c.moveFails) {
-            rig.files.moveFailure = Denied;
+            rig.files.moveFailure = DiskFull;
         }
         rig.processes.startFails = c.startFails;
         const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
@@ -160,7 +162,7 @@ TEST(InstallDownloadedFileTest, OnlyAnInstalledMediaFileIsRecordedWithTheDigestR
         ReceivedFile file = Received(rig, "new");
         const std::string digest = DigestHex(file.digest);
         if (c.moveFails) {
-            rig.files.moveFailure = Denied;
+            rig.files.moveFailure = DiskFull;
         }
         InstallDownloadedFile(services, nullptr, c.line, std::move(file));
         std::vector<std::string> records;
@@ -316,6 +318,60 @@ TEST(InstallDownloadedFileTest, ACancelBeforeTheInstallerStartsInstallsAndStarts
         EXPECT_FALSE(rig.files.files.contains("Temp\\Download.tmp"));
         EXPECT_FALSE(rig.files.files.contains("Temp\\Download.exe"));
         EXPECT_FALSE(rig.files.files.contains("Media\\Bricks.mdc"));
+        EXPECT_EQ(rig.files.filesHeld, 0);
+    }
+}
+
+TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIsNamed)
+{
+    const FileFailure held { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
+    struct Case {
+        const char* name;
+        std::string line;
+        int movesFailing;
+        int deletesFailing;
+        int cancelAfterQuestions;
+        bool installed;
+        Journal journal;
+    };
+    const std::vector<Case> cases = {
+        { "pack held for two tries", "3|Bricks|Bricks", 2, 0, -1, true,
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100",
+                "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 200",
+                "move Temp\\Download.tmp to Media\\Bricks.mdc", "status Installed File Successfully!",
+                "release Media\\Bricks.mdc" } },
+        { "language file held past the limit names the file it replaces", "2|Language|Language", -1, 0, -1, false,
+            { "message Move File Error: Access is denied.\r\nMedia\\Language.mdc\r\nC:\\Game\\Temp\\Download.tmp",
+                DeleteTmp } },
+        { "cancel while a pack is held installs nothing and says nothing", "3|Bricks|Bricks", -1, 0, 2, false,
+            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100", DeleteTmp } },
+        { "installer whose leftover is held for a try", "1|Game|Setup", 0, 1, -1, true,
+            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "sleep 100", "delete Temp\\Download.exe",
+                "move Temp\\Download.tmp to Temp\\Download.exe", CancelDisabled,
+                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
+                "delete Temp\\Download.exe" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadRig rig;
+        rig.files.moveFailure = held;
+        rig.files.movesFailing = c.movesFailing;
+        rig.files.deleteFailure = held;
+        rig.files.deletesFailing = c.deletesFailing;
+        rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
+        const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
+        ReceivedFile received = Received(rig, "new");
+
+        EXPECT_EQ(InstallDownloadedFile(rig.Services(), status.get(), c.line, std::move(received)), c.installed);
+
+        if (c.movesFailing < 0 && c.cancelAfterQuestions < 0) {
+            // Only the outcome: the waits themselves are the rule's own test.
+            const Journal messages = rig.Lines({ "message", "delete" });
+            EXPECT_EQ(messages, c.journal);
+        } else {
+            EXPECT_EQ(rig.journal, c.journal);
+        }
+        EXPECT_EQ(rig.files.files.contains("Media\\Bricks.mdc"), c.installed && c.line.starts_with("3"));
         EXPECT_EQ(rig.files.filesHeld, 0);
     }
 }

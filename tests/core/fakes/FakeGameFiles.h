@@ -41,6 +41,9 @@ public:
     std::optional<FileFailure> finishFailure;
     std::optional<FileFailure> holdFailure;
     std::optional<FileFailure> moveFailure;
+    // How many moves fail with moveFailure before they succeed; negative:
+    // every one.
+    int movesFailing = -1;
     // What FreeBytes answers; nullopt: the system cannot tell.
     std::optional<std::uint64_t> freeBytes;
     int filesHeld = 0;
@@ -68,10 +71,22 @@ public:
         return std::find(unnameable.begin(), unnameable.end(), name) == unnameable.end();
     }
 
-    bool Delete(std::string_view relative) override
+    // Fails `deleteFailure` for `deletesFailing` deletes first (negative:
+    // every one).
+    std::optional<FileFailure> deleteFailure;
+    int deletesFailing = -1;
+
+    std::optional<FileFailure> Delete(std::string_view relative) override
     {
         journal_.push_back("delete " + std::string(relative));
-        return files.erase(std::string(relative)) > 0;
+        if (deleteFailure && deletesFailing != 0) {
+            --deletesFailing;
+            return deleteFailure;
+        }
+        if (files.erase(std::string(relative)) == 0) {
+            return FileFailure { 2, "The system cannot find the file specified.", std::string(relative) };
+        }
+        return std::nullopt;
     }
 
 private:
@@ -116,7 +131,11 @@ private:
         {
             owner_.journal_.push_back("move " + path_ + " to " + std::string(relative));
             const auto source = owner_.files.find(path_);
-            if (owner_.moveFailure || source == owner_.files.end()) {
+            if (owner_.moveFailure && owner_.movesFailing != 0) {
+                --owner_.movesFailing;
+                return owner_.moveFailure;
+            }
+            if (source == owner_.files.end()) {
                 return owner_.moveFailure ? owner_.moveFailure
                                           : FileFailure { 2, "The system cannot find the file specified.", path_ };
             }

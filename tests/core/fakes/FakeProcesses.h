@@ -2,6 +2,7 @@
 // this program throws ProgramEnded, since the real call never returns.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,8 +24,11 @@ public:
     {
     }
 
-    // No process handle comes back.
+    // No process handle comes back, for `startsFailing` starts (negative:
+    // every one), with `startFailureCode`.
     bool startFails = false;
+    int startsFailing = -1;
+    std::uint32_t startFailureCode = 0;
 
     // Journals "start <program> in <folder>", or "... inheriting the folder".
     std::unique_ptr<StartedProcess> Start(
@@ -32,7 +36,8 @@ public:
     {
         journal_.push_back("start " + std::string(program)
             + (workingFolder ? " in \"" + std::string(*workingFolder) + "\"" : std::string(" inheriting the folder")));
-        if (startFails) {
+        if (startFails && startsFailing != 0) {
+            --startsFailing;
             return nullptr;
         }
         return std::make_unique<Process>(journal_);
@@ -47,6 +52,8 @@ public:
         journal_.push_back("desktop start " + std::string(program) + " in \"" + std::string(workingFolder) + "\"");
         return desktopStart;
     }
+
+    std::uint32_t StartFailureCode() const override { return startFails ? startFailureCode : 0; }
 
     [[noreturn]] void ExitProgram(int exitCode) override
     {
