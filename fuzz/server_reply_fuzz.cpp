@@ -247,7 +247,7 @@ void CheckFileTransfer(const ScriptedReply& reply, int kind)
         ended = true;
     }
 
-    Require(rig.AllReleased() && rig.files.writersOpen == 0);
+    Require(rig.AllReleased() && rig.files.filesHeld == 0);
     if (RefusedAsRedirect(reply, rig.journal) || RefusedAsCutOff(reply, rig.journal)) {
         Require(!success && !ended && !rig.files.files.contains(std::string(InstalledPack)));
         return;
