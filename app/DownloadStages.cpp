@@ -14,9 +14,9 @@ DownloadStages::DownloadStages(
     , engine_(engine)
     , mediaFolder_(mediaFolder)
     , options_(options)
-    , filesOffWindowThread_(files_, server.Services().pump)
-    , gameOffWindowThread_(game_, server.Services().pump)
-    , processesOffWindowThread_(processes_, server.Services().pump)
+    , filesOnWorker_(files_, server.Services().pump)
+    , gameOnWorker_(game_, server.Services().pump)
+    , processesOnWorker_(processes_, server.Services().pump)
 {
 }
 
@@ -24,8 +24,8 @@ DownloadServices DownloadStages::Services()
 {
     // The build pins the keys of the game publisher's code-signing
     // certificates; only installers they signed are started.
-    return DownloadServices { server_.Services(), filesOffWindowThread_, processesOffWindowThread_, signatures_,
-        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_,
+    return DownloadServices { server_.Services(), filesOnWorker_, processesOnWorker_, signatures_,
+        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOnWorker_, records_, engine_, mediaFolder_, options_, state_,
         installedMedia_, installedFiles_ };
 }
 

@@ -10,7 +10,7 @@
 #include "platform/Win32Processes.h"
 #include "platform/Win32RecordStore.h"
 #include "platform/Win32RunningGame.h"
-#include "platform/WaitOffWindowThread.h"
+#include "platform/OnWorker.h"
 
 namespace gsd {
 
@@ -54,9 +54,9 @@ private:
     // The flush and move of a large file, the wait for the game's answer and
     // the start of an installer leave the window thread free to handle its
     // messages.
-    GameFilesOffWindowThread filesOffWindowThread_;
-    RunningGameOffWindowThread gameOffWindowThread_;
-    ProcessesOffWindowThread processesOffWindowThread_;
+    GameFilesOnWorker filesOnWorker_;
+    RunningGameOnWorker gameOnWorker_;
+    ProcessesOnWorker processesOnWorker_;
 };
 
 } // namespace gsd

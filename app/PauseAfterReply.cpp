@@ -1,6 +1,6 @@
 #include "app/PauseAfterReply.h"
 
-#include "platform/WaitOffWindowThread.h"
+#include "platform/OnWorker.h"
 
 namespace gsd {
 

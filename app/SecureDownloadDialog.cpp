@@ -1,19 +1,20 @@
 #include "app/SecureDownloadDialog.h"
 
 #include "app/AboutDialog.h"
-#include "shell/FixedTexts.h"
 #include "app/SingleInstance.h"
-#include "shell/StartupSequence.h"
-#include "shell/SupportLogLines.h"
 #include "catalogue/LocalList.h"
 #include "download/DownloadSelections.h"
+#include "download/PassRunning.h"
 #include "download/Selection.h"
 #include "platform/DialogBackground.h"
 #include "platform/GamePaths.h"
 #include "platform/ResourceStrings.h"
 #include "protocol/FieldList.h"
-#include "texts/InterfaceTexts.h"
 #include "resource.h"
+#include "shell/FixedTexts.h"
+#include "shell/StartupSequence.h"
+#include "shell/SupportLogLines.h"
+#include "texts/InterfaceTexts.h"
 
 namespace gsd {
 namespace {
@@ -23,7 +24,8 @@ constexpr const char* VerifyGameFilesMenuText = "Verify game files...";
 } // namespace
 
 SecureDownloadDialog::SecureDownloadDialog(HINSTANCE instance)
-    : instance_(instance), Icon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME)))
+    : instance_(instance)
+    , Icon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME)))
 {
 }
 
@@ -69,7 +71,17 @@ bool SecureDownloadDialog::OnInit()
         mediaChecks_->OfferRepairs();
     };
     downloadStages_->RemoveFinishedInstaller();
-    state_.RunEnding = RunStartupSequence(*mainWindow_, *engine_, stages);
+    {
+        // The start-up's waits handle messages too: a press of the button,
+        // the menu's verify or a close posted meanwhile must not start work
+        // inside it.
+        const PassRunning startup(state_);
+        state_.RunEnding = RunStartupSequence(*mainWindow_, *engine_, stages);
+    }
+    if (state_.CloseAsked) {
+        log_.Write("the close asked during the start-up ends the dialog");
+        ::EndDialog(window(), IDCANCEL);
+    }
     return true;
 }
 
@@ -187,12 +199,12 @@ bool SecureDownloadDialog::OnPaint()
     if (!::IsIconic(window())) {
         return false;
     }
-    PAINTSTRUCT paint{};
+    PAINTSTRUCT paint {};
     HDC dc = ::BeginPaint(window(), &paint);
     ::SendMessageA(window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     const int iconWidth = ::GetSystemMetrics(SM_CXICON);
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
-    RECT client{};
+    RECT client {};
     ::GetClientRect(window(), &client);
     const int x = (client.right - client.left - iconWidth + 1) / 2;
     const int y = (client.bottom - client.top - iconHeight + 1) / 2;
@@ -207,7 +219,7 @@ void SecureDownloadDialog::OnDestroy()
     if (engine_ && engine_->DestroySystem() != 0) {
         // The dialog is going away: the message box stands on its own.
         ::MessageBoxA(nullptr, std::string(fixed_text::DeconstructingSystemFailed).c_str(),
-                      std::string(fixed_text::ErrorCaption).c_str(), MB_OK);
+            std::string(fixed_text::ErrorCaption).c_str(), MB_OK);
     }
     log_.Write(RunEndLogLine(state_.RunEnding, mainWindow_ && mainWindow_->ClosedByTheProgram()));
 }

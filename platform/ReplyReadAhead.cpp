@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/MessageWait.h"
 #include "platform/WorkerThread.h"
 
 namespace gsd {
@@ -144,14 +145,20 @@ InternetError ReplyReadAhead::Read(char* buffer, std::size_t capacity, std::size
             return state.error;
         }
         state.readerWaiting.store(true);
-        HANDLE ready = state.dataReady.get();
-        DWORD woke = WAIT_OBJECT_0;
-        if (state.written.load(std::memory_order_acquire) == taken && !state.finished.load()) {
-            woke = ::MsgWaitForMultipleObjects(1, &ready, FALSE, WaitSliceMs, QS_ALLINPUT);
+        const HANDLE ready = state.dataReady.get();
+        bool givenUp = false;
+        // The thread publishes a chunk without a wake-up until a batch is
+        // ready: each wake of the wait looks whether one has come.
+        const auto nothingYet
+            = [&] { return state.written.load(std::memory_order_acquire) == taken && !state.finished.load(); };
+        if (nothingYet()) {
+            WaitHandlingMessages({ &ready, 1 }, nullptr, INFINITE, [&] {
+                givenUp = nothingYet() && !waiter.KeepWaiting();
+                return nothingYet() && !givenUp;
+            });
         }
         state.readerWaiting.store(false);
-        if (woke != WAIT_OBJECT_0 && state.written.load(std::memory_order_acquire) == taken
-            && !state.finished.load() && !waiter.KeepWaiting()) {
+        if (givenUp) {
             state.stop.store(true);
             ::SetEvent(state.spaceReady.get());
             return WaitGivenUp;

@@ -9,6 +9,7 @@
 
 #include "platform/GamePaths.h"
 #include "platform/Handles.h"
+#include "platform/MessageWait.h"
 #include "platform/Sha256.h"
 #include "platform/WorkerThread.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 // Large enough that the system's read and hash, not the calls, set the pace.
 constexpr DWORD PieceBytes = 1024 * 1024;
-constexpr DWORD ProgressIntervalMilliseconds = 100;
 // Beyond this the disk, not the hashing, sets the pace.
 constexpr DWORD MostReaders = 4;
 
@@ -142,13 +142,7 @@ std::vector<std::optional<FileDigest>> Win32InstalledFiles::Digests(
         working.push_back(reader.get());
     }
     std::uint64_t told = 0;
-    while (!working.empty()) {
-        const auto count = static_cast<DWORD>(working.size());
-        const DWORD woken
-            = ::MsgWaitForMultipleObjects(count, working.data(), FALSE, ProgressIntervalMilliseconds, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 + count) {
-            pump_.HandlePendingMessages();
-        }
+    const auto tellProgress = [&] {
         const std::uint64_t now = reading.bytes.load();
         if (progress != nullptr && now != told && !reading.stop.load()) {
             if (!progress->BytesRead(now - told)) {
@@ -156,11 +150,15 @@ std::vector<std::optional<FileDigest>> Win32InstalledFiles::Digests(
             }
             told = now;
         }
-        if (woken < WAIT_OBJECT_0 + count) {
-            working.erase(working.begin() + (woken - WAIT_OBJECT_0));
-        } else if (woken == WAIT_FAILED) {
+        return true;
+    };
+    while (!working.empty()) {
+        const WaitResult waited = WaitHandlingMessages(working, &pump_, INFINITE, tellProgress);
+        tellProgress();
+        if (waited.end != WaitEnd::Signalled) {
             break;
         }
+        working.erase(working.begin() + static_cast<std::ptrdiff_t>(waited.index));
     }
     // The readers use this frame's state: they must be over before it goes.
     for (const unique_handle& reader : readers) {

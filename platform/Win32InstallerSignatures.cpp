@@ -9,7 +9,7 @@
 
 #include "download/SignatureLayout.h"
 #include "platform/Sha256.h"
-#include "platform/WaitOffWindowThread.h"
+#include "platform/OnWorker.h"
 #include "platform/Win32FileHold.h"
 #include "platform/Win32SignatureFacts.h"
 
@@ -104,7 +104,7 @@ std::optional<FileDigest> Win32InstallerSignatures::Check(
     std::optional<FileDigest> digest;
     // A large installer takes a while to read and hash: the windows answer
     // meanwhile.
-    RunWhileHandlingMessages(pump, [&] {
+    RunOnWorker(pump, [&] {
         digest = ReadDigest(handle);
         if (digest) {
             Inspect(path, handle, findings);

@@ -7,7 +7,7 @@ namespace gsd {
 
 // Check reads the file through the handle of its hold (a Win32FileHold;
 // any other file counts as unreadable) on a worker thread
-// (RunWhileHandlingMessages), the calling thread handling its windows'
+// (RunOnWorker), the calling thread handling its windows'
 // messages meanwhile: first the whole file, for its SHA-256 (BCrypt), then
 // the signature's layout (download/SignatureLayout.h: the headers and the
 // certificate table, with ReadFile) and, for a sound one only, the system's

@@ -8,15 +8,12 @@
 #include <utility>
 
 #include "platform/GamePaths.h"
-#include "platform/Win32DesktopShell.h"
 #include "platform/Handles.h"
+#include "platform/MessageWait.h"
+#include "platform/Win32DesktopShell.h"
 
 namespace gsd {
 namespace {
-
-// Also wakes now and then when no message arrives, so a message the
-// thread's queue already held when the wait began is handled too.
-constexpr DWORD PumpIntervalMs = 100;
 
 class Win32StartedProcess final : public StartedProcess {
 public:
@@ -27,23 +24,17 @@ public:
 
     std::optional<std::uint32_t> WaitForExit(MessagePump& pump) override
     {
-        HANDLE process = process_.get();
-        for (;;) {
-            const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, PumpIntervalMs, QS_ALLINPUT);
-            if (woken == WAIT_OBJECT_0) {
-                // Its windows have just gone: what they covered of ours is
-                // painted now, not once the next item is under way.
-                pump.HandlePendingMessages();
-                DWORD code = 0;
-                return ::GetExitCodeProcess(process, &code) ? std::optional<std::uint32_t>(code) : std::nullopt;
-            }
-            if (woken == WAIT_FAILED) {
-                // A handle that cannot be waited on never signals; waiting
-                // on would hang the program for good.
-                return std::nullopt;
-            }
-            pump.HandlePendingMessages();
+        const HANDLE process = process_.get();
+        if (WaitHandlingMessages({ &process, 1 }, &pump).end != WaitEnd::Signalled) {
+            // A handle that cannot be waited on never signals; waiting on
+            // would hang the program for good.
+            return std::nullopt;
         }
+        // Its windows have just gone: what they covered of ours is painted
+        // now, not once the next item is under way.
+        pump.HandlePendingMessages();
+        DWORD code = 0;
+        return ::GetExitCodeProcess(process, &code) ? std::optional<std::uint32_t>(code) : std::nullopt;
     }
 
 private:

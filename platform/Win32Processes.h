@@ -13,9 +13,8 @@ public:
     // and SW_SHOW; the program and the working folder (with a trailing
     // backslash) as full paths of the game folder. Null when a path cannot be
     // formed, the start fails or no process handle came back. A failed start
-    // may have shown the system's own error box first. WaitForExit wakes for
-    // every message the thread receives (MsgWaitForMultipleObjects with
-    // QS_ALLINPUT) and hands them to the pump.
+    // may have shown the system's own error box first. WaitForExit hands
+    // every message the thread receives meanwhile to the pump.
     std::unique_ptr<StartedProcess> Start(
         std::string_view program, std::optional<std::string_view> workingFolder) override;
 

@@ -47,7 +47,7 @@ public:
     ~WinInetRequest() override
     {
         readAhead_.reset();
-        ReleaseAwayFromWindows(std::move(handles_));
+        ReleaseOnWorker(std::move(handles_));
     }
 
     WinInetRequest(const WinInetRequest&) = delete;
@@ -56,7 +56,7 @@ public:
     InternetError Send(std::string_view header, std::string_view body, ServerWaiter& waiter) override
     {
         // The worker owns its copies: it may outlive this call.
-        return CallAwayFromWindows(
+        return CallOnWorker(
             [handles = handles_, headerCopy = std::string(header), bodyCopy = std::string(body)]() mutable {
                 // WinINet takes the body through a non-const pointer but only reads it.
                 const BOOL sent = ::HttpSendRequestA(handles->request.get(), headerCopy.data(),
@@ -143,7 +143,7 @@ public:
     {
     }
 
-    ~WinInetSession() override { ReleaseAwayFromWindows(std::move(handle_)); }
+    ~WinInetSession() override { ReleaseOnWorker(std::move(handle_)); }
 
     WinInetSession(const WinInetSession&) = delete;
     WinInetSession& operator=(const WinInetSession&) = delete;
@@ -155,7 +155,7 @@ public:
         // last owner and closes what it opened.
         auto opened = std::make_shared<OpenedRequest>();
         opened->session = handle_;
-        const InternetError error = CallAwayFromWindows(
+        const InternetError error = CallOnWorker(
             [opened, urlZ = std::string(url), flags, timeout = socketTimeoutMs_] {
                 // WinINet would follow a redirect even from HTTPS to plain
                 // HTTP, sending the body there; the exchange judges every

@@ -7,14 +7,13 @@
 #include <string>
 
 #include "platform/Handles.h"
-#include "platform/SentMessages.h"
+#include "platform/MessageWait.h"
 #include "platform/Win32SupportLog.h"
 #include "platform/WorkerThread.h"
 
 namespace gsd {
 namespace {
 
-constexpr DWORD WaitSliceMs = 100;
 constexpr DWORD LongestReleaseWaitMs = 1000;
 // Calls given up that may still be blocked at once; beyond it no call is
 // started. WinINet's time-outs end a blocked call, except a TLS handshake
@@ -74,7 +73,7 @@ bool StartWorker(const std::shared_ptr<CallState>& state)
 
 } // namespace
 
-InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWaiter& waiter)
+InternetError CallOnWorker(std::function<InternetError()> call, ServerWaiter& waiter)
 {
     if (const int blocked = givenUpCalls.load(); blocked >= MostGivenUpCalls) {
         LogGivenUpCalls("a server call was not started", blocked);
@@ -87,29 +86,26 @@ InternetError CallAwayFromWindows(std::function<InternetError()> call, ServerWai
         state->call = nullptr;
         return result;
     }
-    HANDLE done = state->done.get();
-    for (;;) {
-        const DWORD woke = ::MsgWaitForMultipleObjects(1, &done, FALSE, WaitSliceMs, QS_ALLINPUT);
-        if (woke == WAIT_OBJECT_0) {
-            return state->result;
-        }
-        if (!waiter.KeepWaiting()) {
-            state->givenUpAt = ::GetTickCount64();
-            Phase running = Phase::Running;
-            if (!state->phase.compare_exchange_strong(running, Phase::GivenUp)) {
-                // It ended meanwhile and is taken as ended: what it opened
-                // is then the caller's, closed away from this thread, and
-                // never left to a worker that has already gone.
-                ::WaitForSingleObject(done, INFINITE);
-                return state->result;
-            }
-            LogGivenUpCalls("a server call was given up while blocked", ++givenUpCalls);
-            return WaitGivenUp;
-        }
+    const HANDLE done = state->done.get();
+    const WaitResult waited
+        = WaitHandlingMessages({ &done, 1 }, nullptr, INFINITE, [&waiter] { return waiter.KeepWaiting(); });
+    if (waited.end == WaitEnd::Signalled) {
+        return state->result;
     }
+    state->givenUpAt = ::GetTickCount64();
+    Phase running = Phase::Running;
+    if (!state->phase.compare_exchange_strong(running, Phase::GivenUp)) {
+        // It ended meanwhile and is taken as ended: what it opened is then
+        // the caller's, closed away from this thread, and never left to a
+        // worker that has already gone.
+        ::WaitForSingleObject(done, INFINITE);
+        return state->result;
+    }
+    LogGivenUpCalls("a server call was given up while blocked", ++givenUpCalls);
+    return WaitGivenUp;
 }
 
-void ReleaseAwayFromWindows(std::shared_ptr<const void> owned)
+void ReleaseOnWorker(std::shared_ptr<const void> owned)
 {
     if (!owned) {
         return;
@@ -124,18 +120,10 @@ void ReleaseAwayFromWindows(std::shared_ptr<const void> owned)
         state->call = nullptr;
         return;
     }
-    // Waits only for messages sent to this thread's windows (answered inside
-    // PeekMessage): posted ones stay queued for the message loop.
-    HANDLE done = state->done.get();
-    const ULONGLONG deadline = ::GetTickCount64() + LongestReleaseWaitMs;
-    for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
-        const DWORD woke = ::MsgWaitForMultipleObjects(
-            1, &done, FALSE, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE);
-        if (woke != WAIT_OBJECT_0 + 1) {
-            return;
-        }
-        AnswerSentMessages();
-    }
+    // Answers only messages sent to this thread's windows: posted ones stay
+    // queued for the message loop.
+    const HANDLE done = state->done.get();
+    WaitHandlingMessages({ &done, 1 }, nullptr, LongestReleaseWaitMs, {}, WakeFor::SentMessages);
 }
 
 } // namespace gsd

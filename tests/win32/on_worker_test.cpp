@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
-#include "platform/WaitOffWindowThread.h"
+#include "platform/OnWorker.h"
 #include "platform/Win32MessagePump.h"
 
 namespace gsd {
@@ -86,13 +86,13 @@ private:
     const AnsweringWindow& window_;
 };
 
-TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
+TEST(OnWorker, TheWindowAnswersDuringEachSlowCall)
 {
     const AnsweringWindow window;
     SlowCall slow(window);
     Win32MessagePump pump;
-    GameFilesOffWindowThread files(slow, pump);
-    RunningGameOffWindowThread game(slow, pump);
+    GameFilesOnWorker files(slow, pump);
+    RunningGameOnWorker game(slow, pump);
 
     FileFailure failure;
     const std::unique_ptr<HeldFile> file = files.CreateEmpty("Temp\\Download.tmp", failure);
@@ -106,7 +106,7 @@ TEST(OffWindowThread, TheWindowAnswersDuringEachSlowCall)
     EXPECT_EQ(slow.answered, std::vector<bool>(5, true));
 }
 
-TEST(OffWindowThread, TheWindowAnswersDuringAPauseThatEndsOnTime)
+TEST(OnWorker, TheWindowAnswersDuringAPauseThatEndsOnTime)
 {
     const AnsweringWindow window;
     Win32MessagePump pump;
@@ -123,10 +123,10 @@ TEST(OffWindowThread, TheWindowAnswersDuringAPauseThatEndsOnTime)
     EXPECT_GE(slept, 1400u);
 }
 
-TEST(OffWindowThread, AnExceptionOfTheWorkReachesTheCaller)
+TEST(OnWorker, AnExceptionOfTheWorkReachesTheCaller)
 {
     Win32MessagePump pump;
-    EXPECT_THROW(RunWhileHandlingMessages(pump, [] { throw std::runtime_error("failed"); }), std::runtime_error);
+    EXPECT_THROW(RunOnWorker(pump, [] { throw std::runtime_error("failed"); }), std::runtime_error);
 }
 
 } // namespace

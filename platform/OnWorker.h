@@ -1,7 +1,8 @@
-// Calls that can take long (flushing and moving a large file, waiting for
-// the game to handle a close request) made on a worker thread while the
-// window thread goes on handling its messages, and pauses that handle them
-// too, so the program's windows paint and answer throughout.
+// "On a worker": a call that can take long (flushing and moving a large
+// file, checking an installer, waiting for the game to handle a close
+// request) runs on a worker thread while the window thread handles its
+// windows' messages, so they paint and answer throughout. Where those
+// messages are handled and why that is safe: platform/MessageWait.h.
 #pragma once
 
 #include <functional>
@@ -15,22 +16,21 @@
 
 namespace gsd {
 
-// Runs `work` on a thread of its own and returns once it has returned.
-// Meanwhile the calling thread wakes for every message it receives
-// (MsgWaitForMultipleObjects with QS_ALLINPUT) and hands them to `pump`.
+// Runs `work` on a thread of its own and returns once it has returned,
+// handing every message the calling thread receives meanwhile to `pump`.
 // Only for work that returns in the end by itself: it is always waited for.
 // An exception thrown by `work` is thrown again here. When no worker can be
 // started, `work` runs on the calling thread.
-void RunWhileHandlingMessages(MessagePump& pump, const std::function<void()>& work);
+void RunOnWorker(MessagePump& pump, const std::function<void()>& work);
 
 // `files` with the held file's Finish (the flush to disk), HoldForStart and
-// MoveTo, and Delete, made through RunWhileHandlingMessages; writing the
+// MoveTo, and Delete, made on a worker; writing the
 // pieces of a transfer stays on the calling thread. The held files it
 // returns are Win32FileHolds whenever those of `files` are.
-class GameFilesOffWindowThread final : public GameFiles {
+class GameFilesOnWorker final : public GameFiles {
 public:
     // Both must outlive this object and every writer it returns.
-    GameFilesOffWindowThread(GameFiles& files, MessagePump& pump);
+    GameFilesOnWorker(GameFiles& files, MessagePump& pump);
 
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
     std::optional<FileFailure> Delete(std::string_view relative) override;
@@ -43,9 +43,8 @@ private:
     MessagePump& pump_;
 };
 
-// A pause that handles the thread's messages while it lasts (it wakes for
-// each with MsgWaitForMultipleObjects and hands them to the pump), so a
-// designed pause never leaves the windows unanswered.
+// A pause that hands the thread's messages to the pump while it lasts, so
+// a designed pause never leaves the windows unanswered.
 class PumpingSleeper final : public Sleeper {
 public:
     // `pump` must outlive this object.
@@ -58,11 +57,11 @@ private:
 };
 
 // `game` with AskToClose (which may wait for the game's answer up to its
-// limit) made through RunWhileHandlingMessages.
-class RunningGameOffWindowThread final : public RunningGame {
+// limit) made on a worker.
+class RunningGameOnWorker final : public RunningGame {
 public:
     // Both must outlive this object.
-    RunningGameOffWindowThread(RunningGame& game, MessagePump& pump);
+    RunningGameOnWorker(RunningGame& game, MessagePump& pump);
 
     GameCloseOutcome AskToClose() override;
 
@@ -72,17 +71,16 @@ private:
 };
 
 // `processes` with Start (the system creating the new process, which can
-// take a noticeable while for a large installer) made through
-// RunWhileHandlingMessages, on a worker with COM initialised as the shell
-// wants it. The start through the desktop's shell uses the window thread's
+// take a noticeable while for a large installer) made on a worker, with
+// COM initialised as the shell wants it. The start through the desktop's shell uses the window thread's
 // COM objects and stays on it.
-class ProcessesOffWindowThread final : public Processes {
+class ProcessesOnWorker final : public Processes {
 public:
     // Both must outlive this object.
-    ProcessesOffWindowThread(Processes& processes, MessagePump& pump);
+    ProcessesOnWorker(Processes& processes, MessagePump& pump);
 
-    std::unique_ptr<StartedProcess> Start(std::string_view program,
-        std::optional<std::string_view> workingFolder) override;
+    std::unique_ptr<StartedProcess> Start(
+        std::string_view program, std::optional<std::string_view> workingFolder) override;
     DesktopStart StartThroughDesktop(std::string_view program, std::string_view workingFolder) override;
     std::uint32_t StartFailureCode() const override;
     void ExitProgram(int exitCode) override;
