@@ -20,13 +20,18 @@
 //   `ReplyReadAhead`): the exchange's waiter handles the messages
 //   (`ExchangeWatch`), inside the same start-up and passes.
 // - Letting go of a session's handles (`ReleaseOnWorker`), the engine's
-//   reading pass between two packs, and a status dialog going away: only
-//   messages sent by other threads are answered (platform/SentMessages.h).
-//   No input reaches a window and nothing posted is taken, so nothing is
-//   entered again.
-// - Message boxes and the proxy sign-in shown during work: their own modal
-//   loops, owned by a disabled main dialog, inside the same start-up and
+//   reading pass between two packs, the main dialog's gathered repaints
+//   while rows are rewritten, and a status dialog going away: only messages
+//   sent by other threads are answered (platform/SentMessages.h). No input
+//   reaches a window and nothing posted is taken, so nothing is entered
+//   again.
+// - Message boxes, the connection question and the proxy sign-in shown
+//   during work: their own modal loops, owned by the main dialog (disabled,
+//   or not yet shown during the start-up), inside the same start-up and
 //   passes.
+// - The window menu's About box, should its command be posted during work:
+//   a modal loop of its own inside the wait. The work goes on only once it
+//   is closed, and enters nothing meanwhile.
 //
 // A quit request taken from the queue during a wait is kept and posted
 // again when the outermost wait ends, for the loop that owns it: posted at

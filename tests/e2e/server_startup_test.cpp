@@ -26,7 +26,6 @@
 #include "WireExpectations.h"
 #include "tests/support/ReferenceServer.h"
 
-
 namespace gsd::e2e {
 namespace {
 
@@ -37,9 +36,11 @@ using Rows = std::vector<Row>;
 using test::RecordedRequest;
 using test::ReferenceServer;
 using test::ReferenceServerOptions;
+using ::testing::HasSubstr;
 
 constexpr int kDownloadButton = 1003, kServerList = 1007, kLocalList = 1008, kConnectionText = 1012, kStatusLine = 1008;
 constexpr int kProgressBar = 1013;
+constexpr WPARAM kVerifyCommand = 0x0020;
 constexpr const char* kMainCaption = "Rubbleton: Gravelpit Secure Download";
 constexpr const char* kStatusCaption = "Gravelpit Download Program Startup Status";
 constexpr const char* kConnectionCaption = "Internet Connection";
@@ -80,7 +81,6 @@ std::string Scrambled(std::string text)
     }
     return text;
 }
-
 
 // The WinINet description the program must show for `code`: wininet.dll's
 // message table, else the system's, else "Error Code:" and the number.
@@ -442,11 +442,35 @@ TEST_F(ServerStartupTest, StatusDialogIsPaintedWhileTheProgramWaitsForTheServer)
     ASSERT_NE(status, nullptr) << "no status dialog with a status line";
     ASSERT_TRUE(WaitUntil([&] { return server_->Requests().size() == 1; })) << "the check never reached the server";
     // An unpainted dialog is one flat colour throughout.
-    EXPECT_TRUE(ShowsPainted(game_.PathOf("status.bmp"),
-        { { Control(status, kStatusLine), true }, { Control(status, IDCANCEL), false } }));
+    EXPECT_TRUE(ShowsPainted(
+        game_.PathOf("status.bmp"), { { Control(status, kStatusLine), true }, { Control(status, IDCANCEL), false } }));
     EXPECT_EQ(server_->Requests().size(), 1U) << "the reply came before the picture";
     EXPECT_TRUE(IsWindowVisible(status));
     EXPECT_FALSE(IsVisible(status, kProgressBar)) << "no length is known, so no progress bar";
+}
+
+// The start-up's waits handle messages: a click posted to the download
+// button, the window menu's verify and a close posted meanwhile start no
+// work inside it, and the close ends the dialog once the start-up is over.
+TEST_F(ServerStartupTest, ClicksAndACloseDuringTheStartUpStartNoWorkInsideIt)
+{
+    ReferenceServerOptions options;
+    options.faults = { "list:delay=3,times=1" };
+    StartServer(options);
+    run_.emplace(game_);
+    ASSERT_TRUE(WaitUntil([&] { return server_->Requests().size() == 3; })) << "the list was never asked";
+    HWND dialog = HiddenOrShownWindow(run_->Pid(), IsMainDialog);
+    ASSERT_NE(dialog, nullptr);
+
+    ASSERT_TRUE(PostMessageA(Control(dialog, kDownloadButton), BM_CLICK, 0, 0));
+    ASSERT_TRUE(PostMessageA(dialog, WM_SYSCOMMAND, kVerifyCommand, 0));
+    ASSERT_TRUE(PostMessageA(dialog, WM_CLOSE, 0, 0));
+
+    EXPECT_EQ(run_->WaitForExit(), std::optional<DWORD>(0)) << "a question, or no end";
+    const std::string log = game_.Read("Temp\\SecureDownload.log");
+    EXPECT_THAT(log, HasSubstr("download button pressed while a pass runs: ignored"));
+    EXPECT_THAT(log, HasSubstr("verify asked while a pass runs: ignored"));
+    EXPECT_THAT(log, HasSubstr("the close asked during the start-up ends the dialog"));
 }
 
 } // namespace
