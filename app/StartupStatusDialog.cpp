@@ -34,8 +34,8 @@ StartupStatusDialog::~StartupStatusDialog()
         // What it uncovered of the main dialog, which has just become active
         // again, is painted now: the thread goes on with more work (the next
         // item, rebuilding a list) before it handles messages again. Only
-        // that: hiding and painting the whole dialog took 70-80 ms under
-        // Wine, and the work after them follows without a break.
+        // that: painting the whole dialog costs far more than the part
+        // uncovered, and the work after it follows without a break.
         if (owner != nullptr) {
             PaintWhatWaits(owner);
         }

@@ -260,9 +260,9 @@ void Win32MainWindow::PaintGathered()
     // dialog to open while this dialog still waits for its painting, the two
     // would be painted interleaved, and a control could be seen erased and
     // not yet drawn for as long as the new window takes. Other programs get
-    // their answers just before it (rewriting a hundred rows and painting
-    // the dialog took 115 ms together under Wine) and again after it, which
-    // also lets the system show the new picture there and then.
+    // their answers just before it (rewriting a long list and painting the
+    // dialog keep them waiting a noticeable while together) and again after
+    // it, which also lets the system show the new picture there and then.
     AnswerSentMessages();
     PaintWhatWaits(window_);
     AnswerSentMessages();
