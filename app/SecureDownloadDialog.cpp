@@ -44,7 +44,8 @@ bool SecureDownloadDialog::OnInit()
 
     mainWindow_.emplace(window(), &log_);
     // The engine is the game's own, in the game folder, and nowhere else.
-    engine_.emplace(window(), instance_, GameFolderPath(GameDllFileName).Path);
+    gameDll_.emplace(window(), instance_, GameFolderPath(GameDllFileName).Path);
+    engine_.emplace(*gameDll_);
     StartupStages stages;
     stages.LoadInterfaceTexts = [this] { LoadInterfaceTexts(*engine_, *mainWindow_, optionsFile_, state_); };
     stages.FillLocalList = [this] {

@@ -8,16 +8,17 @@
 #include <optional>
 #include <string>
 
-#include "shell/MainDialogState.h"
 #include "app/DownloadStages.h"
 #include "app/MediaChecks.h"
 #include "app/ServerStages.h"
-#include "platform/GameDllEngine.h"
 #include "platform/Dialog.h"
+#include "platform/GameDllEngine.h"
+#include "platform/MediaEngineAnsweringBetweenPacks.h"
 #include "platform/Win32MainWindow.h"
 #include "platform/Win32MediaFolder.h"
 #include "platform/Win32OptionsFile.h"
 #include "platform/Win32SupportLog.h"
+#include "shell/MainDialogState.h"
 
 namespace gsd {
 
@@ -45,7 +46,9 @@ private:
     MainDialogState state_;
     Win32SupportLog log_;
     std::optional<Win32MainWindow> mainWindow_;
-    std::optional<GameDllEngine> engine_;
+    std::optional<GameDllEngine> gameDll_;
+    // The engine every part of the program reads through.
+    std::optional<MediaEngineAnsweringBetweenPacks> engine_;
     Win32OptionsFile optionsFile_;
     Win32MediaFolder mediaFolder_;
     std::optional<ServerStages> serverStages_;

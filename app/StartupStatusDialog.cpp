@@ -7,6 +7,7 @@
 
 #include "platform/SentMessages.h"
 #include "platform/Win32WindowHandle.h"
+#include "platform/WindowThread.h"
 #include "resource.h"
 
 namespace gsd {
@@ -28,14 +29,15 @@ StartupStatusDialog::StartupStatusDialog(HINSTANCE instance, HWND owner)
 
 StartupStatusDialog::~StartupStatusDialog()
 {
+    CheckWindowThread("StartupStatusDialog::~StartupStatusDialog");
     if (window_) {
         HWND owner = ::GetWindow(window_.get(), GW_OWNER);
         ::ShowWindow(window_.get(), SW_HIDE);
         // What it uncovered of the main dialog, which has just become active
         // again, is painted now: the thread goes on with more work (the next
         // item, rebuilding a list) before it handles messages again. Only
-        // that: hiding and painting the whole dialog took 70-80 ms under
-        // Wine, and the work after them follows without a break.
+        // that: painting the whole dialog costs far more than the part
+        // uncovered, and the work after it follows without a break.
         if (owner != nullptr) {
             PaintWhatWaits(owner);
         }
@@ -46,6 +48,7 @@ StartupStatusDialog::~StartupStatusDialog()
 
 void StartupStatusDialog::Show()
 {
+    CheckWindowThread("StartupStatusDialog::Show");
     ::ShowWindow(window_.get(), SW_SHOW);
     // The thread is about to block in an exchange: paint the frame, both
     // lines and Cancel now rather than when messages are next handled.
@@ -54,16 +57,19 @@ void StartupStatusDialog::Show()
 
 void StartupStatusDialog::SetStatusLine(std::string_view text)
 {
+    CheckWindowThread("StartupStatusDialog::SetStatusLine");
     SetText(IDC_STATUS_LINE, text, true);
 }
 
 void StartupStatusDialog::SetDetailLines(std::string_view text, bool repaint)
 {
+    CheckWindowThread("StartupStatusDialog::SetDetailLines");
     SetText(IDC_DETAIL_LINES, text, repaint);
 }
 
 void StartupStatusDialog::SetProgress(double fraction)
 {
+    CheckWindowThread("StartupStatusDialog::SetProgress");
     HWND bar = ::GetDlgItem(window_.get(), IDC_TRANSFER_PROGRESS);
     if (fraction < 0) {
         ::ShowWindow(bar, SW_HIDE);
@@ -80,6 +86,7 @@ void StartupStatusDialog::SetProgress(double fraction)
 
 void StartupStatusDialog::DisableCancel()
 {
+    CheckWindowThread("StartupStatusDialog::DisableCancel");
     ::EnableWindow(::GetDlgItem(window_.get(), IDCANCEL), FALSE);
 }
 

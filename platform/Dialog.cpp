@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/WindowThread.h"
+
 namespace gsd {
 
 namespace {
@@ -20,6 +22,7 @@ void ReportUnexpected(HWND window, const char* what)
 
 INT_PTR Dialog::RunModal(HINSTANCE instance, int templateId, HWND owner)
 {
+    CheckWindowThread("Dialog::RunModal");
     modal_ = true;
     return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, &Dialog::Procedure,
                              reinterpret_cast<LPARAM>(this));
@@ -27,6 +30,7 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, int templateId, HWND owner)
 
 HWND Dialog::CreateModeless(HINSTANCE instance, int templateId, HWND owner)
 {
+    CheckWindowThread("Dialog::CreateModeless");
     modal_ = false;
     return ::CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, &Dialog::Procedure,
                                 reinterpret_cast<LPARAM>(this));

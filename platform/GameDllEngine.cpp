@@ -1,7 +1,6 @@
 #include "platform/GameDllEngine.h"
 
 #include "engine/EngineImage.h"
-#include "platform/SentMessages.h"
 
 #include <string>
 #include <utility>
@@ -23,13 +22,7 @@ public:
     GameDllReader(const GameDllReader&) = delete;
     GameDllReader& operator=(const GameDllReader&) = delete;
 
-    void OpenMediaFile(std::string_view fileName) override
-    {
-        // A pass reads every pack of the game folder; between two, other
-        // programs get their answers (the engine is between calls then).
-        AnswerSentMessages();
-        reader_->OpenMediaFile(std::string(fileName).c_str());
-    }
+    void OpenMediaFile(std::string_view fileName) override { reader_->OpenMediaFile(std::string(fileName).c_str()); }
 
     std::optional<std::string> ReadResourceText(std::string_view key) override
     {

@@ -1,6 +1,8 @@
 // The engine component behind the MediaEngine port: Game.dll, loaded at run
 // time so that a missing or broken library is reported like any other failure
-// of the engine instead of stopping the program before it starts.
+// of the engine instead of stopping the program before it starts. It only
+// talks to Game.dll; the windows' answers during a reading pass are
+// MediaEngineAnsweringBetweenPacks's.
 #pragma once
 
 #include <windows.h>

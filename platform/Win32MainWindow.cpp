@@ -5,8 +5,9 @@
 #include "platform/DisabledOwnerKept.h"
 #include "platform/SentMessages.h"
 #include "platform/UniqueResource.h"
-#include "shell/SupportLogLines.h"
+#include "platform/WindowThread.h"
 #include "res/resource.h"
+#include "shell/SupportLogLines.h"
 
 namespace gsd {
 
@@ -132,6 +133,7 @@ MessageAnswer Win32MainWindow::ShowMessage(std::string_view text, std::string_vi
 MessageAnswer Win32MainWindow::ShowFileMessage(
     std::string_view text, std::string_view path, std::string_view caption, MessageButtons buttons)
 {
+    CheckWindowThread("Win32MainWindow::ShowFileMessage");
     // The wide box shows the texts of the code page as the ANSI one would,
     // and the path with every character of its name.
     std::wstring wideText = WidenedText(CP_ACP, text);
@@ -150,28 +152,33 @@ MessageAnswer Win32MainWindow::ShowFileMessage(
 
 void Win32MainWindow::PostClose()
 {
+    CheckWindowThread("Win32MainWindow::PostClose");
     closedByTheProgram_ = true;
     ::PostMessageA(window_, WM_CLOSE, 0, 0);
 }
 
 void Win32MainWindow::SendClose()
 {
+    CheckWindowThread("Win32MainWindow::SendClose");
     closedByTheProgram_ = true;
     ::SendMessageA(window_, WM_CLOSE, 0, 0);
 }
 
 void Win32MainWindow::SetCaption(std::string_view text)
 {
+    CheckWindowThread("Win32MainWindow::SetCaption");
     ::SetWindowTextA(window_, std::string(text).c_str());
 }
 
 void Win32MainWindow::SetControlText(int controlId, std::string_view text)
 {
+    CheckWindowThread("Win32MainWindow::SetControlText");
     ::SetDlgItemTextA(window_, controlId, std::string(text).c_str());
 }
 
 void Win32MainWindow::EnableControl(int controlId, bool enabled)
 {
+    CheckWindowThread("Win32MainWindow::EnableControl");
     if (busy_ && controlId == IDC_DOWNLOAD_SELECTIONS) {
         buttonEnabledAfterBusy_ = enabled;
         return;
@@ -181,11 +188,13 @@ void Win32MainWindow::EnableControl(int controlId, bool enabled)
 
 void Win32MainWindow::EndDialog(int result)
 {
+    CheckWindowThread("Win32MainWindow::EndDialog");
     ::EndDialog(window_, result);
 }
 
 void Win32MainWindow::SetBusy(bool busy)
 {
+    CheckWindowThread("Win32MainWindow::SetBusy");
     // A disabled dialog takes no clicks of the mouse, but a click posted to
     // the button (as accessibility and macro tools click) still reaches it
     // while the pass handles messages: the button is greyed out too, and
@@ -224,6 +233,7 @@ void Win32MainWindow::OnDpiChanged(int dpi)
 
 void Win32MainWindow::Repaint()
 {
+    CheckWindowThread("Win32MainWindow::Repaint");
     // Every control repaints itself whole. The dialog's own background is
     // erased only where something uncovered it: an erase of all of it would
     // wipe the group boxes, and until they had repainted the dialog would be
@@ -238,6 +248,7 @@ void Win32MainWindow::Repaint()
 
 void Win32MainWindow::GatherRepaints()
 {
+    CheckWindowThread("Win32MainWindow::GatherRepaints");
     if (repaintsGathered_++ > 0) {
         return;
     }
@@ -253,6 +264,7 @@ void Win32MainWindow::GatherRepaints()
 
 void Win32MainWindow::PaintGathered()
 {
+    CheckWindowThread("Win32MainWindow::PaintGathered");
     if (--repaintsGathered_ > 0) {
         return;
     }
@@ -260,9 +272,9 @@ void Win32MainWindow::PaintGathered()
     // dialog to open while this dialog still waits for its painting, the two
     // would be painted interleaved, and a control could be seen erased and
     // not yet drawn for as long as the new window takes. Other programs get
-    // their answers just before it (rewriting a hundred rows and painting
-    // the dialog took 115 ms together under Wine) and again after it, which
-    // also lets the system show the new picture there and then.
+    // their answers just before it (rewriting a long list and painting the
+    // dialog keep them waiting a noticeable while together) and again after
+    // it, which also lets the system show the new picture there and then.
     AnswerSentMessages();
     PaintWhatWaits(window_);
     AnswerSentMessages();

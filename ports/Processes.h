@@ -1,5 +1,5 @@
 // Starting programs from the game folder, waiting for them, and ending this
-// program. The Win32 adapter uses ShellExecuteExA; tests record the calls.
+// program. The Win32 adapter uses ShellExecuteExW; tests record the calls.
 #pragma once
 
 #include <cstdint>

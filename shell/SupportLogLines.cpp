@@ -96,6 +96,11 @@ std::string HeldFileRetryLogLine(std::string_view file, std::uint32_t code, int 
         + "), trying again in " + std::to_string(waitMs) + " ms";
 }
 
+std::string OffWindowThreadLogLine(std::string_view function, std::uint32_t threadId)
+{
+    return "window thread: " + std::string(function) + " called from thread " + std::to_string(threadId);
+}
+
 std::string InstallerHandedOverLogLine(std::string_view fileName)
 {
     return "installer " + OneLine(fileName) + " handed over: this program ends for it";

@@ -99,6 +99,10 @@ std::string RunEndLogLine(std::string_view how, bool closedByTheProgram);
 std::string InstallerCheckLogLine(
     std::string_view fileName, std::string_view verdict, std::string_view signerKey, double seconds);
 
+// "window thread: <function> called from thread <id>": a function that
+// touches the windows was called away from the thread that owns them.
+std::string OffWindowThreadLogLine(std::string_view function, std::uint32_t threadId);
+
 // "message <caption>: <text> [<answer>]"; with a `path` (UTF-8) the text
 // is followed by "\x0D\x0A" and the path, as the box shows it on a line of
 // its own.

@@ -49,7 +49,8 @@ TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
         { ItemLogLine("Language", 2, "not received", 2), "item Language (language file): not received, 2 bytes" },
         { ItemLogLine("Upgrade", 4, "not installed", 9), "item Upgrade (program upgrade): not installed, 9 bytes" },
         { ItemLogLine("Odd", 7, "not installed", 1), "item Odd (kind 7): not installed, 1 bytes" },
-        { InstallerHandedOverLogLine("ClientUpgrade"), "installer ClientUpgrade handed over: this program ends for it" },
+        { InstallerHandedOverLogLine("ClientUpgrade"),
+            "installer ClientUpgrade handed over: this program ends for it" },
         { GameCloseLogLine(GameCloseOutcome::NotRunning), "game: not running" },
         { GameCloseLogLine(GameCloseOutcome::Asked), "game: asked to close, it handled the request" },
         { GameCloseLogLine(GameCloseOutcome::NoAnswer), "game: asked to close, no answer; going on" },
@@ -65,6 +66,8 @@ TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
         { RunEndLogLine("failure: the connection check", true), "end: failure: the connection check" },
         { MessageLogLine("Move File Error", "Access is denied.", "OK", "C:\\G\\Temp\\Download.tmp"),
             "message Move File Error: Access is denied.\\x0D\\x0AC:\\G\\Temp\\Download.tmp [OK]" },
+        { OffWindowThreadLogLine("Win32MainWindow::SetCaption", 4242),
+            "window thread: Win32MainWindow::SetCaption called from thread 4242" },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.line, c.expected);
