@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/SentMessages.h"
+#include "platform/WindowThread.h"
 
 namespace gsd {
 namespace {
@@ -50,6 +51,7 @@ bool KeepQuitForWaitEnd(int exitCode)
 WaitResult WaitHandlingMessages(std::span<const HANDLE> handles, MessagePump* pump, DWORD limitMs,
     const std::function<bool()>& keepWaiting, WakeFor wake)
 {
+    CheckWindowThread("WaitHandlingMessages");
     const WaitRunning running;
     const auto count = static_cast<DWORD>(handles.size());
     if (count >= MAXIMUM_WAIT_OBJECTS) {

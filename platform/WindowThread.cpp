@@ -16,7 +16,7 @@ namespace {
 
 // No thread has the id 0.
 std::atomic<DWORD> windowThread { 0 };
-std::atomic<OffWindowThreadReport> report { &LogOffWindowThreadCall };
+std::atomic<WrongThreadReport> report { &LogWrongThreadCall };
 
 } // namespace
 
@@ -31,7 +31,7 @@ bool OnWindowThread()
     return marked == 0 || marked == ::GetCurrentThreadId();
 }
 
-void LogOffWindowThreadCall(const char* function, std::uint32_t threadId)
+void LogWrongThreadCall(const char* function, std::uint32_t threadId)
 {
     // A function called from a worker is usually called from there again and
     // again (each row, each piece of a transfer): one line tells support all
@@ -44,14 +44,14 @@ void LogOffWindowThreadCall(const char* function, std::uint32_t threadId)
         first = reported.insert(function).second;
     }
     if (first) {
-        Win32SupportLog().Write(OffWindowThreadLogLine(function, threadId));
+        Win32SupportLog().Write(WrongThreadLogLine(function, threadId));
     }
     assert(!"a function of the windows was called away from the window thread");
 }
 
-OffWindowThreadReport SetOffWindowThreadReport(OffWindowThreadReport replacement)
+WrongThreadReport SetWrongThreadReport(WrongThreadReport replacement)
 {
-    return report.exchange(replacement != nullptr ? replacement : &LogOffWindowThreadCall);
+    return report.exchange(replacement != nullptr ? replacement : &LogWrongThreadCall);
 }
 
 void CheckWindowThread(const char* function)

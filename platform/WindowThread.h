@@ -22,18 +22,18 @@ bool OnWindowThread();
 // What is done with a call from another thread: `function` names the
 // function called (a literal that outlives the program), `threadId` the
 // thread it was called from.
-using OffWindowThreadReport = void (*)(const char* function, std::uint32_t threadId);
+using WrongThreadReport = void (*)(const char* function, std::uint32_t threadId);
 
 // Writes "window thread: <function> called from thread <id>" to the support
 // log the first time `function` is reported (later calls of the same
 // function add nothing), then, in a debug build, stops the program at an
 // assertion.
-void LogOffWindowThreadCall(const char* function, std::uint32_t threadId);
+void LogWrongThreadCall(const char* function, std::uint32_t threadId);
 
-// Replaces the report (LogOffWindowThreadCall until then); null puts that
+// Replaces the report (LogWrongThreadCall until then); null puts that
 // back. Returns the report it replaced. Meant for tests, on the window
 // thread while no other thread calls a checked function.
-OffWindowThreadReport SetOffWindowThreadReport(OffWindowThreadReport report);
+WrongThreadReport SetWrongThreadReport(WrongThreadReport report);
 
 // The check at the top of a function that must run on the window thread:
 // when the calling thread is not the window thread, the report is called with

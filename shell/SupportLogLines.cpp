@@ -96,7 +96,7 @@ std::string HeldFileRetryLogLine(std::string_view file, std::uint32_t code, int 
         + "), trying again in " + std::to_string(waitMs) + " ms";
 }
 
-std::string OffWindowThreadLogLine(std::string_view function, std::uint32_t threadId)
+std::string WrongThreadLogLine(std::string_view function, std::uint32_t threadId)
 {
     return "window thread: " + std::string(function) + " called from thread " + std::to_string(threadId);
 }

@@ -101,7 +101,7 @@ std::string InstallerCheckLogLine(
 
 // "window thread: <function> called from thread <id>": a function that
 // touches the windows was called away from the thread that owns them.
-std::string OffWindowThreadLogLine(std::string_view function, std::uint32_t threadId);
+std::string WrongThreadLogLine(std::string_view function, std::uint32_t threadId);
 
 // "message <caption>: <text> [<answer>]"; with a `path` (UTF-8) the text
 // is followed by "\x0D\x0A" and the path, as the box shows it on a line of

@@ -48,7 +48,7 @@ DWORD OnWorker(const std::function<void()>& call)
 TEST(WindowThread, ACallAwayFromTheWindowThreadIsReported)
 {
     MarkWindowThread();
-    const OffWindowThreadReport previous = SetOffWindowThreadReport(&Record);
+    const WrongThreadReport previous = SetWrongThreadReport(&Record);
     const unique_hwnd window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     ASSERT_TRUE(window);
     Win32MainWindow mainWindow(window.get());
@@ -71,7 +71,7 @@ TEST(WindowThread, ACallAwayFromTheWindowThreadIsReported)
         }
         EXPECT_EQ(reports, expected);
     }
-    SetOffWindowThreadReport(previous);
+    SetWrongThreadReport(previous);
 }
 
 #ifdef NDEBUG

@@ -66,7 +66,7 @@ TEST(SupportLogLinesTest, EachEventOfARunHasItsLine)
         { RunEndLogLine("failure: the connection check", true), "end: failure: the connection check" },
         { MessageLogLine("Move File Error", "Access is denied.", "OK", "C:\\G\\Temp\\Download.tmp"),
             "message Move File Error: Access is denied.\\x0D\\x0AC:\\G\\Temp\\Download.tmp [OK]" },
-        { OffWindowThreadLogLine("Win32MainWindow::SetCaption", 4242),
+        { WrongThreadLogLine("Win32MainWindow::SetCaption", 4242),
             "window thread: Win32MainWindow::SetCaption called from thread 4242" },
     };
     for (const Case& c : cases) {
