@@ -3,6 +3,7 @@
 #include "download/DownloadRecords.h"
 #include "download/DownloadSelections.h"
 #include "download/InstallDownloadedFile.h"
+#include "download/InstallerName.h"
 #include "download/InstallerTrust.h"
 
 namespace gsd {
@@ -25,8 +26,8 @@ DownloadServices DownloadStages::Services()
     // The build pins the keys of the game publisher's code-signing
     // certificates; only installers they signed are started.
     return DownloadServices { server_.Services(), filesOffWindowThread_, processesOffWindowThread_, signatures_,
-        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_, state_,
-        installedMedia_, installedFiles_ };
+        PublisherKeyList(GSD_DOWNLOAD_PUBLISHER_KEYS), gameOffWindowThread_, records_, engine_, mediaFolder_, options_,
+        state_, installedMedia_, installedFiles_ };
 }
 
 void DownloadStages::DownloadSelections()
@@ -36,7 +37,7 @@ void DownloadStages::DownloadSelections()
 
 void DownloadStages::RemoveFinishedInstaller()
 {
-    files_.Delete(InstallerPath);
+    RemoveInstallerLeftovers(files_);
 }
 
 void DownloadStages::RecordInstalledMedia(RecordStore& records, InstalledFiles& files)

@@ -131,6 +131,13 @@ std::optional<FileFailure> GameFilesOffWindowThread::Delete(std::string_view rel
     return failure;
 }
 
+std::optional<FileFailure> GameFilesOffWindowThread::Rename(std::string_view from, std::string_view to)
+{
+    std::optional<FileFailure> failure;
+    RunWhileHandlingMessages(pump_, [&] { failure = files_.Rename(from, to); });
+    return failure;
+}
+
 std::optional<std::uint64_t> GameFilesOffWindowThread::FreeBytes(std::string_view relative)
 {
     return files_.FreeBytes(relative);
