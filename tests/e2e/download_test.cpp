@@ -1140,6 +1140,7 @@ TEST_F(DownloadTest, AnInstallerWhoseNameIsHeldSharingDeletingRunsWithoutWaiting
     EXPECT_EQ(game_.Read("Media\\Bench7.mdc"), pack);
     EXPECT_THAT(game_.Read("Temp\\SecureDownload.log"),
         ::testing::Not(HasSubstr("file Temp\\Download.exe held by another program")));
+    EXPECT_TRUE(game_.Exists("Temp\\Download.exe.old")) << "moved aside while held, for the next start to delete";
 }
 
 // The installer's name still held by another program when the next
