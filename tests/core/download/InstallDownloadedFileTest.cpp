@@ -396,16 +396,6 @@ TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIs
             .journal = { HoldTmp, CheckTmp, DeleteExe, RenameExe, "delete Temp\\Download.exe.old", MoveToExe,
                 CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" },
             .leftInTemp = { { "Temp\\Download.exe", "new" }, { "Temp\\Download.exe.old", "leftover" } } },
-        { .name = "a leftover name taken goes on to the next",
-            .line = "4|Upgrade|Up",
-            .deletesFailing = -1,
-            .inTemp = { { "Temp\\Download.exe", "leftover" }, { "Temp\\Download.exe.old", "older" } },
-            .installed = true,
-            .journal = { HoldTmp, CheckTmp, DeleteExe, RenameExe,
-                "rename Temp\\Download.exe to Temp\\Download.exe.old2", "delete Temp\\Download.exe.old2", MoveToExe,
-                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" },
-            .leftInTemp = { { "Temp\\Download.exe", "new" }, { "Temp\\Download.exe.old", "older" },
-                { "Temp\\Download.exe.old2", "leftover" } } },
         { .name = "leftover deleted while held keeps its name until renamed away",
             .line = "4|Upgrade|Up",
             .movesFailing = 1,
@@ -456,23 +446,6 @@ TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIs
             EXPECT_EQ(rig.files.filesHeld, 0);
         }
     }
-}
-
-// Each wait for the hand-over is logged, naming the received file.
-TEST(InstallDownloadedFileTest, TheWaitsForTheHandOverAreLogged)
-{
-    DownloadRig rig;
-    rig.files.holdFailure = FileFailure { 32, "Sharing violation.", "C:\\Game\\Temp\\Download.tmp" };
-    rig.files.holdsFailing = 2;
-    ReceivedFile received = Received(rig, "new");
-
-    EXPECT_TRUE(InstallDownloadedFile(rig.Services(), nullptr, "1|Game|Setup", std::move(received)));
-
-    const std::vector<std::string> waits(rig.logLines.begin(), rig.logLines.begin() + 2);
-    EXPECT_EQ(waits,
-        (std::vector<std::string> {
-            "file Temp\\Download.tmp held by another program (error 32), trying again in 100 ms",
-            "file Temp\\Download.tmp held by another program (error 32), trying again in 200 ms" }));
 }
 
 } // namespace
