@@ -152,10 +152,10 @@ bool CheckReceivedInstaller(
 
 // Checks the received file, gives it the installer's name (a leftover of an
 // earlier run deleted first, or moved aside while another program holds
-// it) and starts it. Only a file signed by the game's
-// publisher gets that name, and the file started is the one received and
-// checked: it is held from its first byte, moved through that hold and let
-// go only once its process has started. Null when it was refused, could not
+// it) and starts it. Only a file signed by the game's publisher gets that
+// name, and the file started is the one received and checked: it is held
+// from its first byte, moved through that hold and let go only once its
+// process has started. Null when it was refused, could not
 // be moved or started (the user has been told), or was cancelled before its
 // start (he has not). From the start on, Cancel is greyed out.
 std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, StatusDialog* status,
