@@ -3,6 +3,7 @@
 #include "download/DownloadRecords.h"
 #include "download/DownloadSelections.h"
 #include "download/InstallDownloadedFile.h"
+#include "download/InstallerName.h"
 #include "download/InstallerTrust.h"
 
 namespace gsd {
@@ -36,7 +37,7 @@ void DownloadStages::DownloadSelections()
 
 void DownloadStages::RemoveFinishedInstaller()
 {
-    files_.Delete(InstallerPath);
+    RemoveInstallerLeftovers(files_);
 }
 
 void DownloadStages::RecordInstalledMedia(RecordStore& records, InstalledFiles& files)

@@ -5,12 +5,12 @@
 
 #include "app/ServerStages.h"
 #include "download/DownloadServices.h"
+#include "platform/OnWorker.h"
 #include "platform/Win32GameFiles.h"
 #include "platform/Win32InstallerSignatures.h"
 #include "platform/Win32Processes.h"
 #include "platform/Win32RecordStore.h"
 #include "platform/Win32RunningGame.h"
-#include "platform/OnWorker.h"
 
 namespace gsd {
 
@@ -29,8 +29,9 @@ public:
     // Start-up: the rows of the download records selected again.
     void ReselectRecordedItems();
     // Start-up: deletes the installer a program upgrade left in
-    // "Temp\Download.exe" (it started this build and is done by now). One
-    // still running is refused by the system and stays for a later start.
+    // "Temp\Download.exe" (it started this build and is done by now), and
+    // the installers renamed away while held (RemoveInstallerLeftovers).
+    // One still running is refused by the system and stays for a later start.
     void RemoveFinishedInstaller();
     // Where each media file installed from now on is recorded; both must
     // outlive this object.

@@ -8,6 +8,7 @@
 
 #include "download/DownloadTexts.h"
 #include "download/HeldFileRetry.h"
+#include "download/InstallerName.h"
 #include "download/InstallerTrust.h"
 #include "download/MediaCheck.h"
 #include "download/MediaFileName.h"
@@ -37,23 +38,21 @@ bool Cancelled(const StatusDialog* status)
     return status != nullptr && status->CancelRequested();
 }
 
-// Deletes "Temp\Download.exe", riding out another program's short hold on
+// Deletes "Temp\Download.exe", or moves it aside when another program holds
 // it. One that stays is replaced by the next installer's move, or deleted
 // at the next start.
 void DeleteInstaller(const DownloadServices& services, const StatusDialog* status)
 {
-    RetryWhileHeld(
-        services.exchange, status, InstallerPath, [&services] { return services.files.Delete(InstallerPath); });
+    FreeInstallerName(services.exchange, status, services.files);
 }
 
-// Moves the received file to `to` through its hold, riding out another
-// program's short hold on either file; reports a failure, naming `to` too,
-// since the file a scanner holds is as often the one being replaced. A
-// cancel during the waits ends the move quietly.
-bool MoveReceivedFile(const DownloadServices& services, StatusDialog* status, HeldFile& file, std::string_view to)
+// Whether the received file's move to `to`, which ended in `failure`,
+// succeeded; reports a failure, naming `to` too, since the file a scanner
+// holds is as often the one being replaced. A cancel during the waits ends
+// the move quietly.
+bool MoveSucceeded(const DownloadServices& services, const StatusDialog* status,
+    const std::optional<FileFailure>& failure, std::string_view to)
 {
-    const std::optional<FileFailure> failure
-        = RetryWhileHeld(services.exchange, status, to, [&file, to] { return file.MoveTo(to); });
     if (!failure) {
         return true;
     }
@@ -62,6 +61,14 @@ bool MoveReceivedFile(const DownloadServices& services, StatusDialog* status, He
             MoveFailureText(*failure, to), failure->path, MoveFileErrorCaption, MessageButtons::Ok);
     }
     return false;
+}
+
+// Moves the received file to `to` through its hold, riding out another
+// program's short hold on either file.
+bool MoveReceivedFile(const DownloadServices& services, StatusDialog* status, HeldFile& file, std::string_view to)
+{
+    return MoveSucceeded(
+        services, status, RetryWhileHeld(services.exchange, status, to, [&file, to] { return file.MoveTo(to); }), to);
 }
 
 bool InstallMediaFile(const DownloadServices& services, StatusDialog* status, std::string_view fileName, HeldFile& file)
@@ -101,13 +108,20 @@ double SecondsSince(const MonotonicClock& clock, std::int64_t start)
 // Checks the received file once, through its hold; true when it may run.
 // Each check is logged. A file whose bytes are not those received, or that
 // may not run, is let go (and so deleted) and the user told why, naming
-// the item's `fileName`.
-bool CheckReceivedInstaller(const DownloadServices& services, std::string_view fileName, ReceivedFile& received)
+// the item's `fileName`. A scanner that opens the file just as the hold
+// gives up writing is waited for; a Cancel during that wait lets the file
+// go without a word.
+bool CheckReceivedInstaller(
+    const DownloadServices& services, const StatusDialog* status, std::string_view fileName, ReceivedFile& received)
 {
-    if (const std::optional<FileFailure> failure = received.file->HoldForStart()) {
+    HeldFile& file = *received.file;
+    if (const std::optional<FileFailure> failure
+        = RetryWhileHeld(services.exchange, status, TemporaryFilePath, [&file] { return file.HoldForStart(); })) {
         received.file.reset();
-        services.window().ShowFileMessage(
-            FileFailureText(*failure), failure->path, fixed_text::ErrorCaption, MessageButtons::Ok);
+        if (!Cancelled(status)) {
+            services.window().ShowFileMessage(
+                FileFailureText(*failure), failure->path, fixed_text::ErrorCaption, MessageButtons::Ok);
+        }
         return false;
     }
     const std::int64_t start = services.exchange.clock.Ticks();
@@ -137,23 +151,25 @@ bool CheckReceivedInstaller(const DownloadServices& services, std::string_view f
 }
 
 // Checks the received file, gives it the installer's name (a leftover of an
-// earlier run deleted first) and starts it. Only a file signed by the game's
-// publisher gets that name, and the file started is the one received and
-// checked: it is held from its first byte, moved through that hold and let
-// go only once its process has started. Null when it was refused, could not
+// earlier run deleted first, or moved aside while another program holds
+// it) and starts it. Only a file signed by the game's publisher gets that
+// name, and the file started is the one received and checked: it is held
+// from its first byte, moved through that hold and let go only once its
+// process has started. Null when it was refused, could not
 // be moved or started (the user has been told), or was cancelled before its
 // start (he has not). From the start on, Cancel is greyed out.
 std::unique_ptr<StartedProcess> StartInstaller(const DownloadServices& services, StatusDialog* status,
     std::string_view fileName, ReceivedFile received, std::optional<std::string_view> workingFolder)
 {
-    if (!CheckReceivedInstaller(services, fileName, received) || Cancelled(status)) {
+    if (!CheckReceivedInstaller(services, status, fileName, received) || Cancelled(status)) {
         return nullptr;
     }
     DeleteInstaller(services, status);
     if (Cancelled(status)) {
         return nullptr;
     }
-    if (!MoveReceivedFile(services, status, *received.file, InstallerPath)) {
+    if (!MoveSucceeded(services, status, MoveToInstallerName(services.exchange, status, services.files, *received.file),
+            InstallerPath)) {
         return nullptr;
     }
     if (Cancelled(status)) {

@@ -36,15 +36,18 @@ std::string ChangedSinceReceivedText(std::string_view fileName);
 // recorded with its size, time and `received.digest` (RecordInstalledFile)
 // and is no longer among the state's damaged media files.
 // Kinds 1 and 4 (installers): the hold gives up its right to write (a
-// failure shows "Error!" with the system's text), then the file's signature
-// is checked once, on the window thread's behalf while its windows keep
-// answering, and the check logged (InstallerTrust.h). A file whose bytes as
+// hold by another program in that instant is waited for as RetryWhileHeld
+// does; a failure shows "Error!" with the system's text), then the file's
+// signature is checked once, on the window thread's behalf while its
+// windows keep answering, and the check logged (InstallerTrust.h). A file whose bytes as
 // checked are not those received (their SHA-256 differs from
 // `received.digest`) is refused whatever its signature, logged as
 // ChangedSinceReceivedName. A refused file is deleted, "Error!" names the
 // item and says why, and the item fails: nothing is moved or started, and
 // the program goes on. Otherwise a leftover "Temp\Download.exe" is deleted
-// and the file is moved there and held until its process has started.
+// (renamed away when another program holds it or it still runs:
+// FreeInstallerName, download/InstallerName.h) and the file is moved there
+// and held until its process has started.
 // Kind 1: started with the current folder and waited for (the windows keep
 // their messages meanwhile), then deleted; true whatever its exit code.
 // Kind 4: started with "Temp" as its working folder, then this program ends

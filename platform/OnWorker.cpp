@@ -118,6 +118,13 @@ std::optional<FileFailure> GameFilesOnWorker::Delete(std::string_view relative)
     return failure;
 }
 
+std::optional<FileFailure> GameFilesOnWorker::Rename(std::string_view from, std::string_view to)
+{
+    std::optional<FileFailure> failure;
+    RunOnWorker(pump_, [&] { failure = files_.Rename(from, to); });
+    return failure;
+}
+
 std::optional<std::uint64_t> GameFilesOnWorker::FreeBytes(std::string_view relative)
 {
     return files_.FreeBytes(relative);

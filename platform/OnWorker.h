@@ -24,7 +24,7 @@ namespace gsd {
 void RunOnWorker(MessagePump& pump, const std::function<void()>& work);
 
 // `files` with the held file's Finish (the flush to disk), HoldForStart and
-// MoveTo, and Delete, made on a worker; writing the
+// MoveTo, and Delete and Rename, made on a worker; writing the
 // pieces of a transfer stays on the calling thread. The held files it
 // returns are Win32FileHolds whenever those of `files` are.
 class GameFilesOnWorker final : public GameFiles {
@@ -34,6 +34,7 @@ public:
 
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
     std::optional<FileFailure> Delete(std::string_view relative) override;
+    std::optional<FileFailure> Rename(std::string_view from, std::string_view to) override;
     std::optional<std::uint64_t> FreeBytes(std::string_view relative) override;
     // A question of the code page, answered at once on this thread.
     bool CanName(std::string_view name) override;

@@ -66,18 +66,20 @@ public:
     // nobody else can have opened it to keep it.
     ~Win32HeldFile() override
     {
-        if (moved_) {
+        if (moved_ || !file_) {
             return;
         }
-        if (file_) {
-            FILE_DISPOSITION_INFO dispose {};
-            dispose.DeleteFile = TRUE;
-            ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &dispose, sizeof dispose);
-        } else if (lostHold_) {
-            // The hold was lost to another program on its way to the start:
-            // what now stands under the name is refused anyway, and goes.
+        if (sharedOnTheWay_) {
+            // Let go on its way to the start, after another program opened it:
+            // the opening left has no right to delete, and what now stands
+            // under the name is refused anyway, so it goes by its name.
+            file_.reset();
             ::DeleteFileW(path_.c_str());
+            return;
         }
+        FILE_DISPOSITION_INFO dispose {};
+        dispose.DeleteFile = TRUE;
+        ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &dispose, sizeof dispose);
     }
 
     Win32HeldFile(const Win32HeldFile&) = delete;
@@ -132,23 +134,33 @@ public:
     // opening may not refuse others a right that an opening already has. So
     // the hold passes through an opening that lets others write, made from
     // the handle itself (never by name), to one that lets them only read.
+    // When another program opened the file in between, the hold stays at
+    // the opening between, from which a later call goes on.
     std::optional<FileFailure> HoldForStart() override
     {
-        unique_file reading(
-            ::ReOpenFile(file_.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
-        if (!reading) {
+        if (!file_) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
             return LastFileFailure(path_);
         }
-        file_ = std::move(reading);
-        writable_ = false;
+        if (writable_) {
+            unique_file reading(
+                ::ReOpenFile(file_.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+            if (!reading) {
+                return LastFileFailure(path_);
+            }
+            file_ = std::move(reading);
+            writable_ = false;
+            sharedOnTheWay_ = true;
+        }
+        if (!sharedOnTheWay_) {
+            return std::nullopt;
+        }
         unique_file held(::ReOpenFile(file_.get(), GENERIC_READ | DELETE, FILE_SHARE_READ, 0));
         if (!held) {
-            FileFailure failure = LastFileFailure(path_);
-            file_.reset();
-            lostHold_ = true;
-            return failure;
+            return LastFileFailure(path_);
         }
         file_ = std::move(held);
+        sharedOnTheWay_ = false;
         return std::nullopt;
     }
 
@@ -221,8 +233,9 @@ private:
     bool finished_ = false;
     bool writable_ = true;
     bool moved_ = false;
-    // Given up after another program opened the file during the hand-over.
-    bool lostHold_ = false;
+    // Open for reading only, sharing everything, on the way from writing to
+    // the hold for the start.
+    bool sharedOnTheWay_ = false;
 };
 
 } // namespace
@@ -243,6 +256,22 @@ std::unique_ptr<HeldFile> Win32GameFiles::CreateEmpty(std::string_view relative,
         return nullptr;
     }
     return std::make_unique<Win32HeldFile>(std::move(file), path.Path);
+}
+
+std::optional<FileFailure> Win32GameFiles::Rename(std::string_view from, std::string_view to)
+{
+    const WideGamePath source = GameFolderPath(from);
+    if (!source.Problem.empty()) {
+        return FileFailure { 0, source.Problem, std::string(from) };
+    }
+    const WideGamePath target = GameFolderPath(to);
+    if (!target.Problem.empty()) {
+        return FileFailure { 0, target.Problem, std::string(to) };
+    }
+    if (!::MoveFileExW(source.Path.c_str(), target.Path.c_str(), 0)) {
+        return LastFileFailure(source.Path);
+    }
+    return std::nullopt;
 }
 
 std::optional<FileFailure> Win32GameFiles::Delete(std::string_view relative)

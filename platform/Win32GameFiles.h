@@ -25,11 +25,16 @@ public:
     // with every sharing, closes the writing handle, then reopens that for
     // GENERIC_READ | DELETE shared for reading only; it fails with the
     // system's sharing violation when another program opened the file for
-    // writing or deleting in between and still has it open. MoveTo renames
+    // writing or deleting in between and still has it open, keeping the
+    // reading handle, so that the next call makes only the second reopen.
+    // A file dropped with that handle is deleted by name. MoveTo renames
     // through the handle (SetFileInformationByHandle, FileRenameInfo,
     // replacing), and flushes when the hold may still write. A file dropped
     // unmoved is deleted through its handle (FileDispositionInfo).
     std::unique_ptr<HeldFile> CreateEmpty(std::string_view relative, FileFailure& failure) override;
+
+    // MoveFileExW without flags: never replacing, never copying.
+    std::optional<FileFailure> Rename(std::string_view from, std::string_view to) override;
 
     // DeleteFileW.
     std::optional<FileFailure> Delete(std::string_view relative) override;

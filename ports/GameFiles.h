@@ -51,10 +51,12 @@ public:
 
     // Lets go of this program's own right to write while still holding the
     // file, since the system starts no program file that anyone holds open
-    // for writing; nullopt on success. For an instant others could open the
+    // for writing; nullopt on success. On the way others could open the
     // file: a check that reads it after this sees what they changed. Fails
     // when someone opened it meanwhile to write or delete it and still has
-    // it open; the file is then let go, not deleted.
+    // it open; the file then stays open for reading only, others may still
+    // open it, and the next call tries again from there. Let go in that
+    // state, the file is deleted by its name.
     virtual std::optional<FileFailure> HoldForStart() = 0;
 
     // Gives the held file the name `relative` (relative to the game folder),
@@ -76,6 +78,13 @@ public:
     // Deletes `relative`; nullopt on success, otherwise the system's failure
     // (also when there was nothing to delete).
     virtual std::optional<FileFailure> Delete(std::string_view relative) = 0;
+
+    // Gives the file `from` the name `to` (both relative to the game
+    // folder), unless a file already has that name: nothing is replaced.
+    // nullopt on success; otherwise the system's failure, naming `from`.
+    // Another program that holds `from` open refuses it unless it shares
+    // deleting; a running program's file can be renamed.
+    virtual std::optional<FileFailure> Rename(std::string_view from, std::string_view to) = 0;
 
     // Whether `name`, text in the system's ANSI code page (a server's file
     // name), can name a file: false when the code page maps some of its

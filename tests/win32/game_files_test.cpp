@@ -7,8 +7,10 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "GameFolderScope.h"
@@ -178,6 +180,104 @@ TEST_F(GameFilesOnWine, AReceivedInstallerIsHeldFromItsFirstByteToItsStart)
     EXPECT_EQ(dropped->Write("half a file"), std::nullopt);
     dropped.reset();
     EXPECT_FALSE(game_.Exists("Temp\\Download.tmp")) << "let go unmoved, deleted";
+}
+
+// Another program that opens the received file for writing in the instant
+// the hold lets others in, and keeps it open a while, fails the hand-over;
+// the file is neither lost nor deleted, and once that program has let go the
+// next call completes the hold. The instant is short: the intruder tries
+// until it gets in, and a file whose hand-over it missed is simply done.
+TEST_F(GameFilesOnWine, AHandOverThatAnotherProgramInterruptsCanBeTriedAgain)
+{
+    const std::string tmp = game_.PathOf("Temp\\Download.tmp");
+    const std::string stranger = game_.PathOf("Temp\\Stranger.exe");
+    game_.Write("Temp\\Stranger.exe", "a stranger");
+    constexpr int Attempts = 100;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        FileFailure failure;
+        auto file = files_.CreateEmpty("Temp\\Download.tmp", failure);
+        ASSERT_NE(file, nullptr) << failure.description;
+        ASSERT_EQ(file->Write("the installer as sent"), std::nullopt);
+        ASSERT_EQ(file->Finish(), std::nullopt);
+        std::atomic<bool> stop { false };
+        std::atomic<bool> inside { false };
+        std::atomic<bool> release { false };
+        // Opens for writing without sharing deleting, which the hold needs.
+        std::thread intruder([&] {
+            while (!stop) {
+                const unique_file opened(CreateFileA(tmp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr));
+                if (opened) {
+                    inside = true;
+                    while (!release) {
+                        Sleep(1);
+                    }
+                    return;
+                }
+            }
+        });
+        const std::optional<FileFailure> handedOver = file->HoldForStart();
+        if (!handedOver) {
+            stop = true;
+            intruder.join();
+            continue;
+        }
+        EXPECT_EQ(handedOver->code, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+        EXPECT_TRUE(inside.load());
+        EXPECT_NE(file->HoldForStart(), std::nullopt) << "still open elsewhere";
+        EXPECT_EQ(ReadShared(tmp), "the installer as sent") << "kept while waiting";
+        release = true;
+        intruder.join();
+
+        EXPECT_EQ(file->HoldForStart(), std::nullopt) << "let go by the other program";
+        EXPECT_EQ(TryIntrusions(tmp, stranger), (Intrusions { true, false, false, false, false }));
+        EXPECT_EQ(file->MoveTo("Temp\\Download.exe"), std::nullopt);
+        file.reset();
+        EXPECT_EQ(game_.Read("Temp\\Download.exe"), "the installer as sent");
+        return;
+    }
+    GTEST_SKIP() << "no intruder got in during " << Attempts << " hand-overs";
+}
+
+TEST_F(GameFilesOnWine, RenameNeverReplacesAndPassesAHolderThatSharesDeleting)
+{
+    struct Case {
+        const char* name;
+        // Held meanwhile with this sharing; 0: not held.
+        DWORD heldSharing;
+        bool targetTaken;
+        std::uint32_t failure; // 0: renamed
+    };
+    const std::vector<Case> cases = {
+        { "a name taken", 0, true, ERROR_ALREADY_EXISTS },
+        { "held by a reader that shares deleting", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, 0 },
+        { "held by a reader that shares only reading", FILE_SHARE_READ, false, ERROR_SHARING_VIOLATION },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(game_.PathOf("Temp\\Download.exe").c_str());
+        DeleteFileA(game_.PathOf("Temp\\Download.exe.old").c_str());
+        game_.Write("Temp\\Download.exe", "the old installer");
+        if (c.targetTaken) {
+            game_.Write("Temp\\Download.exe.old", "an older one");
+        }
+        const unique_file holder(c.heldSharing == 0
+                ? INVALID_HANDLE_VALUE
+                : CreateFileA(game_.PathOf("Temp\\Download.exe").c_str(), GENERIC_READ, c.heldSharing, nullptr,
+                    OPEN_EXISTING, 0, nullptr));
+
+        const std::optional<FileFailure> failure = files_.Rename("Temp\\Download.exe", "Temp\\Download.exe.old");
+
+        EXPECT_EQ(failure ? failure->code : 0u, c.failure);
+        if (c.failure == 0) {
+            EXPECT_FALSE(game_.Exists("Temp\\Download.exe"));
+            EXPECT_EQ(ReadShared(game_.PathOf("Temp\\Download.exe.old")), "the old installer");
+        } else {
+            EXPECT_EQ(failure->path, game_.PathOf("Temp\\Download.exe"));
+            EXPECT_TRUE(game_.Exists("Temp\\Download.exe"));
+            EXPECT_EQ(game_.Exists("Temp\\Download.exe.old"), c.targetTaken);
+        }
+    }
 }
 
 TEST_F(GameFilesOnWine, MissingFolderIsAFailureNamingTheFileAndTheCause)

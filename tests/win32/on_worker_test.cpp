@@ -55,6 +55,7 @@ public:
         return std::unique_ptr<HeldFile>(new Forward(*this));
     }
     std::optional<FileFailure> Delete(std::string_view) override { return Call("delete"); }
+    std::optional<FileFailure> Rename(std::string_view, std::string_view) override { return Call("rename"); }
     std::optional<std::uint64_t> FreeBytes(std::string_view) override { return 0; }
     bool CanName(std::string_view) override { return true; }
     GameCloseOutcome AskToClose() override { return Call("game") ? GameCloseOutcome::NoAnswer : GameCloseOutcome::Asked; }
@@ -101,9 +102,10 @@ TEST(OnWorker, TheWindowAnswersDuringEachSlowCall)
     EXPECT_EQ(file->HoldForStart(), std::nullopt);
     EXPECT_EQ(file->MoveTo("Temp\\Download.exe"), std::nullopt);
     EXPECT_EQ(files.Delete("Temp\\Download.exe"), std::nullopt);
+    EXPECT_EQ(files.Rename("Temp\\Download.exe", "Temp\\Download.exe.old"), std::nullopt);
     EXPECT_EQ(game.AskToClose(), GameCloseOutcome::Asked);
 
-    EXPECT_EQ(slow.answered, std::vector<bool>(5, true));
+    EXPECT_EQ(slow.answered, std::vector<bool>(6, true));
 }
 
 TEST(OnWorker, TheWindowAnswersDuringAPauseThatEndsOnTime)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -227,39 +228,31 @@ TEST(InstallDownloadedFileTest, OnlyTheBytesReceivedAreStarted)
     const std::string changed
         = "message Error!: The installer \"Setup\" changed on disk between its download and its check.  It was "
           "deleted and not started.";
-    const std::string sharing = "message Error!: The process cannot access the file because it is being used by "
-                                "another process.\r\nC:\\Game\\Temp\\Download.tmp";
     struct Case {
         const char* name;
         std::optional<std::string> swappedFor; // what the file holds at its check
         SignatureFindings findings;
-        std::optional<FileFailure> holdFailure;
         bool started;
         Journal journal; // up to the start, or the end
         std::string verdict; // logged; empty: no check
     };
     const std::vector<Case> cases = {
-        { "the bytes received", std::nullopt, testing::GoodFindings(), std::nullopt, true,
+        { "the bytes received", std::nullopt, testing::GoodFindings(), true,
             { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "move Temp\\Download.tmp to Temp\\Download.exe",
                 "start Temp\\Download.exe inheriting the folder" },
             "may run" },
-        { "another installer of the publisher in their place", "an older build", testing::GoodFindings(), std::nullopt,
-            false, { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
-            std::string(ChangedSinceReceivedName) },
-        { "an unsigned file in their place", "", unsigned_, std::nullopt, false,
+        { "another installer of the publisher in their place", "an older build", testing::GoodFindings(), false,
             { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
             std::string(ChangedSinceReceivedName) },
-        { "another program holding the file at the hand-over", std::nullopt, testing::GoodFindings(),
-            FileFailure { 32, "The process cannot access the file because it is being used by another process.",
-                "C:\\Game\\Temp\\Download.tmp" },
-            false, { HoldTmp, "release Temp\\Download.tmp", sharing, "delete Temp\\Download.exe" }, "" },
+        { "an unsigned file in their place", "", unsigned_, false,
+            { HoldTmp, CheckTmp, DeleteTmp, changed, "delete Temp\\Download.exe" },
+            std::string(ChangedSinceReceivedName) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
         ReceivedFile received = Received(rig, "the installer as sent");
         rig.signatures.findings = c.findings;
-        rig.files.holdFailure = c.holdFailure;
         if (c.swappedFor) {
             rig.signatures.beforeCheck = [&] { rig.files.files["Temp\\Download.tmp"] = *c.swappedFor; };
         }
@@ -325,46 +318,120 @@ TEST(InstallDownloadedFileTest, ACancelBeforeTheInstallerStartsInstallsAndStarts
 TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIsNamed)
 {
     const FileFailure held { 5, "Access is denied.", "C:\\Game\\Temp\\Download.tmp" };
+    const FileFailure sharing { 32, "The process cannot access the file because it is being used by another process.",
+        "C:\\Game\\Temp\\Download.exe" };
+    constexpr const char* DeleteExe = "delete Temp\\Download.exe";
+    constexpr const char* RenameExe = "rename Temp\\Download.exe to Temp\\Download.exe.old";
+    constexpr const char* MoveToExe = "move Temp\\Download.tmp to Temp\\Download.exe";
+    constexpr const char* StartGame = "start Temp\\Download.exe inheriting the folder";
     struct Case {
         const char* name;
         std::string line;
-        int movesFailing;
-        int deletesFailing;
-        int cancelAfterQuestions;
-        bool installed;
+        // Tries that fail with a hold before one succeeds (negative: every one).
+        int movesFailing = 0;
+        int deletesFailing = 0;
+        int holdsFailing = 0;
+        // Renames refused with a sharing violation, as by a holder that does
+        // not share deleting.
+        int renamesFailing = 0;
+        // Deletes leave the file under its name while it is held.
+        bool deletesPending = false;
+        // Files in Temp besides the received one.
+        std::map<std::string, std::string> inTemp;
+        int cancelAfterQuestions = -1;
+        bool installed = false;
         Journal journal;
+        // Temp's files afterwards, but for the received one.
+        std::map<std::string, std::string> leftInTemp;
     };
     const std::vector<Case> cases = {
-        { "pack held for two tries", "3|Bricks|Bricks", 2, 0, -1, true,
-            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100",
+        { .name = "pack held for two tries",
+            .line = "3|Bricks|Bricks",
+            .movesFailing = 2,
+            .installed = true,
+            .journal = { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100",
                 "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 200",
                 "move Temp\\Download.tmp to Media\\Bricks.mdc", "status Installed File Successfully!",
                 "release Media\\Bricks.mdc" } },
-        { "language file held past the limit names the file it replaces", "2|Language|Language", -1, 0, -1, false,
-            { "message Move File Error: Access is denied.\r\nMedia\\Language.mdc\r\nC:\\Game\\Temp\\Download.tmp",
+        { .name = "language file held past the limit names the file it replaces",
+            .line = "2|Language|Language",
+            .movesFailing = -1,
+            .journal
+            = { "message Move File Error: Access is denied.\r\nMedia\\Language.mdc\r\nC:\\Game\\Temp\\Download.tmp",
                 DeleteTmp } },
-        { "cancel while a pack is held installs nothing and says nothing", "3|Bricks|Bricks", -1, 0, 2, false,
-            { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100", DeleteTmp } },
-        { "installer whose leftover is held for a try", "1|Game|Setup", 0, 1, -1, true,
-            { HoldTmp, CheckTmp, "delete Temp\\Download.exe", "sleep 100", "delete Temp\\Download.exe",
-                "move Temp\\Download.tmp to Temp\\Download.exe", CancelDisabled,
-                "start Temp\\Download.exe inheriting the folder", ReleaseExe, "wait for exit",
-                "delete Temp\\Download.exe" } },
+        { .name = "cancel while a pack is held installs nothing and says nothing",
+            .line = "3|Bricks|Bricks",
+            .movesFailing = -1,
+            .cancelAfterQuestions = 2,
+            .journal
+            = { "status Installing File.", "move Temp\\Download.tmp to Media\\Bricks.mdc", "sleep 100", DeleteTmp } },
+        { .name = "installer opened by another program at its hand-over, for two tries",
+            .line = "1|Game|Setup",
+            .holdsFailing = 2,
+            .installed = true,
+            .journal = { HoldTmp, "sleep 100", HoldTmp, "sleep 200", HoldTmp, CheckTmp, DeleteExe, MoveToExe,
+                CancelDisabled, StartGame, ReleaseExe, "wait for exit", DeleteExe } },
+        { .name = "installer opened by another program at its hand-over past the limit is deleted and named",
+            .line = "1|Game|Setup",
+            .holdsFailing = -1,
+            .journal = { DeleteTmp, "message Error!: Access is denied.\r\nC:\\Game\\Temp\\Download.tmp", DeleteExe } },
+        { .name = "cancel while the hand-over waits checks and says nothing",
+            .line = "4|Upgrade|Up",
+            .holdsFailing = -1,
+            .cancelAfterQuestions = 2,
+            .journal = { HoldTmp, "sleep 100", DeleteTmp, DeleteExe } },
+        { .name = "leftover held without sharing deleting is waited for",
+            .line = "1|Game|Setup",
+            .deletesFailing = 1,
+            .renamesFailing = -1,
+            .inTemp = { { "Temp\\Download.exe", "leftover" } },
+            .installed = true,
+            .journal = { HoldTmp, CheckTmp, DeleteExe, RenameExe, "sleep 100", DeleteExe, MoveToExe, CancelDisabled,
+                StartGame, ReleaseExe, "wait for exit", DeleteExe } },
+        { .name = "leftover upgrade installer still running is renamed away at once",
+            .line = "4|Upgrade|Up",
+            .deletesFailing = -1,
+            .inTemp = { { "Temp\\Download.exe", "leftover" } },
+            .installed = true,
+            .journal = { HoldTmp, CheckTmp, DeleteExe, RenameExe, "delete Temp\\Download.exe.old", MoveToExe,
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" },
+            .leftInTemp = { { "Temp\\Download.exe", "new" }, { "Temp\\Download.exe.old", "leftover" } } },
+        { .name = "leftover deleted while held keeps its name until renamed away",
+            .line = "4|Upgrade|Up",
+            .movesFailing = 1,
+            .deletesPending = true,
+            .inTemp = { { "Temp\\Download.exe", "leftover" } },
+            .installed = true,
+            .journal = { HoldTmp, CheckTmp, DeleteExe, MoveToExe, RenameExe, "delete Temp\\Download.exe.old", MoveToExe,
+                CancelDisabled, "start Temp\\Download.exe in \"Temp\"", ReleaseExe, "exit 0" },
+            .leftInTemp = { { "Temp\\Download.exe", "new" }, { "Temp\\Download.exe.old", "leftover" } } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig rig;
+        rig.files.files = c.inTemp;
         rig.files.moveFailure = held;
         rig.files.movesFailing = c.movesFailing;
         rig.files.deleteFailure = held;
         rig.files.deletesFailing = c.deletesFailing;
+        rig.files.holdFailure = held;
+        rig.files.holdsFailing = c.holdsFailing;
+        rig.files.renameFailure = sharing;
+        rig.files.renamesFailing = c.renamesFailing;
+        rig.files.deletesPending = c.deletesPending;
         rig.dialogs.cancelAfterQuestions = c.cancelAfterQuestions;
         const std::unique_ptr<StatusDialog> status = rig.dialogs.OpenStatusDialog();
         ReceivedFile received = Received(rig, "new");
 
-        EXPECT_EQ(InstallDownloadedFile(rig.Services(), status.get(), c.line, std::move(received)), c.installed);
+        bool installed = false;
+        try {
+            installed = InstallDownloadedFile(rig.Services(), status.get(), c.line, std::move(received));
+        } catch (const ProgramEnded&) {
+            installed = true;
+        }
 
-        if (c.movesFailing < 0 && c.cancelAfterQuestions < 0) {
+        EXPECT_EQ(installed, c.installed);
+        if ((c.movesFailing < 0 || c.holdsFailing < 0) && c.cancelAfterQuestions < 0) {
             // Only the outcome: the waits themselves are the rule's own test.
             const Journal messages = rig.Lines({ "message", "delete" });
             EXPECT_EQ(messages, c.journal);
@@ -372,7 +439,12 @@ TEST(InstallDownloadedFileTest, AFileHeldForAMomentIsWaitedForAndOneHeldLongerIs
             EXPECT_EQ(rig.journal, c.journal);
         }
         EXPECT_EQ(rig.files.files.contains("Media\\Bricks.mdc"), c.installed && c.line.starts_with("3"));
-        EXPECT_EQ(rig.files.filesHeld, 0);
+        std::map<std::string, std::string> leftInTemp = rig.files.files;
+        std::erase_if(leftInTemp, [](const auto& file) { return !file.first.starts_with("Temp\\"); });
+        EXPECT_EQ(leftInTemp, c.leftInTemp);
+        if (!c.line.starts_with("4") || !installed) {
+            EXPECT_EQ(rig.files.filesHeld, 0);
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 // Game files held in memory by relative path; any create, write, finish,
-// hold or move can be made to fail. Creates, holds, moves, deletes and the
-// release of a held file go into the shared journal; writes do not (a
-// transfer writes many chunks).
+// hold, move, rename or delete can be made to fail. Creates, holds, moves,
+// renames, deletes and the release of a held file go into the shared
+// journal; writes do not (a transfer writes many chunks).
 #pragma once
 
 #include <algorithm>
@@ -40,6 +40,9 @@ public:
     std::optional<FileFailure> writeFailure;
     std::optional<FileFailure> finishFailure;
     std::optional<FileFailure> holdFailure;
+    // How many holds for the start fail with holdFailure before they
+    // succeed; negative: every one.
+    int holdsFailing = -1;
     std::optional<FileFailure> moveFailure;
     // How many moves fail with moveFailure before they succeed; negative:
     // every one.
@@ -75,6 +78,34 @@ public:
     // every one).
     std::optional<FileFailure> deleteFailure;
     int deletesFailing = -1;
+    // Deletes succeed but leave the file under its name, as the system's do
+    // while another program holds the file sharing deleting.
+    bool deletesPending = false;
+
+    // Fails `renameFailure` for `renamesFailing` renames first (negative:
+    // every one); a rename onto a name taken fails as the system's does.
+    std::optional<FileFailure> renameFailure;
+    int renamesFailing = -1;
+
+    std::optional<FileFailure> Rename(std::string_view from, std::string_view to) override
+    {
+        journal_.push_back("rename " + std::string(from) + " to " + std::string(to));
+        if (renameFailure && renamesFailing != 0) {
+            --renamesFailing;
+            return renameFailure;
+        }
+        if (files.contains(std::string(to))) {
+            return FileFailure { 183, "Cannot create a file when that file already exists.", std::string(from) };
+        }
+        const auto source = files.find(std::string(from));
+        if (source == files.end()) {
+            return FileFailure { 2, "The system cannot find the file specified.", std::string(from) };
+        }
+        std::string bytes = std::move(source->second);
+        files.erase(source);
+        files[std::string(to)] = std::move(bytes);
+        return std::nullopt;
+    }
 
     std::optional<FileFailure> Delete(std::string_view relative) override
     {
@@ -82,6 +113,9 @@ public:
         if (deleteFailure && deletesFailing != 0) {
             --deletesFailing;
             return deleteFailure;
+        }
+        if (deletesPending && files.contains(std::string(relative))) {
+            return std::nullopt;
         }
         if (files.erase(std::string(relative)) == 0) {
             return FileFailure { 2, "The system cannot find the file specified.", std::string(relative) };
@@ -101,7 +135,7 @@ private:
         ~Held() override
         {
             --owner_.filesHeld;
-            if (moved_ || letGo_) {
+            if (moved_) {
                 owner_.journal_.push_back("release " + path_);
             } else {
                 owner_.Delete(path_);
@@ -124,8 +158,11 @@ private:
         std::optional<FileFailure> HoldForStart() override
         {
             owner_.journal_.push_back("hold for start " + path_);
-            letGo_ = owner_.holdFailure.has_value();
-            return owner_.holdFailure;
+            if (owner_.holdFailure && owner_.holdsFailing != 0) {
+                --owner_.holdsFailing;
+                return owner_.holdFailure;
+            }
+            return std::nullopt;
         }
         std::optional<FileFailure> MoveTo(std::string_view relative) override
         {
@@ -151,8 +188,6 @@ private:
         std::string path_;
         std::string written_;
         bool moved_ = false;
-        // A failed hold for the start lets go of the file without deleting it.
-        bool letGo_ = false;
     };
 
     std::vector<std::string>& journal_;
