@@ -1,6 +1,6 @@
 // The steps of one attempt of a server exchange, shared by its parts: the
 // status line, the watch over every wait for the server, sending (with the
-// redirects followed) and reading the reply. Used by ServerExchange only.
+// redirects followed) and reading the reply. Not part of the exchange's interface.
 #pragma once
 
 #include <cstdint>
