@@ -38,10 +38,10 @@ std::string ChangedSinceReceivedText(std::string_view fileName);
 // Kinds 1 and 4 (installers): the hold gives up its right to write (a
 // hold by another program in that instant is waited for as RetryWhileHeld
 // does; a failure shows "Error!" with the system's text), then the file's
-// signature is checked once, on the window thread's behalf while its
-// windows keep answering, and the check logged (InstallerTrust.h). A file whose bytes as
-// checked are not those received (their SHA-256 differs from
-// `received.digest`) is refused whatever its signature, logged as
+// signature is checked once, on a worker while the windows answer, and
+// the check logged (InstallerTrust.h). A file whose bytes as checked are
+// not those received (their SHA-256 differs from `received.digest`) is
+// refused whatever its signature, logged as
 // ChangedSinceReceivedName. A refused file is deleted, "Error!" names the
 // item and says why, and the item fails: nothing is moved or started, and
 // the program goes on. Otherwise a leftover "Temp\Download.exe" is deleted
